@@ -1,0 +1,66 @@
+#include "app/Messages_win32.h"
+
+#include <vector>
+
+std::wstring AppTitle()
+{
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name(path, length);
+    size_t slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos)
+        name.erase(0, slash + 1);
+    size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos)
+        name.erase(dot);
+    return name;
+}
+
+void AfxMessageBox(const char* text)
+{
+    ShowMessage(WidenAnsi(text));
+}
+
+void ShowMessage(const std::wstring& text)
+{
+    MessageBoxW(GetActiveWindow(), text.c_str(), AppTitle().c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::wstring Win32ErrorText(DWORD errorCode)
+{
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text;
+    if (length && buffer) {
+        text.assign(buffer, length);
+        LocalFree(buffer);
+    }
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    if (text.empty())
+        text = L"Error " + std::to_wstring(errorCode);
+    return text;
+}
+
+static std::wstring ToWide(const std::string& text, UINT codePage)
+{
+    if (text.empty())
+        return std::wstring();
+    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::vector<wchar_t> wide(length > 0 ? length : 0);
+    if (length > 0)
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+std::wstring Widen(const std::string& utf8)
+{
+    return ToWide(utf8, CP_UTF8);
+}
+
+std::wstring WidenAnsi(const std::string& ansi)
+{
+    return ToWide(ansi, CP_ACP);
+}

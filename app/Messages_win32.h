@@ -1,0 +1,21 @@
+// Message boxes, and the one helper that turns a Win32 error into Windows' own text.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The caption of every box: the program file's name without folder and extension.
+std::wstring AppTitle();
+
+// Modal, OK only, exclamation icon, owned by the active window. The text is ANSI.
+void AfxMessageBox(const char* text);
+// The same box for a Unicode text, which reads right on a system of any code page.
+void ShowMessage(const std::wstring& text);
+
+// Windows' own description of an error code (FormatMessageW), without the trailing line break.
+std::wstring Win32ErrorText(DWORD errorCode);
+
+// UTF-8 to UTF-16, for texts the program composes itself.
+std::wstring Widen(const std::string& utf8);
+// The system code page (file names, port names) to UTF-16.
+std::wstring WidenAnsi(const std::string& ansi);

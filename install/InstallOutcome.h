@@ -1,0 +1,25 @@
+// What an installation run reports back to the page that started it.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class InstallStep {
+    None,
+    CheckPort,        // the port name was refused before anything changed
+    CheckPackage,     // package files are missing; nothing was changed
+    DriverDirectory,  // the spooler did not name its driver directory
+    CopyFile,         // copying one package file into the driver directory
+    RegisterDriver,   // AddPrinterDriver
+    AddPrinter,       // AddPrinter
+};
+
+struct InstallOutcome {
+    bool succeeded = false;
+    InstallStep failedStep = InstallStep::None;
+    uint32_t errorCode = 0;                 // the Win32 error of the failed call, 0 when none applies
+    std::string subject;                    // the file or name the failed step worked on (ANSI)
+    std::vector<std::string> missingFiles;  // CheckPackage: every package file that is missing
+    bool printerExisted = false;            // a printer of that name was there already: a repair
+    bool registryWriteFailed = false;       // a registry setting could not be written (already shown)
+};

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/OsClassification.h"
+
+namespace {
+
+struct Report {
+    uint32_t platform, major, minor;
+};
+
+int32_t Classify(Report r, int32_t previous)
+{
+    OsVersionReport report;
+    report.platformId = r.platform;
+    report.major = r.major;
+    report.minor = r.minor;
+    return ClassifyVersionReport(report, previous);
+}
+
+// Every report the table names, with the code it yields.
+TEST(ClassifyVersionReport, KnownReportsGiveTheirCodes)
+{
+    struct Case {
+        Report report;
+        int32_t code;
+    } cases[] = {
+        {{1, 4, 0}, 1},  {{1, 4, 10}, 2}, {{1, 4, 90}, 2}, {{2, 3, 51}, 3}, {{2, 4, 0}, 3},
+        {{2, 0, 0}, 3},  {{2, 5, 0}, 4},  {{2, 5, 1}, 5},  {{2, 5, 2}, 6},  {{2, 6, 0}, 7},
+        {{2, 6, 1}, 8},  {{2, 6, 2}, 9},  {{0, 3, 10}, 4}, {{3, 10, 0}, 4}, {{7, 6, 1}, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.report.platform << "." << c.report.major << "." << c.report.minor);
+        EXPECT_EQ(c.code, Classify(c.report, 0));
+        EXPECT_EQ(c.code, Classify(c.report, 7)) << "a known report must not depend on the previous code";
+    }
+}
+
+// Reports the table does not know keep whatever code was there before.
+TEST(ClassifyVersionReport, UnknownReportsKeepThePreviousCode)
+{
+    const Report unknown[] = {
+        {1, 4, 20}, {1, 4, 1}, {1, 3, 0}, {1, 5, 0}, {1, 4, 91},  // 9x family, other versions
+        {2, 5, 3},  {2, 6, 3}, {2, 6, 4}, {2, 7, 0}, {2, 10, 0},  // NT family, other versions
+    };
+    for (const Report& r : unknown) {
+        SCOPED_TRACE(testing::Message() << r.platform << "." << r.major << "." << r.minor);
+        for (int32_t previous : {0, 3, 9, -5}) {
+            EXPECT_EQ(previous, Classify(r, previous));
+        }
+    }
+}
+
+class ScriptedVersionSource : public IVersionSource {
+public:
+    ScriptedVersionSource(bool acceptExtended, bool acceptPlain, OsVersionReport report)
+        : m_acceptExtended(acceptExtended), m_acceptPlain(acceptPlain), m_report(report)
+    {
+    }
+    bool Query(uint32_t recordSize, OsVersionReport& report) override
+    {
+        sizes.push_back(recordSize);
+        bool accept = recordSize == kVersionInfoExSize ? m_acceptExtended : m_acceptPlain;
+        if (accept)
+            report = m_report;
+        return accept;
+    }
+    std::vector<uint32_t> sizes;
+
+private:
+    bool m_acceptExtended, m_acceptPlain;
+    OsVersionReport m_report;
+};
+
+OsVersionReport MakeReport(uint32_t platform, uint32_t major, uint32_t minor)
+{
+    OsVersionReport report;
+    report.platformId = platform;
+    report.major = major;
+    report.minor = minor;
+    return report;
+}
+
+TEST(ClassifyOsFrom, AsksWithTheExtendedRecordFirst)
+{
+    g_nOsKind = 0;
+    ScriptedVersionSource source(true, true, MakeReport(2, 6, 1));
+    ClassifyOsFrom(source);
+    EXPECT_EQ(8, g_nOsKind);
+    EXPECT_EQ(std::vector<uint32_t>({156u}), source.sizes);
+}
+
+TEST(ClassifyOsFrom, FallsBackToThePlainRecordWhenTheExtendedOneIsRefused)
+{
+    g_nOsKind = 0;
+    ScriptedVersionSource source(false, true, MakeReport(2, 4, 0));
+    ClassifyOsFrom(source);
+    EXPECT_EQ(3, g_nOsKind);
+    EXPECT_EQ(std::vector<uint32_t>({156u, 148u}), source.sizes);
+}
+
+TEST(ClassifyOsFrom, KeepsTheCodeWhenBothQueriesFailOrTheReportIsUnknown)
+{
+    g_nOsKind = 6;
+    ScriptedVersionSource refusing(false, false, MakeReport(2, 6, 1));
+    ClassifyOsFrom(refusing);
+    EXPECT_EQ(6, g_nOsKind);
+
+    ScriptedVersionSource windows81(true, true, MakeReport(2, 6, 3));
+    ClassifyOsFrom(windows81);
+    EXPECT_EQ(6, g_nOsKind);
+    g_nOsKind = 0;
+    ClassifyOsFrom(windows81);
+    EXPECT_EQ(0, g_nOsKind);
+}
+
+TEST(IsNtFamily, CoversCodesThreeToNine)
+{
+    for (int32_t code = -1; code <= 10; ++code)
+        EXPECT_EQ(code >= 3 && code <= 9, IsNtFamily(code)) << code;
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+#include "WineTestSupport.h"
+
+#include <vector>
+
+#include "app/Dialog.h"
+
+std::string TestProgramDir()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+std::string SamplePackageDir()
+{
+    return TestProgramDir() + "\\package";
+}
+
+std::string MakeTempDir(const char* prefix)
+{
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    static unsigned counter = 0;
+    for (;;) {
+        std::string dir = std::string(base) + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                          std::to_string(++counter);
+        if (CreateDirectoryA(dir.c_str(), nullptr))
+            return dir;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::string();
+    }
+}
+
+bool CopyTree(const std::string& from, const std::string& to)
+{
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = true;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string source = from + "\\" + name, target = to + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ok = CopyTree(source, target) && ok;
+        else
+            ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return ok;
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileText(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}
+
+namespace {
+
+struct WindowSearch {
+    std::string caption;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (!IsWindowVisible(hwnd))
+        return TRUE;
+    if (search->pid) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid != search->pid)
+            return TRUE;
+    }
+    if (WindowText(hwnd) != search->caption)
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectStatic(HWND hwnd, LPARAM param)
+{
+    char className[64] = {};
+    GetClassNameA(hwnd, className, sizeof(className));
+    if (lstrcmpiA(className, "Static") == 0) {
+        auto* texts = reinterpret_cast<std::string*>(param);
+        std::string text = WindowText(hwnd);
+        if (!text.empty()) {
+            if (!texts->empty())
+                *texts += "\n";
+            *texts += text;
+        }
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindTopWindow(const std::string& caption, DWORD pid)
+{
+    WindowSearch search{caption, pid, nullptr};
+    EnumWindows(&MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForTopWindow(const std::string& caption, DWORD pid, int timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindow(caption, pid)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+std::string WindowText(HWND hwnd)
+{
+    char text[1024] = {};
+    // WM_GETTEXT through SendMessageTimeout so that a hung window cannot block the test.
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &length);
+    return text;
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+std::string AllStaticTexts(HWND window)
+{
+    std::string texts;
+    EnumChildWindows(window, &CollectStatic, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+void ClickButton(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void PressKey(HWND dialog, WPARAM virtualKey)
+{
+    // Sent to the control that has the focus, as the keyboard would: the dialog manager
+    // turns Enter into a click of a focused push button, else into IDOK; Esc into IDCANCEL.
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    HWND target = dialog;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus)
+        target = info.hwndFocus;
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 0);
+    PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000000);
+}
+
+namespace {
+
+struct ThreadWindowSearch {
+    std::string caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchThreadWindow(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<ThreadWindowSearch*>(param);
+    if (IsWindowVisible(hwnd) && WindowText(hwnd) == search->caption) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct DriverContext {
+    DWORD dialogThread;
+    std::string caption;
+    const std::function<void(HWND)>* drive;
+};
+
+DWORD WINAPI DriverThread(void* param)
+{
+    auto* context = static_cast<DriverContext*>(param);
+    HWND dialog = nullptr;
+    WaitUntil([&] {
+        ThreadWindowSearch search{context->caption, nullptr};
+        EnumThreadWindows(context->dialogThread, &MatchThreadWindow, reinterpret_cast<LPARAM>(&search));
+        dialog = search.found;
+        return dialog != nullptr;
+    });
+    if (!dialog)
+        return 1;
+    (*context->drive)(dialog);
+    // A test that failed half-way leaves the dialog open: close it rather than hang.
+    if (!WaitUntil([&] { return !IsWindow(dialog); }, 10000))
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+}  // namespace
+
+INT_PTR RunModalWithDriver(CDialog& dialog, const std::string& caption, const std::function<void(HWND)>& drive)
+{
+    DriverContext context{GetCurrentThreadId(), caption, &drive};
+    HANDLE thread = CreateThread(nullptr, 0, &DriverThread, &context, 0, nullptr);
+    INT_PTR result = dialog.DoModal();
+    WaitForSingleObject(thread, 30000);
+    CloseHandle(thread);
+    return result;
+}
+
+DWORD StartedProgram::WaitForExit(int timeoutMs)
+{
+    if (!process)
+        return STILL_ACTIVE;
+    if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 9999);
+        WaitForSingleObject(process, 5000);
+        return STILL_ACTIVE;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    return code;
+}
+
+StartedProgram::~StartedProgram()
+{
+    if (process) {
+        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0)
+            TerminateProcess(process, 9999);
+        CloseHandle(process);
+    }
+}
+
+bool StartProgram(const std::string& exe, const std::string& arguments, const std::string& directory,
+                  StartedProgram& started)
+{
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    started.process = info.hProcess;
+    started.pid = info.dwProcessId;
+    return true;
+}
+
+void SetWineVersionFor(const std::string& exeName, const std::string& version)
+{
+    std::string keyPath = "Software\\Wine\\AppDefaults\\" + exeName;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    if (version.empty())
+        RegDeleteValueA(key, "Version");
+    else
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                       static_cast<DWORD>(version.size() + 1));
+    RegCloseKey(key);
+}

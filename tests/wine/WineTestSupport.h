@@ -1,0 +1,58 @@
+// Helpers for the tests that run under Wine: they drive real dialogs the way a person
+// does, from a second thread or from outside the program's process.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class CDialog;
+
+// The folder of wine_tests.exe, and the sample driver package the build lays out beside it.
+std::string TestProgramDir();
+std::string SamplePackageDir();
+// A new empty folder under the Windows temporary folder.
+std::string MakeTempDir(const char* prefix);
+// Copies a folder tree (files and subfolders).
+bool CopyTree(const std::string& from, const std::string& to);
+bool FileExists(const std::string& path);
+std::string ReadFileText(const std::string& path);
+
+// Polls `condition` every 20 ms until it holds or `timeoutMs` passes.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// A visible top-level window with this caption, of process `pid` (0: any process).
+HWND FindTopWindow(const std::string& caption, DWORD pid = 0);
+HWND WaitForTopWindow(const std::string& caption, DWORD pid = 0, int timeoutMs = 10000);
+
+// The texts of a window and of a control.
+std::string WindowText(HWND hwnd);
+std::string ControlText(HWND dialog, int id);
+// All static texts of a window (a message box's message among them).
+std::string AllStaticTexts(HWND window);
+
+// A click on a push button (also a hidden one) as the dialog manager delivers it.
+void ClickButton(HWND dialog, int id);
+// Keys as a person presses them in a dialog: Enter or Esc.
+void PressKey(HWND dialog, WPARAM virtualKey);
+
+// Runs dialog.DoModal() on this thread while `drive` runs on a second thread with the
+// dialog's window (found by caption among this thread's windows). When `drive` returns and
+// the dialog is still open after 10 s, it is closed with -2 so that a failing test cannot hang.
+INT_PTR RunModalWithDriver(CDialog& dialog, const std::string& caption, const std::function<void(HWND)>& drive);
+
+// A started program.
+struct StartedProgram {
+    HANDLE process = nullptr;
+    DWORD pid = 0;
+    // Waits for the exit; answers the exit code, or STILL_ACTIVE after the timeout (then kills it).
+    DWORD WaitForExit(int timeoutMs = 30000);
+    ~StartedProgram();
+};
+// Starts `exe` with `arguments` in `directory`.
+bool StartProgram(const std::string& exe, const std::string& arguments, const std::string& directory,
+                  StartedProgram& started);
+
+// Makes Wine report another Windows version to programs named `exeName`, as a real system
+// of that version would: "winxp64", "vista", "win7", "win10", ... (an empty name removes it).
+void SetWineVersionFor(const std::string& exeName, const std::string& version);

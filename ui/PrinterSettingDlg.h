@@ -1,0 +1,48 @@
+// The wizard's main page: the model, the printer's name, "Set Default Printer" and the
+// hidden serial-port panel. The installation procedures are its members: they read its
+// controls while the port page runs above it.
+#pragma once
+#include "app/Controls_win32.h"
+#include "app/Dialog.h"
+#include "install/InstallOutcome.h"
+
+class CPrinterSettingDlg : public CDialog {
+public:
+    explicit CPrinterSettingDlg(HWND parent = nullptr);
+    ~CPrinterSettingDlg() override;
+
+    // Install the driver and the printer for a 32-bit ("Windows NT x86") or 64-bit
+    // ("Windows x64") Windows, on the port page's chosen port, moving its progress bar.
+    InstallOutcome InstallPrinterX86();
+    InstallOutcome InstallPrinterX64();
+
+    // Pointers to the page's controls, taken in OnInitDialog; valid while the window exists.
+    CComboBox* m_pModelCombo = nullptr;
+    CComboBox* m_pPortCombo = nullptr;
+    CComboBox* m_pBaudCombo = nullptr;
+    CComboBox* m_pDataBitsCombo = nullptr;
+    CComboBox* m_pStopBitsCombo = nullptr;
+    CComboBox* m_pParityCombo = nullptr;
+    CComboBox* m_pFlowCombo = nullptr;
+    CButton* m_pDefaultCheck = nullptr;
+    HICON m_hIcon = nullptr;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    const InitialList* InitialLists(size_t& count) const override;
+
+    void OnNext();
+    void OnSelChangeModel();
+    void OnSelChangePort();
+
+private:
+    // Shared body of the two installation procedures (PrinterSettingInstall.cpp).
+    InstallOutcome InstallPrinterFor(bool x64Environment);
+
+    // The window objects the pointers above refer to.
+    CComboBox m_modelCombo, m_portCombo, m_baudCombo, m_dataBitsCombo, m_stopBitsCombo, m_parityCombo, m_flowCombo;
+    CButton m_defaultCheck;
+};
