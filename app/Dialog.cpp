@@ -18,6 +18,19 @@ INT_PTR CDialog::DoModal()
     return result;
 }
 
+void CDialog::CenterOnOwner()
+{
+    RECT window = {}, area = {};
+    GetWindowRect(m_hWnd, &window);
+    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    if (!owner || !IsWindowVisible(owner) || IsIconic(owner) || !GetWindowRect(owner, &area))
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    int width = window.right - window.left, height = window.bottom - window.top;
+    int x = area.left + ((area.right - area.left) - width) / 2;
+    int y = area.top + ((area.bottom - area.top) - height) / 2;
+    SetWindowPos(m_hWnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CDialog::EndDialog(INT_PTR code)
 {
     ::EndDialog(m_hWnd, code);
@@ -100,8 +113,17 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: {
+        RECT before = {};
+        GetWindowRect(m_hWnd, &before);
+        BOOL result = OnInitDialog();
+        // Like MFC: a dialog that its initialisation did not move is centred on its owner
+        // (or on the screen when it has none).
+        RECT after = {};
+        if (IsWindow(m_hWnd) && GetWindowRect(m_hWnd, &after) && EqualRect(&before, &after))
+            CenterOnOwner();
+        return result;
+    }
     case WM_COMMAND: {
         WORD id = LOWORD(wParam);
         WORD code = HIWORD(wParam);

@@ -52,6 +52,7 @@ protected:
     HWND m_hWnd = nullptr;
 
 private:
+    void CenterOnOwner();
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -14,6 +14,7 @@ public:
     std::string m_strPort;     // the chosen port; set by "&Install"
     CProgressCtrl m_progress;  // control 1025, range 0..100
     HWND m_list = nullptr;     // control 1021, the port list
+    bool m_installSucceeded = false;  // "&Install" ran an installation that succeeded
 
 protected:
     BOOL OnInitDialog() override;

@@ -47,7 +47,3 @@ const CDialog::InitialList* CPrinterSettingDlg::InitialLists(size_t& count) cons
 void CPrinterSettingDlg::OnNext() {}
 void CPrinterSettingDlg::OnSelChangeModel() {}
 void CPrinterSettingDlg::OnSelChangePort() {}
-
-InstallOutcome CPrinterSettingDlg::InstallPrinterX86() { return InstallPrinterFor(false); }
-InstallOutcome CPrinterSettingDlg::InstallPrinterX64() { return InstallPrinterFor(true); }
-InstallOutcome CPrinterSettingDlg::InstallPrinterFor(bool) { return InstallOutcome(); }

@@ -1,0 +1,11 @@
+// The messages that tell the user how an installation ended.
+#pragma once
+#include <string>
+
+#include "install/InstallOutcome.h"
+
+// The text for a failed installation: the step that failed, what it worked on, and
+// Windows' own text for the error.
+std::wstring DescribeInstallFailure(const InstallOutcome& outcome);
+// Shows that text in the program's message box.
+void ShowInstallFailure(const InstallOutcome& outcome);
