@@ -10,7 +10,11 @@ build_root=${BUILD_ROOT:-$root/build}
 
 failed=0
 results=$(mktemp -d)
-trap 'rm -rf "$results"; [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "${prefix_dir:-}"' EXIT
+cleanup() {
+    [ -z "${WINEPREFIX:-}" ] || "$WINESERVER" -k 2>/dev/null || true
+    rm -rf "$results" "${prefix_dir:-}"
+}
+trap cleanup EXIT
 
 echo "== native tests"
 "$build_root/native/native_tests" --gtest_brief=1 --gtest_output=xml:"$results/native.xml" || failed=1
@@ -19,7 +23,7 @@ echo "== Windows tests under Wine"
 prefix_dir=$(mktemp -d /tmp/wizard-wine-XXXXXX)
 new_wine_prefix "$prefix_dir/prefix"
 (cd "$build_root/x86_64" && xvfb-run -a -s "-screen 0 1024x768x24" \
-    "$WINE" ./wine_tests.exe --gtest_brief=1 --gtest_output="xml:Z:$results/wine.xml") || failed=1
+    "${WINE[@]}" ./wine_tests.exe --gtest_brief=1 --gtest_output="xml:Z:$results/wine.xml") || failed=1
 [ -f "$results/wine.xml" ] || { echo "the Windows tests wrote no results"; failed=1; }
 
 echo "== release program checks"
