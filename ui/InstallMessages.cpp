@@ -1,14 +1,23 @@
-// Placeholder until the installation engine lands.
 #include "ui/InstallMessages.h"
 
 #include "app/Messages_win32.h"
+#include "install/InstallFailureText.h"
 
-std::wstring DescribeInstallFailure(const InstallOutcome&)
+// Shown through the Unicode API so that it reads right whatever the system's code page.
+const wchar_t kRegistryFailureText[] = L"错误：无法设置有关的注册表信息";
+
+std::wstring DescribeInstallFailure(const InstallOutcome& outcome)
 {
-    return L"The installation failed.";
+    std::wstring errorText = outcome.errorCode != 0 ? Win32ErrorText(outcome.errorCode) : std::wstring();
+    return ComposeInstallFailure(outcome, errorText, WidenAnsi);
 }
 
 void ShowInstallFailure(const InstallOutcome& outcome)
 {
     ShowMessage(DescribeInstallFailure(outcome));
+}
+
+void ShowRegistryFailure()
+{
+    ShowMessage(kRegistryFailureText);
 }

@@ -9,3 +9,7 @@
 std::wstring DescribeInstallFailure(const InstallOutcome& outcome);
 // Shows that text in the program's message box.
 void ShowInstallFailure(const InstallOutcome& outcome);
+
+// "错误：无法设置有关的注册表信息", shown when a registry setting cannot be written.
+extern const wchar_t kRegistryFailureText[];
+void ShowRegistryFailure();

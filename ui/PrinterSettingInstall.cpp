@@ -1,6 +1,68 @@
-// Placeholder until the installation engine lands.
+// The installation procedures of the printer settings page: they read the page's controls
+// and the port page's choice, and run the installation against the real system.
 #include "ui/PrinterSettingDlg.h"
+
+#include "app/Globals.h"
+#include "install/InstallSystem_win32.h"
+#include "install/Installation.h"
+#include "res/resource.h"
+#include "ui/InstallMessages.h"
+#include "ui/PortSelectDlg.h"
+
+namespace {
+
+// The port page's progress bar (when there is a port page), the registry message, and a
+// real pause.
+class PortPageFeedback : public InstallFeedback {
+public:
+    explicit PortPageFeedback(CProgressCtrl* progress) : m_progress(progress) {}
+    void SetProgress(int position) override
+    {
+        if (m_progress != nullptr)
+            m_progress->SetPos(position);
+    }
+    void ShowRegistryMessage() override { ShowRegistryFailure(); }
+    void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
+
+private:
+    CProgressCtrl* m_progress;
+};
+
+}  // namespace
 
 InstallOutcome CPrinterSettingDlg::InstallPrinterX86() { return InstallPrinterFor(false); }
 InstallOutcome CPrinterSettingDlg::InstallPrinterX64() { return InstallPrinterFor(true); }
-InstallOutcome CPrinterSettingDlg::InstallPrinterFor(bool) { return InstallOutcome(); }
+
+InstallOutcome CPrinterSettingDlg::InstallPrinterFor(bool x64Environment)
+{
+    g_strPort = g_pPortDlg != nullptr ? g_pPortDlg->m_strPort : std::string();
+
+    // The controls are read by ID through the page's window, whoever set up the members.
+    auto selection = [this](int id) {
+        /* If no item is selected, it returns CB_ERR (-1) */
+        return static_cast<int>(SendDlgItemMessageA(m_hWnd, id, CB_GETCURSEL, 0, 0));
+    };
+    m_defaultCheck = CButton(GetDlgItem(IDC_PS_SET_DEFAULT));
+    m_pDefaultCheck = &m_defaultCheck;
+
+    InstallChoices choices;
+    choices.x64Environment = x64Environment;
+    choices.port = g_strPort;
+    choices.modelIndex = selection(IDC_PS_MODEL_COMBO);
+    choices.portComboIndex = selection(IDC_PS_PORT_COMBO);
+    choices.baudIndex = selection(IDC_PS_BAUD_COMBO);
+    choices.dataBitsIndex = selection(IDC_PS_DATABITS_COMBO);
+    choices.stopBitsIndex = selection(IDC_PS_STOPBITS_COMBO);
+    choices.parityIndex = selection(IDC_PS_PARITY_COMBO);
+    choices.flowIndex = selection(IDC_PS_FLOW_COMBO);
+    // Only a plain check counts; an indeterminate state does not make a default printer.
+    choices.setDefaultPrinter = m_pDefaultCheck->GetCheck() == BST_CHECKED;
+    choices.monitorName = g_szMonitor;
+
+    Win32DriverSpooler spooler;
+    Win32PackageFiles files;
+    Win32RegistryWriter registry;
+    PortPageFeedback feedback(g_pPortDlg != nullptr ? &g_pPortDlg->m_progress : nullptr);
+    InstallSystem system{spooler, files, registry, feedback};
+    return RunInstallation(choices, system);
+}

@@ -1,0 +1,50 @@
+// The driver side of the print spooler: where driver files go, the driver's registration
+// and the printer that uses it. Every call answers 0 or the Windows error of the failure.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using PrinterHandle = void*;
+
+// A level-3 driver record (DRIVER_INFO_3).
+struct DriverRecord {
+    uint32_t version = 0;
+    std::string name;
+    std::string environment;
+    std::string driverPath;
+    std::string dataFile;
+    std::string configFile;
+    std::string helpFile;
+    // Zero-terminated names ended by an empty name, passed to the spooler byte for byte.
+    std::vector<char> dependentFiles;
+    std::string monitorName;
+    std::string defaultDataType;
+};
+
+// The fields of a level-2 printer record (PRINTER_INFO_2) that the installation sets;
+// every other field is zero.
+struct PrinterRecord {
+    std::string printerName;
+    std::string portName;
+    std::string driverName;
+    std::string printProcessor;
+    std::string datatype;
+};
+
+class DriverSpooler {
+public:
+    virtual ~DriverSpooler() = default;
+    // Fills `buffer` (`size` bytes) with the local driver directory of `environment`. When the
+    // buffer is too small the answer is ERROR_INSUFFICIENT_BUFFER and `needed` the size asked for.
+    virtual uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
+                                        uint32_t& needed) = 0;
+    virtual uint32_t AddDriver(const DriverRecord& driver) = 0;
+    // A new printer; on success `printer` is its open handle.
+    virtual uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) = 0;
+    // An existing printer by name, opened for changing its settings.
+    virtual uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) = 0;
+    // Puts an existing printer on the record's port and driver, keeping its other settings.
+    virtual uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) = 0;
+    virtual void ClosePrinter(PrinterHandle printer) = 0;
+};

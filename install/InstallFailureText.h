@@ -1,0 +1,12 @@
+// The words for a failed installation, composed without a window so that they can be
+// checked natively; the dialogs add Windows' own text for the error.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "install/InstallOutcome.h"
+
+// `errorText` is Windows' description of outcome.errorCode (empty: none is added);
+// `widenAnsi` turns the outcome's ANSI names into UTF-16.
+std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wstring& errorText,
+                                   const std::function<std::wstring(const std::string&)>& widenAnsi);

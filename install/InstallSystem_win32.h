@@ -1,0 +1,32 @@
+// The Win32 side of the installation: winspool for the driver and the printer, the file
+// system for the package, and the registry. Each call reports its result with GetLastError
+// (or the registry's own status).
+#pragma once
+#include "install/DriverSpooler.h"
+#include "install/PackageFiles.h"
+#include "install/RegistryWriter.h"
+
+class Win32DriverSpooler : public DriverSpooler {
+public:
+    uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
+                                uint32_t& needed) override;
+    uint32_t AddDriver(const DriverRecord& driver) override;
+    uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override;
+    uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) override;
+    uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) override;
+    void ClosePrinter(PrinterHandle printer) override;
+};
+
+class Win32PackageFiles : public PackageFiles {
+public:
+    bool Exists(const std::string& path) override;
+    uint32_t Copy(const std::string& from, const std::string& to) override;
+};
+
+class Win32RegistryWriter : public RegistryWriter {
+public:
+    uint32_t OpenKey(RegistryRoot root, const std::string& path, RegistryKey& key) override;
+    uint32_t CreateKey(RegistryRoot root, const std::string& path, RegistryKey& key) override;
+    uint32_t SetStringValue(RegistryKey key, const std::string& name, const char* data, uint32_t size) override;
+    void CloseKey(RegistryKey key) override;
+};

@@ -1,0 +1,199 @@
+#include "install/Installation.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "install/ModelCatalogue.h"
+#include "install/RegistrySettings.h"
+#include "install/Win32ErrorCodes.h"
+
+namespace {
+
+// The size the driver directory is first asked for with; the spooler names a larger one
+// when it needs it.
+constexpr uint32_t kDriverDirectorySize = 255;
+constexpr int kMaxDirectoryRequests = 3;
+
+InstallOutcome Failure(InstallStep step, uint32_t error, const std::string& subject = std::string())
+{
+    InstallOutcome outcome;
+    outcome.failedStep = step;
+    outcome.errorCode = error;
+    outcome.subject = subject;
+    return outcome;
+}
+
+// The driver directory, asked for until the buffer is large enough. A directory that is not
+// zero-terminated within the buffer, or empty, is refused: no path is built from it.
+uint32_t DriverDirectory(DriverSpooler& spooler, const std::string& environment, std::string& directory)
+{
+    uint32_t size = kDriverDirectorySize;
+    for (int request = 0; request < kMaxDirectoryRequests; ++request) {
+        std::vector<char> buffer(size, '\0');
+        uint32_t needed = 0;
+        uint32_t error = spooler.GetDriverDirectory(environment, buffer.data(), size, needed);
+        if (error == kErrorInsufficientBuffer && needed > size) {
+            size = needed;
+            continue;
+        }
+        if (error != 0)
+            return error;
+        const char* end = static_cast<const char*>(std::memchr(buffer.data(), '\0', buffer.size()));
+        if (end == nullptr || end == buffer.data())
+            return kErrorFileNotFound;
+        directory.assign(buffer.data(), static_cast<size_t>(end - buffer.data()));
+        return 0;
+    }
+    return kErrorInsufficientBuffer;
+}
+
+DriverRecord DriverRecordFor(const ModelRecord& model, const char* environment, const std::string& monitorName)
+{
+    DriverRecord driver;
+    driver.version = 2;
+    driver.name = model.driverName;
+    driver.environment = environment;
+    driver.driverPath = "\\uniDRV.DLL";
+    driver.dataFile = std::string("\\") + model.gpdBaseName + ".GPD";
+    driver.configFile = "\\uniDRVui.DLL";
+    driver.helpFile = "\\uniDRV.HLP";
+    driver.dependentFiles = DependentFilesList(model.pluginBaseName);
+    driver.monitorName = monitorName;
+    driver.defaultDataType = "RAW";
+    return driver;
+}
+
+PrinterRecord PrinterRecordFor(const ModelRecord& model, const std::string& port)
+{
+    PrinterRecord printer;
+    printer.printerName = model.driverName;
+    printer.portName = port;
+    printer.driverName = model.driverName;
+    printer.printProcessor = "WinPrint";
+    printer.datatype = "RAW";
+    return printer;
+}
+
+// The progress position reached after each copy (index into PackageFilesFor's list); 0 where
+// the bar stays until the next file.
+constexpr int kProgressAfterCopy[] = {10, 20, 30, 0, 40, 0, 50, 60};
+
+}  // namespace
+
+EnvironmentNames EnvironmentFor(bool x64Environment)
+{
+    if (x64Environment)
+        return {"Windows x64", "Printer Driver\\x64\\"};
+    return {"Windows NT x86", "Printer Driver\\x86\\"};
+}
+
+std::vector<PackageFile> PackageFilesFor(const EnvironmentNames& names, const char* pluginBase, const char* gpdBase)
+{
+    const std::string plugin = std::string(pluginBase) + ".DLL";
+    const std::string gpd = std::string(gpdBase) + ".GPD";
+    std::vector<PackageFile> files;
+    for (const std::string& name : {plugin, gpd, std::string("uniDRVui.DLL"), std::string("uniDRV.DLL"),
+                                    std::string("UNIDRV.HLP"), std::string("UNIRES.DLL"), std::string("TTFSUB.GPD"),
+                                    std::string("STDNAMES.GPD")})
+        files.push_back({names.sourceFolder + name, name});
+    return files;
+}
+
+std::vector<char> DependentFilesList(const char* pluginBase)
+{
+    // Each of the five with its zero: 12 + 12 + 14 + 13 + 13 = 64 bytes.
+    static const char kFixed[] = "\\ttfsub.GPD\0\\unires.DLL\0\\stdnames.GPD\0\\KAPLINX.ini\0\\KAPLINX.dll";
+    static_assert(sizeof(kFixed) == 64, "the plug-in's name starts at byte 64");
+    const std::string plugin = std::string(pluginBase) + ".DLL";
+    std::vector<char> list(std::max<size_t>(255, sizeof(kFixed) + plugin.size() + 2), '\0');
+    std::memcpy(list.data(), kFixed, sizeof(kFixed));
+    std::memcpy(list.data() + sizeof(kFixed), plugin.c_str(), plugin.size() + 1);
+    return list;
+}
+
+InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& system)
+{
+    // Refusals first: none of them leaves a trace on the system.
+    if (choices.port.empty())
+        return Failure(InstallStep::CheckPort, 0);
+    if (choices.modelIndex < 0 || static_cast<size_t>(choices.modelIndex) >= kModelRecordCount)
+        return Failure(InstallStep::CheckModel, 0, std::to_string(choices.modelIndex));
+    const ModelRecord& model = kModelRecords[choices.modelIndex];
+    const EnvironmentNames names = EnvironmentFor(choices.x64Environment);
+    const std::vector<PackageFile> files = PackageFilesFor(names, model.pluginBaseName, model.gpdBaseName);
+
+    InstallOutcome missing = Failure(InstallStep::CheckPackage, kErrorFileNotFound);
+    for (const PackageFile& file : files)
+        if (!system.files.Exists(file.source))
+            missing.missingFiles.push_back(file.source);
+    if (!missing.missingFiles.empty())
+        return missing;
+
+    std::string directory;
+    if (uint32_t error = DriverDirectory(system.spooler, names.environment, directory))
+        return Failure(InstallStep::DriverDirectory, error, names.environment);
+
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string destination = directory + "\\" + files[i].name;
+        if (uint32_t error = system.files.Copy(files[i].source, destination)) {
+            InstallOutcome failed = Failure(InstallStep::CopyFile, error, files[i].source);
+            failed.target = destination;
+            return failed;
+        }
+        if (kProgressAfterCopy[i] != 0)
+            system.feedback.SetProgress(kProgressAfterCopy[i]);
+    }
+
+    InstallOutcome outcome;
+    // Registering a driver that is there already replaces its record; a spooler that answers
+    // "already installed" keeps the old one, which names the same files just copied.
+    uint32_t error = system.spooler.AddDriver(DriverRecordFor(model, names.environment, choices.monitorName));
+    if (error == kErrorPrinterDriverAlreadyInstalled)
+        outcome.driverExisted = true;
+    else if (error != 0)
+        return Failure(InstallStep::RegisterDriver, error, model.driverName);
+    system.feedback.SetProgress(70);
+
+    const PrinterRecord printerRecord = PrinterRecordFor(model, choices.port);
+    PrinterHandle printer = nullptr;
+    error = system.spooler.CreatePrinter(printerRecord, printer);
+    if (error == kErrorPrinterAlreadyExists) {
+        // Running the installation again repairs it: the existing printer moves to the port
+        // chosen now, as a new one would have been put there.
+        outcome.printerExisted = true;
+        printer = nullptr;
+        error = system.spooler.OpenExistingPrinter(printerRecord.printerName, printer);
+        if (error == 0)
+            error = system.spooler.RebindPrinter(printer, printerRecord);
+        if (error != 0) {
+            if (printer != nullptr)
+                system.spooler.ClosePrinter(printer);
+            InstallOutcome failed = Failure(InstallStep::UpdatePrinter, error, printerRecord.printerName);
+            failed.target = choices.port;
+            failed.printerExisted = true;
+            return failed;
+        }
+    } else if (error != 0) {
+        InstallOutcome failed = Failure(InstallStep::AddPrinter, error, printerRecord.printerName);
+        failed.target = choices.port;
+        return failed;
+    }
+    system.feedback.SetProgress(80);
+
+    if (choices.setDefaultPrinter &&
+        !WriteDefaultPrinter(system.registry, system.feedback, model.driverName, choices.port))
+        outcome.registryWriteFailed = true;
+    system.feedback.SetProgress(90);
+
+    if (!WriteSerialSettings(system.registry, system.feedback, choices))
+        outcome.registryWriteFailed = true;
+    system.feedback.SetProgress(95);
+
+    if (printer != nullptr)
+        system.spooler.ClosePrinter(printer);
+    system.feedback.Pause(500);
+    system.feedback.SetProgress(100);
+
+    outcome.succeeded = true;
+    return outcome;
+}

@@ -1,0 +1,55 @@
+// The installation of the model's driver and printer: package files into the spooler's
+// driver directory, the driver's registration, the printer on the chosen port, and the
+// registry settings for the default printer and a serial port.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "install/DriverSpooler.h"
+#include "install/InstallFeedback.h"
+#include "install/InstallOutcome.h"
+#include "install/PackageFiles.h"
+#include "install/RegistryWriter.h"
+
+// What the two pages chose; combo-box indexes as CB_GETCURSEL gives them (-1: none).
+struct InstallChoices {
+    bool x64Environment = false;  // "Windows x64" rather than "Windows NT x86"
+    int modelIndex = 0;           // model combo box
+    int portComboIndex = 0;       // port combo box of the serial panel: 0..2 LPT, 3..6 COM
+    int baudIndex = 5;
+    int dataBitsIndex = 3;
+    int stopBitsIndex = 0;
+    int parityIndex = 2;
+    int flowIndex = 2;
+    bool setDefaultPrinter = true;  // "Set Default Printer" exactly checked
+    std::string port;               // the port page's chosen port name
+    std::string monitorName;        // the driver's language monitor: none
+};
+
+struct InstallSystem {
+    DriverSpooler& spooler;
+    PackageFiles& files;
+    RegistryWriter& registry;
+    InstallFeedback& feedback;
+};
+
+struct EnvironmentNames {
+    const char* environment;    // "Windows NT x86" or "Windows x64"
+    const char* sourceFolder;   // "Printer Driver\x86\" or "Printer Driver\x64\"
+};
+EnvironmentNames EnvironmentFor(bool x64Environment);
+
+// One package file and the name of its copy in the driver directory, in copying order.
+struct PackageFile {
+    std::string source;  // relative to the current directory
+    std::string name;
+};
+std::vector<PackageFile> PackageFilesFor(const EnvironmentNames& names, const char* pluginBase, const char* gpdBase);
+
+// The dependent-files list: five fixed names in the first 64 bytes, then the plug-in DLL
+// at byte 64, then the empty name; at least 255 bytes, zero-filled.
+std::vector<char> DependentFilesList(const char* pluginBase);
+
+// Runs the whole installation. It stops at the first failed step and changes nothing at all
+// when the choices or the package are unusable.
+InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& system);

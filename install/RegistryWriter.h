@@ -1,0 +1,20 @@
+// The registry writes of the installation: string values under keys of the current user
+// and of the machine. Every call answers 0 or the Windows error.
+#pragma once
+#include <cstdint>
+#include <string>
+
+enum class RegistryRoot { CurrentUser, LocalMachine };
+using RegistryKey = void*;
+
+class RegistryWriter {
+public:
+    virtual ~RegistryWriter() = default;
+    // Opens an existing key for setting values; a missing key is not created.
+    virtual uint32_t OpenKey(RegistryRoot root, const std::string& path, RegistryKey& key) = 0;
+    // Opens the key for setting values, creating it (and missing parents) when it is not there.
+    virtual uint32_t CreateKey(RegistryRoot root, const std::string& path, RegistryKey& key) = 0;
+    // A REG_SZ value; `size` is the byte count passed on, its terminating zero included.
+    virtual uint32_t SetStringValue(RegistryKey key, const std::string& name, const char* data, uint32_t size) = 0;
+    virtual void CloseKey(RegistryKey key) = 0;
+};

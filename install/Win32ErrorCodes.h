@@ -1,0 +1,9 @@
+// The few Windows error numbers the installation decides on, for code that includes no
+// Windows header. The values are Windows' own.
+#pragma once
+#include <cstdint>
+
+constexpr uint32_t kErrorFileNotFound = 2;                    // ERROR_FILE_NOT_FOUND
+constexpr uint32_t kErrorInsufficientBuffer = 122;            // ERROR_INSUFFICIENT_BUFFER
+constexpr uint32_t kErrorPrinterDriverAlreadyInstalled = 1795;  // ERROR_PRINTER_DRIVER_ALREADY_INSTALLED
+constexpr uint32_t kErrorPrinterAlreadyExists = 1802;         // ERROR_PRINTER_ALREADY_EXISTS

@@ -1,0 +1,197 @@
+// Recording fakes of the installation's spooler, files, registry and feedback. Every call
+// lands in one log, in order, so a test sees the exact sequence across all four; any call
+// whose log line starts with `failOn` fails with `failError`.
+#pragma once
+#include <cstring>
+#include <list>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "install/Installation.h"
+#include "install/Win32ErrorCodes.h"
+
+class FakeInstallSystem : public DriverSpooler, public PackageFiles, public RegistryWriter, public InstallFeedback {
+public:
+    // The system as a fresh Windows has it.
+    std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
+    std::set<std::string> missing;  // package files that are not there
+    std::set<std::string> existingKeys = {"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports"};
+    std::set<std::string> existingPrinters;
+    bool driverInstalled = false;
+
+    std::string failOn;
+    uint32_t failError = 5;  // ERROR_ACCESS_DENIED
+
+    std::vector<std::string> log;
+    std::vector<DriverRecord> drivers;
+    std::vector<PrinterRecord> printers;     // CreatePrinter's records
+    std::vector<PrinterRecord> rebinds;      // RebindPrinter's records
+    std::map<std::string, std::string> values;     // "key\\name" -> data as passed, size included
+    std::vector<int> progress;
+    int registryMessages = 0;
+    std::vector<int> pauses;
+    int openHandles = 0;
+    int openKeys = 0;
+
+    InstallSystem System() { return InstallSystem{*this, *this, *this, *this}; }
+
+    // The log lines that change something on the system.
+    std::vector<std::string> Changes() const
+    {
+        std::vector<std::string> changes;
+        for (const std::string& line : log)
+            if (line.rfind("Copy ", 0) == 0 || line.rfind("AddDriver", 0) == 0 || line.rfind("CreatePrinter", 0) == 0 ||
+                line.rfind("Rebind", 0) == 0 || line.rfind("CreateKey", 0) == 0 || line.rfind("SetValue", 0) == 0)
+                changes.push_back(line);
+        return changes;
+    }
+
+    // DriverSpooler, answering like winspool: too small a buffer gets 122 and the size needed.
+    uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
+                                uint32_t& needed) override
+    {
+        if (uint32_t error = Record("GetDriverDirectory " + environment + " " + std::to_string(size)))
+            return error;
+        if (size < driverDirectory.size() + 1) {
+            needed = static_cast<uint32_t>(driverDirectory.size() + 1);
+            return kErrorInsufficientBuffer;
+        }
+        std::memcpy(buffer, driverDirectory.c_str(), driverDirectory.size() + 1);
+        return 0;
+    }
+    uint32_t AddDriver(const DriverRecord& driver) override
+    {
+        drivers.push_back(driver);
+        if (uint32_t error = Record("AddDriver " + driver.name + " " + driver.environment))
+            return error;
+        if (driverInstalled && alreadyInstalledError != 0)
+            return alreadyInstalledError;
+        driverInstalled = true;
+        return 0;
+    }
+    uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override
+    {
+        printers.push_back(record);
+        printer = nullptr;
+        if (uint32_t error = Record("CreatePrinter " + record.printerName + " on " + record.portName))
+            return error;
+        if (existingPrinters.count(record.printerName))
+            return kErrorPrinterAlreadyExists;
+        existingPrinters.insert(record.printerName);
+        return Open(printer);
+    }
+    uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) override
+    {
+        printer = nullptr;
+        if (uint32_t error = Record("OpenExistingPrinter " + name))
+            return error;
+        return existingPrinters.count(name) ? Open(printer) : 1801;  // ERROR_INVALID_PRINTER_NAME
+    }
+    uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) override
+    {
+        rebinds.push_back(record);
+        if (printer != &handleToken)
+            return 6;  // ERROR_INVALID_HANDLE
+        return Record("Rebind " + record.printerName + " to " + record.portName);
+    }
+    void ClosePrinter(PrinterHandle printer) override
+    {
+        Record(printer == &handleToken ? "ClosePrinter" : "ClosePrinter (no handle)");
+        if (printer == &handleToken)
+            --openHandles;
+    }
+
+    // PackageFiles
+    bool Exists(const std::string& path) override
+    {
+        Record("Exists " + path);
+        return missing.count(path) == 0;
+    }
+    uint32_t Copy(const std::string& from, const std::string& to) override
+    {
+        return Record("Copy " + from + " -> " + to);
+    }
+
+    // RegistryWriter
+    uint32_t OpenKey(RegistryRoot root, const std::string& path, RegistryKey& key) override
+    {
+        key = nullptr;
+        std::string name = RootName(root) + path;
+        if (uint32_t error = Record("OpenKey " + name))
+            return error;
+        if (!existingKeys.count(name))
+            return kErrorFileNotFound;
+        return OpenRegistryKey(name, key);
+    }
+    uint32_t CreateKey(RegistryRoot root, const std::string& path, RegistryKey& key) override
+    {
+        key = nullptr;
+        std::string name = RootName(root) + path;
+        if (uint32_t error = Record("CreateKey " + name))
+            return error;
+        existingKeys.insert(name);
+        return OpenRegistryKey(name, key);
+    }
+    uint32_t SetStringValue(RegistryKey key, const std::string& name, const char* data, uint32_t size) override
+    {
+        const std::string& keyName = *static_cast<const std::string*>(key);
+        if (uint32_t error = Record("SetValue " + keyName + "\\" + name))
+            return error;
+        values[keyName + "\\" + name] = std::string(data, size);
+        return 0;
+    }
+    void CloseKey(RegistryKey key) override
+    {
+        Record("CloseKey " + *static_cast<const std::string*>(key));
+        --openKeys;
+    }
+
+    // InstallFeedback
+    void SetProgress(int position) override
+    {
+        log.push_back("Progress " + std::to_string(position));
+        progress.push_back(position);
+    }
+    void ShowRegistryMessage() override
+    {
+        log.push_back("RegistryMessage");
+        ++registryMessages;
+    }
+    void Pause(int milliseconds) override
+    {
+        log.push_back("Pause " + std::to_string(milliseconds));
+        pauses.push_back(milliseconds);
+    }
+
+    // What AddDriver answers for a driver that is there already (0: it replaces it, as Windows does).
+    uint32_t alreadyInstalledError = 0;
+
+private:
+    static std::string RootName(RegistryRoot root)
+    {
+        return root == RegistryRoot::CurrentUser ? "HKCU\\" : "HKLM\\";
+    }
+    uint32_t Record(const std::string& line)
+    {
+        log.push_back(line);
+        return !failOn.empty() && line.rfind(failOn, 0) == 0 ? failError : 0;
+    }
+    uint32_t Open(PrinterHandle& printer)
+    {
+        printer = &handleToken;
+        ++openHandles;
+        return 0;
+    }
+    uint32_t OpenRegistryKey(const std::string& name, RegistryKey& key)
+    {
+        keyNames.push_back(name);
+        key = &keyNames.back();
+        ++openKeys;
+        return 0;
+    }
+
+    int handleToken = 0;
+    std::list<std::string> keyNames;  // stable addresses: a key handle points at its name
+};

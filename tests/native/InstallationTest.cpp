@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeInstallSystem.h"
+#include "install/Installation.h"
+
+namespace {
+
+const std::string kDir = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
+const std::string kWindowsKey = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const std::string kPortsKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+
+InstallChoices DefaultChoices(bool x64 = true)
+{
+    InstallChoices choices;
+    choices.x64Environment = x64;
+    choices.port = "LPT1:";
+    return choices;
+}
+
+InstallOutcome Install(FakeInstallSystem& fake, const InstallChoices& choices)
+{
+    InstallSystem system = fake.System();
+    return RunInstallation(choices, system);
+}
+
+// The names of a multi-string, up to the empty name that ends it.
+std::vector<std::string> Names(const std::vector<char>& list)
+{
+    std::vector<std::string> names;
+    for (size_t at = 0; at < list.size() && list[at] != '\0';) {
+        names.emplace_back(&list[at]);
+        at += names.back().size() + 1;
+    }
+    return names;
+}
+
+const std::vector<int> kFullProgress = {10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 100};
+
+}  // namespace
+
+TEST(Installation, X64RunsEveryStepInOrder)
+{
+    FakeInstallSystem fake;
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+
+    const std::string src = "Printer Driver\\x64\\";
+    std::vector<std::string> expected;
+    for (const char* name : {"QRX58.DLL", "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL", "UNIDRV.HLP", "UNIRES.DLL",
+                             "TTFSUB.GPD", "STDNAMES.GPD"})
+        expected.push_back("Exists " + src + name);
+    auto copy = [&](const char* name) { expected.push_back("Copy " + src + name + " -> " + kDir + "\\" + name); };
+    expected.push_back("GetDriverDirectory Windows x64 255");
+    copy("QRX58.DLL");
+    expected.push_back("Progress 10");
+    copy("VELM58KD.GPD");
+    expected.push_back("Progress 20");
+    copy("uniDRVui.DLL");
+    expected.push_back("Progress 30");
+    copy("uniDRV.DLL");
+    copy("UNIDRV.HLP");
+    expected.push_back("Progress 40");
+    copy("UNIRES.DLL");
+    copy("TTFSUB.GPD");
+    expected.push_back("Progress 50");
+    copy("STDNAMES.GPD");
+    expected.push_back("Progress 60");
+    expected.push_back("AddDriver VELM58KD Windows x64");
+    expected.push_back("Progress 70");
+    expected.push_back("CreatePrinter VELM58KD on LPT1:");
+    expected.push_back("Progress 80");
+    expected.push_back("CreateKey " + kWindowsKey);
+    expected.push_back("SetValue " + kWindowsKey + "\\Device");
+    expected.push_back("CloseKey " + kWindowsKey);
+    expected.push_back("Progress 90");
+    expected.push_back("Progress 95");
+    expected.push_back("ClosePrinter");
+    expected.push_back("Pause 500");
+    expected.push_back("Progress 100");
+
+    EXPECT_EQ(expected, fake.log);
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_EQ(InstallStep::None, outcome.failedStep);
+    EXPECT_FALSE(outcome.printerExisted);
+    EXPECT_FALSE(outcome.registryWriteFailed);
+    EXPECT_EQ(0, fake.openHandles);
+    EXPECT_EQ(0, fake.openKeys);
+}
+
+TEST(Installation, X86UsesItsEnvironmentAndSourceFolder)
+{
+    FakeInstallSystem fake;
+    fake.driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
+    ASSERT_TRUE(Install(fake, DefaultChoices(false)).succeeded);
+
+    EXPECT_EQ("GetDriverDirectory Windows NT x86 255", fake.log[8]);
+    EXPECT_EQ("Copy Printer Driver\\x86\\QRX58.DLL -> C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\QRX58.DLL",
+              fake.log[9]);
+    EXPECT_EQ("Copy Printer Driver\\x86\\STDNAMES.GPD -> C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\STDNAMES.GPD",
+              fake.Changes()[7]);
+    ASSERT_EQ(1u, fake.drivers.size());
+    EXPECT_EQ("Windows NT x86", fake.drivers[0].environment);
+    EXPECT_EQ(kFullProgress, fake.progress);
+}
+
+TEST(Installation, TheDriverRecordIsALevelThreeUnidrvRecord)
+{
+    FakeInstallSystem fake;
+    InstallChoices choices = DefaultChoices();
+    choices.monitorName = "";
+    ASSERT_TRUE(Install(fake, choices).succeeded);
+    ASSERT_EQ(1u, fake.drivers.size());
+    const DriverRecord& driver = fake.drivers[0];
+    EXPECT_EQ(2u, driver.version);
+    EXPECT_EQ("VELM58KD", driver.name);
+    EXPECT_EQ("Windows x64", driver.environment);
+    EXPECT_EQ("\\uniDRV.DLL", driver.driverPath);
+    EXPECT_EQ("\\VELM58KD.GPD", driver.dataFile);
+    EXPECT_EQ("\\uniDRVui.DLL", driver.configFile);
+    EXPECT_EQ("\\uniDRV.HLP", driver.helpFile);
+    EXPECT_EQ("", driver.monitorName);
+    EXPECT_EQ("RAW", driver.defaultDataType);
+
+    const std::vector<std::string> expected = {"\\ttfsub.GPD",  "\\unires.DLL",  "\\stdnames.GPD",
+                                               "\\KAPLINX.ini", "\\KAPLINX.dll", "QRX58.DLL"};
+    EXPECT_EQ(expected, Names(driver.dependentFiles));
+    ASSERT_EQ(255u, driver.dependentFiles.size());
+    EXPECT_EQ("QRX58.DLL", std::string(&driver.dependentFiles[64]));
+    EXPECT_EQ('\0', driver.dependentFiles[63]);
+    for (size_t i = 73; i < driver.dependentFiles.size(); ++i)
+        EXPECT_EQ('\0', driver.dependentFiles[i]) << "byte " << i;
+}
+
+TEST(Installation, ThePrinterRecordUsesTheDriverNameAndTheChosenPort)
+{
+    FakeInstallSystem fake;
+    InstallChoices choices = DefaultChoices();
+    choices.port = "COM2:";
+    ASSERT_TRUE(Install(fake, choices).succeeded);
+    ASSERT_EQ(1u, fake.printers.size());
+    const PrinterRecord& printer = fake.printers[0];
+    EXPECT_EQ("VELM58KD", printer.printerName);
+    EXPECT_EQ("COM2:", printer.portName);
+    EXPECT_EQ("VELM58KD", printer.driverName);
+    EXPECT_EQ("WinPrint", printer.printProcessor);
+    EXPECT_EQ("RAW", printer.datatype);
+}
+
+TEST(Installation, RefusalsChangeNothing)
+{
+    {
+        FakeInstallSystem fake;
+        InstallChoices choices = DefaultChoices();
+        choices.port.clear();
+        InstallOutcome outcome = Install(fake, choices);
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_EQ(InstallStep::CheckPort, outcome.failedStep);
+        EXPECT_TRUE(fake.log.empty());
+    }
+    for (int model : {-1, 1}) {
+        FakeInstallSystem fake;
+        InstallChoices choices = DefaultChoices();
+        choices.modelIndex = model;
+        InstallOutcome outcome = Install(fake, choices);
+        EXPECT_EQ(InstallStep::CheckModel, outcome.failedStep) << model;
+        EXPECT_TRUE(fake.log.empty()) << model;
+    }
+}
+
+TEST(Installation, MissingPackageFilesAreAllNamedAndNothingChanges)
+{
+    FakeInstallSystem fake;
+    fake.missing = {"Printer Driver\\x64\\VELM58KD.GPD", "Printer Driver\\x64\\STDNAMES.GPD"};
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(InstallStep::CheckPackage, outcome.failedStep);
+    EXPECT_EQ(std::vector<std::string>({"Printer Driver\\x64\\VELM58KD.GPD", "Printer Driver\\x64\\STDNAMES.GPD"}),
+              outcome.missingFiles);
+    EXPECT_TRUE(fake.Changes().empty());
+    EXPECT_TRUE(fake.progress.empty());
+    EXPECT_EQ(8u, fake.log.size());  // only the eight checks
+}
+
+TEST(Installation, ALongDriverDirectoryIsAskedForAgainWithTheSizeNeeded)
+{
+    FakeInstallSystem fake;
+    fake.driverDirectory = "D:\\" + std::string(290, 'd');
+    ASSERT_TRUE(Install(fake, DefaultChoices()).succeeded);
+    EXPECT_EQ("GetDriverDirectory Windows x64 255", fake.log[8]);
+    EXPECT_EQ("GetDriverDirectory Windows x64 294", fake.log[9]);
+    EXPECT_EQ("Copy Printer Driver\\x64\\QRX58.DLL -> " + fake.driverDirectory + "\\QRX58.DLL", fake.log[10]);
+}
+
+TEST(Installation, AnEmptyDriverDirectoryStopsBeforeAnyCopy)
+{
+    FakeInstallSystem fake;
+    fake.driverDirectory = "";
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+    EXPECT_EQ(InstallStep::DriverDirectory, outcome.failedStep);
+    EXPECT_NE(0u, outcome.errorCode);
+    EXPECT_TRUE(fake.Changes().empty());
+}
+
+struct StepFailure {
+    std::string failOn;          // the log line that fails
+    InstallStep step;
+    std::string subject;
+    std::vector<int> progress;   // the positions reached before the failure
+};
+
+class InstallationFailure : public testing::TestWithParam<StepFailure> {};
+
+TEST_P(InstallationFailure, StopsAtTheFailedStepAndNamesIt)
+{
+    const StepFailure& failure = GetParam();
+    FakeInstallSystem fake;
+    fake.failOn = failure.failOn;
+    fake.failError = 5;
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(failure.step, outcome.failedStep);
+    EXPECT_EQ(5u, outcome.errorCode);
+    EXPECT_EQ(failure.subject, outcome.subject);
+    EXPECT_EQ(failure.progress, fake.progress);
+    ASSERT_FALSE(fake.log.empty());
+    EXPECT_EQ(0u, fake.log.back().rfind(failure.failOn, 0)) << "went on after the failure: " << fake.log.back();
+    EXPECT_EQ(0, fake.registryMessages);
+    EXPECT_EQ(0, fake.openHandles);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, InstallationFailure,
+    testing::Values(
+        StepFailure{"GetDriverDirectory", InstallStep::DriverDirectory, "Windows x64", {}},
+        StepFailure{"Copy Printer Driver\\x64\\QRX58.DLL", InstallStep::CopyFile, "Printer Driver\\x64\\QRX58.DLL", {}},
+        StepFailure{"Copy Printer Driver\\x64\\VELM58KD.GPD", InstallStep::CopyFile,
+                    "Printer Driver\\x64\\VELM58KD.GPD", {10}},
+        StepFailure{"Copy Printer Driver\\x64\\uniDRVui.DLL", InstallStep::CopyFile,
+                    "Printer Driver\\x64\\uniDRVui.DLL", {10, 20}},
+        StepFailure{"Copy Printer Driver\\x64\\uniDRV.DLL", InstallStep::CopyFile, "Printer Driver\\x64\\uniDRV.DLL",
+                    {10, 20, 30}},
+        StepFailure{"Copy Printer Driver\\x64\\UNIDRV.HLP", InstallStep::CopyFile, "Printer Driver\\x64\\UNIDRV.HLP",
+                    {10, 20, 30}},
+        StepFailure{"Copy Printer Driver\\x64\\UNIRES.DLL", InstallStep::CopyFile, "Printer Driver\\x64\\UNIRES.DLL",
+                    {10, 20, 30, 40}},
+        StepFailure{"Copy Printer Driver\\x64\\TTFSUB.GPD", InstallStep::CopyFile, "Printer Driver\\x64\\TTFSUB.GPD",
+                    {10, 20, 30, 40}},
+        StepFailure{"Copy Printer Driver\\x64\\STDNAMES.GPD", InstallStep::CopyFile,
+                    "Printer Driver\\x64\\STDNAMES.GPD", {10, 20, 30, 40, 50}},
+        StepFailure{"AddDriver", InstallStep::RegisterDriver, "VELM58KD", {10, 20, 30, 40, 50, 60}},
+        StepFailure{"CreatePrinter", InstallStep::AddPrinter, "VELM58KD", {10, 20, 30, 40, 50, 60, 70}}));
+
+TEST(Installation, AFailedCopyNamesBothEnds)
+{
+    FakeInstallSystem fake;
+    fake.failOn = "Copy Printer Driver\\x64\\UNIRES.DLL";
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+    EXPECT_EQ(kDir + "\\UNIRES.DLL", outcome.target);
+}
+
+TEST(Installation, AnExistingPrinterIsMovedToTheChosenPort)
+{
+    FakeInstallSystem fake;
+    fake.existingPrinters = {"VELM58KD"};
+    InstallChoices choices = DefaultChoices();
+    choices.port = "COM3:";
+    InstallOutcome outcome = Install(fake, choices);
+
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_TRUE(outcome.printerExisted);
+    ASSERT_EQ(1u, fake.rebinds.size());
+    EXPECT_EQ("COM3:", fake.rebinds[0].portName);
+    EXPECT_EQ("VELM58KD", fake.rebinds[0].driverName);
+    EXPECT_EQ(kFullProgress, fake.progress);
+    EXPECT_EQ(0, fake.openHandles);
+    EXPECT_EQ(std::string("VELM58KD,winspool,COM3:\0", 24), fake.values[kWindowsKey + "\\Device"]);
+}
+
+TEST(Installation, RunningTwiceIsARepair)
+{
+    FakeInstallSystem fake;
+    ASSERT_TRUE(Install(fake, DefaultChoices()).succeeded);
+    fake.log.clear();
+    InstallOutcome second = Install(fake, DefaultChoices());
+    EXPECT_TRUE(second.succeeded);
+    EXPECT_TRUE(second.printerExisted);
+    // Copies again, registers the driver again, moves the printer and writes "Device" again.
+    std::vector<std::string> changes = fake.Changes();
+    ASSERT_EQ(13u, changes.size());
+    EXPECT_EQ(0u, changes[0].rfind("Copy ", 0));
+    EXPECT_EQ(0u, changes[7].rfind("Copy ", 0));
+    EXPECT_EQ("AddDriver VELM58KD Windows x64", changes[8]);
+    EXPECT_EQ("CreatePrinter VELM58KD on LPT1:", changes[9]);
+    EXPECT_EQ("Rebind VELM58KD to LPT1:", changes[10]);
+    EXPECT_EQ("SetValue " + kWindowsKey + "\\Device", changes[12]);
+}
+
+TEST(Installation, AnExistingPrinterThatCannotBeChangedIsReported)
+{
+    for (const char* failOn : {"OpenExistingPrinter", "Rebind"}) {
+        FakeInstallSystem fake;
+        fake.existingPrinters = {"VELM58KD"};
+        fake.failOn = failOn;
+        InstallOutcome outcome = Install(fake, DefaultChoices());
+        EXPECT_FALSE(outcome.succeeded) << failOn;
+        EXPECT_EQ(InstallStep::UpdatePrinter, outcome.failedStep) << failOn;
+        EXPECT_EQ(5u, outcome.errorCode) << failOn;
+        EXPECT_EQ("LPT1:", outcome.target) << failOn;
+        EXPECT_EQ(0, fake.openHandles) << failOn;
+        EXPECT_EQ(0u, fake.values.size()) << failOn;
+    }
+}
+
+TEST(Installation, ADriverTheSpoolerKeepsIsNotAFailure)
+{
+    FakeInstallSystem fake;
+    fake.driverInstalled = true;
+    fake.alreadyInstalledError = kErrorPrinterDriverAlreadyInstalled;
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_TRUE(outcome.driverExisted);
+    EXPECT_EQ(kFullProgress, fake.progress);
+}
+
+TEST(Installation, RegistryFailuresShowTheMessageAndTheInstallationGoesOn)
+{
+    for (const std::string failOn : {"CreateKey " + kWindowsKey, "SetValue " + kWindowsKey}) {
+        FakeInstallSystem fake;
+        fake.failOn = failOn;
+        InstallOutcome outcome = Install(fake, DefaultChoices());
+        EXPECT_TRUE(outcome.succeeded) << failOn;
+        EXPECT_TRUE(outcome.registryWriteFailed) << failOn;
+        EXPECT_EQ(1, fake.registryMessages) << failOn;
+        EXPECT_EQ(kFullProgress, fake.progress) << failOn;
+        EXPECT_EQ(0, fake.openKeys) << failOn;
+    }
+}
+
+TEST(Installation, TheProgressReachesItsEndAfterOnePauseOfHalfASecond)
+{
+    FakeInstallSystem fake;
+    ASSERT_TRUE(Install(fake, DefaultChoices()).succeeded);
+    EXPECT_EQ(std::vector<int>({500}), fake.pauses);
+    EXPECT_EQ(kFullProgress, fake.progress);
+}

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "FakeInstallSystem.h"
+#include "install/Installation.h"
+#include "install/RegistrySettings.h"
+
+namespace {
+
+const std::string kDevice = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Device";
+const std::string kPorts = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+
+InstallChoices ComChoices(int portComboIndex)
+{
+    InstallChoices choices;
+    choices.x64Environment = true;
+    choices.port = "LPT1:";
+    choices.portComboIndex = portComboIndex;
+    return choices;
+}
+
+InstallOutcome Install(FakeInstallSystem& fake, const InstallChoices& choices)
+{
+    InstallSystem system = fake.System();
+    return RunInstallation(choices, system);
+}
+
+bool Touched(const FakeInstallSystem& fake, const std::string& keyPrefix)
+{
+    for (const std::string& line : fake.log)
+        if (line.find(keyPrefix) != std::string::npos)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(RegistrySettings, TheDefaultPrinterValueCarriesItsTerminatingZero)
+{
+    FakeInstallSystem fake;
+    ASSERT_TRUE(Install(fake, ComChoices(0)).succeeded);
+    // 23 characters and the zero: the size passed is 24.
+    EXPECT_EQ(std::string("VELM58KD,winspool,LPT1:\0", 24), fake.values.at(kDevice));
+    EXPECT_EQ(1u, fake.values.size());
+}
+
+TEST(RegistrySettings, AMissingWindowsKeyIsCreated)
+{
+    FakeInstallSystem fake;
+    ASSERT_EQ(0u, fake.existingKeys.count("HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows"));
+    ASSERT_TRUE(Install(fake, ComChoices(0)).succeeded);
+    EXPECT_EQ(1u, fake.existingKeys.count("HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows"));
+    EXPECT_EQ(1u, fake.values.count(kDevice));
+    EXPECT_EQ(0, fake.registryMessages);
+}
+
+TEST(RegistrySettings, AClearedCheckBoxLeavesTheUserKeyAlone)
+{
+    FakeInstallSystem fake;
+    InstallChoices choices = ComChoices(0);
+    choices.setDefaultPrinter = false;
+    ASSERT_TRUE(Install(fake, choices).succeeded);
+    EXPECT_FALSE(Touched(fake, "HKCU"));
+}
+
+TEST(RegistrySettings, LptSelectionsLeaveThePortsKeyAlone)
+{
+    for (int index : {0, 1, 2, -1}) {
+        FakeInstallSystem fake;
+        InstallChoices choices = ComChoices(index);
+        choices.baudIndex = 8;
+        ASSERT_TRUE(Install(fake, choices).succeeded) << index;
+        EXPECT_FALSE(Touched(fake, "HKLM")) << index;
+    }
+}
+
+TEST(RegistrySettings, TheDefaultSerialSettingsOfCom1)
+{
+    FakeInstallSystem fake;
+    ASSERT_TRUE(Install(fake, ComChoices(3)).succeeded);
+    EXPECT_EQ(std::string("19200,N,8,1,p\0", 14), fake.values.at(kPorts + "\\COM1:"));
+    // After progress 90 and before 95.
+    auto at = [&](const std::string& line) { return std::find(fake.log.begin(), fake.log.end(), line) - fake.log.begin(); };
+    EXPECT_LT(at("Progress 90"), at("OpenKey " + kPorts));
+    EXPECT_LT(at("CloseKey " + kPorts), at("Progress 95"));
+}
+
+TEST(RegistrySettings, OtherSelectionsGiveTheirTableTexts)
+{
+    struct Case {
+        int port, baud, dataBits, stopBits, parity, flow;
+        std::string valueName, data;
+    };
+    for (const Case& c : {Case{6, 8, 0, 2, 4, 1, "COM4:", "115200,S,5,2,x"},
+                          Case{4, 0, 1, 1, 0, 0, "COM2:", "300,E,6,1.5, "},
+                          Case{5, 4, 2, 0, 3, 2, "COM3:", "9600,O,7,1,p"},
+                          Case{3, 1, 3, 1, 1, 0, "COM1:", "1200,M,8,1.5, "}}) {
+        FakeInstallSystem fake;
+        InstallChoices choices = ComChoices(c.port);
+        choices.baudIndex = c.baud;
+        choices.dataBitsIndex = c.dataBits;
+        choices.stopBitsIndex = c.stopBits;
+        choices.parityIndex = c.parity;
+        choices.flowIndex = c.flow;
+        ASSERT_TRUE(Install(fake, choices).succeeded);
+        EXPECT_EQ(c.data + '\0', fake.values.at(kPorts + "\\" + c.valueName)) << c.valueName;
+    }
+}
+
+TEST(RegistrySettings, FlowControlNoneEndsWithACommaAndOneBlank)
+{
+    InstallChoices choices = ComChoices(3);
+    choices.flowIndex = 0;
+    std::string data;
+    ASSERT_TRUE(SerialSettingData(choices, data));
+    EXPECT_EQ("19200,N,8,1, ", data);
+}
+
+TEST(RegistrySettings, AnEmptyPortStillFormatsTheDefaultPrinter)
+{
+    EXPECT_EQ("VELM58KD,winspool,", DefaultPrinterData("VELM58KD", ""));
+}
+
+TEST(RegistrySettings, APortsKeyThatCannotBeOpenedIsSkippedQuietly)
+{
+    FakeInstallSystem fake;
+    fake.failOn = "OpenKey " + kPorts;
+    InstallOutcome outcome = Install(fake, ComChoices(3));
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_FALSE(outcome.registryWriteFailed);
+    EXPECT_EQ(0, fake.registryMessages);
+    EXPECT_EQ(0u, fake.values.count(kPorts + "\\COM1:"));
+
+    FakeInstallSystem noKey;
+    noKey.existingKeys.clear();
+    ASSERT_TRUE(Install(noKey, ComChoices(3)).succeeded);
+    EXPECT_FALSE(Touched(noKey, "CreateKey " + kPorts));
+    EXPECT_EQ(0, noKey.registryMessages);
+}
+
+TEST(RegistrySettings, ARefusedSerialWriteShowsTheMessageAndClosesTheKey)
+{
+    FakeInstallSystem fake;
+    fake.failOn = "SetValue " + kPorts;
+    InstallOutcome outcome = Install(fake, ComChoices(3));
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_TRUE(outcome.registryWriteFailed);
+    EXPECT_EQ(1, fake.registryMessages);
+    EXPECT_EQ(0, fake.openKeys);
+    EXPECT_EQ(std::vector<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 100}), fake.progress);
+}
+
+TEST(RegistrySettings, ASerialIndexOutsideItsTableWritesNothing)
+{
+    FakeInstallSystem fake;
+    InstallChoices choices = ComChoices(3);
+    choices.stopBitsIndex = -1;  // no selection
+    InstallOutcome outcome = Install(fake, choices);
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_TRUE(outcome.registryWriteFailed);
+    EXPECT_EQ(1, fake.registryMessages);
+    EXPECT_FALSE(Touched(fake, "HKLM"));
+
+    std::string name;
+    EXPECT_FALSE(SerialPortValueName(7, name));
+    EXPECT_TRUE(SerialPortValueName(6, name));
+    EXPECT_EQ("COM4:", name);
+}
