@@ -1,0 +1,39 @@
+// The spooler's two-call enumeration: ask for the size, then for the records in a buffer of
+// that size. The records and their texts are read only where the spooler filled the buffer.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "install/PortSpooler.h"
+
+// One enumeration call: (buffer, size, needed, returned), as EnumPortsA and EnumMonitorsA take them.
+using EnumerationCall = std::function<SpoolerResult(uint8_t*, uint32_t, uint32_t&, uint32_t&)>;
+
+// At most this many calls per enumeration: the sizing call and the calls with a buffer that
+// follow when the set grew in between. A set that keeps growing gives an empty answer.
+constexpr int kMaxEnumerationCalls = 4;
+
+class EnumeratedRecords {
+public:
+    // Runs the enumeration. `recordSize` is the size of one record of the level asked for.
+    EnumeratedRecords(const EnumerationCall& call, size_t recordSize);
+
+    // The number of records the last call reported and filled; 0 when the enumeration failed.
+    uint32_t Count() const { return m_count; }
+    // Record `index` (below Count()).
+    template <class Record>
+    const Record& At(uint32_t index) const
+    {
+        return reinterpret_cast<const Record*>(m_bytes.data())[index];
+    }
+    // A text a record points to: empty for a null pointer, and for a pointer that does not
+    // lead to a NUL-terminated text inside the buffer.
+    std::string Text(const char* text) const;
+
+private:
+    std::vector<uint8_t> m_bytes;
+    uint32_t m_count = 0;
+};

@@ -1,0 +1,108 @@
+#include "install/PortOperations.h"
+
+#include <cstring>
+
+#include "install/PortEnumeration.h"
+
+namespace {
+
+constexpr uint32_t kPortLevel = 2;
+constexpr uint32_t kMonitorLevel = 1;
+
+// The first four bytes of the name (all of it when shorter), exactly and case-sensitively:
+// "COM10:" is a COM1 port, "lpt1:" is not an LPT1 port.
+bool HasPrefix(const std::string& name, const char* prefix)
+{
+    return std::strncmp(name.c_str(), prefix, 4) == 0;
+}
+
+void SelectRow(IPortList& list, int row)
+{
+    // Selected, and without the focus flag.
+    list.SetRowState(row, kRowSelected, kRowSelected | kRowFocused);
+}
+
+}  // namespace
+
+void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug)
+{
+    EnumeratedRecords records(
+        [&](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) {
+            return spooler.EnumPorts(kPortLevel, buffer, size, needed, returned);
+        },
+        sizeof(PortInfo2Record));
+
+    // A candidate of 0 means "none": a port in row 0 is never chosen.
+    int lpt1 = 0, com1 = 0, file = 0;
+    uint32_t count = records.Count();
+    for (uint32_t i = 0; i < count && i < static_cast<uint32_t>(kMaxPortRows); ++i) {
+        const auto& record = records.At<PortInfo2Record>(i);
+        std::string name = records.Text(record.pPortName);
+        std::string description = records.Text(record.pDescription);
+        int index = static_cast<int>(i);
+        if (HasPrefix(name, "COM1"))
+            com1 = index;
+        else if (HasPrefix(name, "LPT1"))
+            lpt1 = index;
+        else if (HasPrefix(name, "FILE"))
+            file = index;
+        debug.Write(name + "\n");
+        int row = ports.InsertRow(index, name);
+        if (row >= 0)
+            ports.SetRowSecondText(row, description);
+    }
+    if (count == 0)
+        return;
+    int chosen = lpt1 > 0 ? lpt1 : com1 > 0 ? com1 : file > 0 ? file : 0;
+    if (chosen > 0)
+        SelectRow(ports, chosen);
+}
+
+void FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& debug)
+{
+    EnumeratedRecords records(
+        [&](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) {
+            return spooler.EnumMonitors(kMonitorLevel, buffer, size, needed, returned);
+        },
+        sizeof(MonitorInfo1Record));
+
+    for (uint32_t i = 0; i < records.Count(); ++i) {
+        const auto& record = records.At<MonitorInfo1Record>(i);
+        if (!record.pName)
+            continue;  // the next monitor takes its place: an index past the last row appends
+        std::string name = records.Text(record.pName);
+        debug.Write(name + "\n");
+        monitors.InsertRow(static_cast<int>(i), name);
+    }
+    if (monitors.RowCount() > 0)
+        SelectRow(monitors, 0);
+}
+
+bool GetSelectedRowText(const IPortList& list, std::string& text)
+{
+    int count = list.RowCount();
+    for (int row = 0; row < count; ++row) {
+        if (list.IsRowSelected(row)) {
+            text = list.RowText(row);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<SpoolerResult> AddPortOfSelectedType(OwnerWindow owner, const IPortList& monitors,
+                                                   IPortSpooler& spooler)
+{
+    std::string monitor;
+    if (!GetSelectedRowText(monitors, monitor))
+        return std::nullopt;
+    return spooler.AddPort(owner, monitor);
+}
+
+std::optional<SpoolerResult> ConfigureSelectedPort(OwnerWindow owner, const IPortList& ports, IPortSpooler& spooler)
+{
+    std::string port;
+    if (!GetSelectedRowText(ports, port))
+        return std::nullopt;
+    return spooler.ConfigurePort(owner, port);
+}

@@ -1,0 +1,30 @@
+// The port page's and the Create Port dialog's dealings with the spooler: list the local
+// ports (choosing a default port) and the port monitors, and hand the selected monitor or
+// port to the spooler, which shows the monitor's own dialog.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "install/PortList.h"
+#include "install/PortSpooler.h"
+
+// Only the first 256 ports are listed.
+constexpr int kMaxPortRows = 256;
+
+// Adds a row per port (name, description) to the empty port list, in the spooler's order,
+// writes each listed name to the debug output, and selects the default row: the last port
+// whose name begins with "LPT1", else with "COM1", else with "FILE" - never row 0.
+void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug);
+
+// Adds a row per named port monitor to the empty monitor list and selects row 0.
+void FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& debug);
+
+// The column-0 text of the first selected row; false when no row is selected.
+bool GetSelectedRowText(const IPortList& list, std::string& text);
+
+// AddPortA for the selected monitor; nothing (no result) when no row is selected.
+std::optional<SpoolerResult> AddPortOfSelectedType(OwnerWindow owner, const IPortList& monitors,
+                                                   IPortSpooler& spooler);
+
+// ConfigurePortA for the selected port; nothing (no result) when no row is selected.
+std::optional<SpoolerResult> ConfigureSelectedPort(OwnerWindow owner, const IPortList& ports, IPortSpooler& spooler);

@@ -1,0 +1,54 @@
+// The print spooler's side of the port operations: enumerating the local ports and the
+// port monitors, and handing a monitor or a port to the spooler, which shows the monitor's
+// own dialog. Also the system debug output, where every listed port and monitor is written.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Records with the layout of PORT_INFO_2A and MONITOR_INFO_1A, as the spooler writes them into
+// the caller's buffer: the records first, the texts they point to after them.
+struct PortInfo2Record {
+    char* pPortName;
+    char* pMonitorName;
+    char* pDescription;
+    uint32_t fPortType;
+    uint32_t Reserved;
+};
+
+struct MonitorInfo1Record {
+    char* pName;
+};
+
+// ERROR_INSUFFICIENT_BUFFER: the buffer cannot hold the records; the needed size is stored.
+constexpr uint32_t kErrorInsufficientBuffer = 122;
+
+struct SpoolerResult {
+    bool succeeded = false;
+    uint32_t errorCode = 0;  // the Win32 error when the call failed
+};
+
+// A window that owns the monitor's dialogs; opaque to the window-free code.
+using OwnerWindow = void*;
+
+class IPortSpooler {
+public:
+    virtual ~IPortSpooler() = default;
+    // EnumPortsA and EnumMonitorsA on the local machine: `level` 2 for ports, 1 for monitors.
+    // `buffer` may be null with `size` 0. On return `needed` holds the byte count the records
+    // and their texts take, `returned` the number of records written into the buffer.
+    virtual SpoolerResult EnumPorts(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
+                                    uint32_t& returned) = 0;
+    virtual SpoolerResult EnumMonitors(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
+                                       uint32_t& returned) = 0;
+    // AddPortA: the monitor shows its new-port dialog, owned by `owner`, and creates the port.
+    virtual SpoolerResult AddPort(OwnerWindow owner, const std::string& monitorName) = 0;
+    // ConfigurePortA: the port's monitor shows its configuration dialog, owned by `owner`.
+    virtual SpoolerResult ConfigurePort(OwnerWindow owner, const std::string& portName) = 0;
+};
+
+class IDebugOutput {
+public:
+    virtual ~IDebugOutput() = default;
+    // One text, as it is to appear (line feed included).
+    virtual void Write(const std::string& text) = 0;
+};
