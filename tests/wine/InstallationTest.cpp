@@ -1,0 +1,393 @@
+// The installation against Wine's real spooler, file system and registry, with the real
+// Win32 adapters, run from a copy of the sample driver package as the current directory.
+#include <windows.h>
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "WineTestSupport.h"
+#include "app/Messages_win32.h"
+#include "install/InstallSystem_win32.h"
+#include "install/Installation.h"
+#include "ui/InstallMessages.h"
+
+namespace {
+
+const char kDriver[] = "VELM58KD";
+const char kWindowsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const char kPortsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+const char* const kPackageFiles[] = {"QRX58.DLL",  "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL",
+                                     "UNIDRV.HLP", "UNIRES.DLL",   "TTFSUB.GPD",   "STDNAMES.GPD"};
+
+class RecordingFeedback : public InstallFeedback {
+public:
+    std::vector<int> progress;
+    int registryMessages = 0;
+    void SetProgress(int position) override { progress.push_back(position); }
+    void ShowRegistryMessage() override { ++registryMessages; }
+    void Pause(int) override {}
+};
+
+// The printer of this model, and its driver in both environments, off the spooler.
+void RemovePrinterAndDriver()
+{
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<char*>(kDriver), &printer, &defaults)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+    DeletePrinterDriverA(nullptr, const_cast<char*>("Windows x64"), const_cast<char*>(kDriver));
+    DeletePrinterDriverA(nullptr, const_cast<char*>("Windows NT x86"), const_cast<char*>(kDriver));
+}
+
+std::string DriverDirectory(const char* environment)
+{
+    char buffer[MAX_PATH] = {};
+    DWORD needed = 0;
+    GetPrinterDriverDirectoryA(nullptr, const_cast<char*>(environment), 1, reinterpret_cast<BYTE*>(buffer),
+                               sizeof(buffer), &needed);
+    return buffer;
+}
+
+// A string value, or "<none>" when it is not there.
+std::string RegistryString(HKEY root, const char* key, const char* name, DWORD* size = nullptr)
+{
+    char data[512] = {};
+    DWORD length = sizeof(data), type = 0;
+    if (RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &length) != ERROR_SUCCESS)
+        return "<none>";
+    if (size)
+        *size = length;
+    return data;
+}
+
+void SetRegistryString(HKEY root, const char* key, const char* name, const std::string& data)
+{
+    HKEY opened = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr));
+    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(opened);
+}
+
+struct InstalledDriver {
+    bool found = false;
+    DWORD version = 0;
+    std::string environment, driverPath, dataFile, configFile, helpFile, defaultDataType;
+    std::vector<std::string> dependentFiles;
+};
+
+InstalledDriver FindDriver(const char* environment)
+{
+    InstalledDriver result;
+    DWORD needed = 0, count = 0;
+    EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 3, nullptr, 0, &needed, &count);
+    if (needed == 0)
+        return result;
+    std::vector<BYTE> buffer(needed);
+    if (!EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 3, buffer.data(), needed, &needed, &count))
+        return result;
+    auto* drivers = reinterpret_cast<DRIVER_INFO_3A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        const DRIVER_INFO_3A& d = drivers[i];
+        if (!d.pName || std::string(d.pName) != kDriver)
+            continue;
+        result.found = true;
+        result.version = d.cVersion;
+        result.environment = d.pEnvironment ? d.pEnvironment : "";
+        result.driverPath = d.pDriverPath ? d.pDriverPath : "";
+        result.dataFile = d.pDataFile ? d.pDataFile : "";
+        result.configFile = d.pConfigFile ? d.pConfigFile : "";
+        result.helpFile = d.pHelpFile ? d.pHelpFile : "";
+        result.defaultDataType = d.pDefaultDataType ? d.pDefaultDataType : "";
+        for (const char* name = d.pDependentFiles; name && *name; name += strlen(name) + 1)
+            result.dependentFiles.push_back(name);
+    }
+    return result;
+}
+
+struct InstalledPrinter {
+    bool found = false;
+    std::string port, driver, printProcessor, datatype;
+};
+
+InstalledPrinter FindPrinter()
+{
+    InstalledPrinter result;
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(kDriver), &printer, nullptr))
+        return result;
+    DWORD needed = 0;
+    GetPrinterA(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (needed && GetPrinterA(printer, 2, buffer.data(), needed, &needed)) {
+        auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
+        result.found = true;
+        result.port = info->pPortName ? info->pPortName : "";
+        result.driver = info->pDriverName ? info->pDriverName : "";
+        result.printProcessor = info->pPrintProcessor ? info->pPrintProcessor : "";
+        result.datatype = info->pDatatype ? info->pDatatype : "";
+    }
+    ClosePrinter(printer);
+    return result;
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && _stricmp(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
+}
+
+class InstallationUnderWine : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char cwd[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, cwd);
+        m_previousDirectory = cwd;
+        m_package = MakeTempDir("install-package");
+        ASSERT_FALSE(m_package.empty());
+        ASSERT_TRUE(CopyTree(SamplePackageDir(), m_package));
+        ASSERT_TRUE(SetCurrentDirectoryA(m_package.c_str()));
+        RemovePrinterAndDriver();
+        m_savedCom2 = RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:");
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(m_previousDirectory.c_str());
+        RemovePrinterAndDriver();
+        if (m_savedCom2 != "<none>")
+            SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:", m_savedCom2);
+    }
+
+    InstallOutcome Install(const InstallChoices& choices)
+    {
+        InstallSystem system{m_spooler, m_files, m_registry, m_feedback};
+        return RunInstallation(choices, system);
+    }
+
+    static InstallChoices Choices(const std::string& port = "LPT1:")
+    {
+        InstallChoices choices;
+        choices.x64Environment = true;
+        choices.port = port;
+        return choices;
+    }
+
+    Win32DriverSpooler m_spooler;
+    Win32PackageFiles m_files;
+    Win32RegistryWriter m_registry;
+    RecordingFeedback m_feedback;
+    std::string m_package, m_previousDirectory, m_savedCom2;
+};
+
+}  // namespace
+
+TEST_F(InstallationUnderWine, RegistersTheDriverAndAddsThePrinterOnThePort)
+{
+    InstallOutcome outcome = Install(Choices("LPT1:"));
+    ASSERT_TRUE(outcome.succeeded) << static_cast<int>(outcome.failedStep) << " error " << outcome.errorCode;
+    EXPECT_EQ(std::vector<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 100}), m_feedback.progress);
+
+    InstalledDriver driver = FindDriver("Windows x64");
+    ASSERT_TRUE(driver.found);
+    EXPECT_EQ("Windows x64", driver.environment);
+    EXPECT_TRUE(EndsWith(driver.driverPath, "\\uniDRV.DLL")) << driver.driverPath;
+    EXPECT_TRUE(EndsWith(driver.dataFile, "\\VELM58KD.GPD")) << driver.dataFile;
+    EXPECT_TRUE(EndsWith(driver.configFile, "\\uniDRVui.DLL")) << driver.configFile;
+    EXPECT_TRUE(EndsWith(driver.helpFile, "\\uniDRV.HLP")) << driver.helpFile;
+    ASSERT_EQ(6u, driver.dependentFiles.size());
+    const char* dependent[] = {"ttfsub.GPD", "unires.DLL", "stdnames.GPD", "KAPLINX.ini", "KAPLINX.dll", "QRX58.DLL"};
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_TRUE(EndsWith(driver.dependentFiles[i], dependent[i])) << driver.dependentFiles[i];
+
+    InstalledPrinter printer = FindPrinter();
+    ASSERT_TRUE(printer.found);
+    EXPECT_EQ("LPT1:", printer.port);
+    EXPECT_EQ(kDriver, printer.driver);
+}
+
+TEST_F(InstallationUnderWine, TheDriverDirectoryHoldsThePackageFiles)
+{
+    const std::string directory = DriverDirectory("Windows x64");
+    ASSERT_FALSE(directory.empty());
+    for (const char* name : kPackageFiles)
+        DeleteFileA((directory + "\\" + name).c_str());
+    ASSERT_TRUE(Install(Choices()).succeeded);
+    for (const char* name : kPackageFiles) {
+        std::string source = ReadFileText(m_package + "\\Printer Driver\\x64\\" + name);
+        ASSERT_FALSE(source.empty()) << name;
+        EXPECT_EQ(source, ReadFileText(directory + "\\" + name)) << name;
+    }
+}
+
+TEST_F(InstallationUnderWine, TheX86EnvironmentGoesToItsOwnDirectory)
+{
+    const std::string directory = DriverDirectory("Windows NT x86");
+    ASSERT_TRUE(EndsWith(directory, "\\w32x86")) << directory;
+    for (const char* name : kPackageFiles)
+        DeleteFileA((directory + "\\" + name).c_str());
+    InstallChoices choices = Choices();
+    choices.x64Environment = false;
+    InstallOutcome outcome = Install(choices);
+    for (const char* name : kPackageFiles)
+        EXPECT_EQ(ReadFileText(m_package + "\\Printer Driver\\x86\\" + name), ReadFileText(directory + "\\" + name))
+            << name;
+    EXPECT_TRUE(FindDriver("Windows NT x86").found);
+    // A 64-bit system adds no printer whose driver it has only for x86 (Wine answers error 87):
+    // the outcome must say so, at that step, rather than carry on.
+    if (!outcome.succeeded) {
+        EXPECT_EQ(InstallStep::AddPrinter, outcome.failedStep);
+        EXPECT_NE(0u, outcome.errorCode);
+        EXPECT_EQ(std::vector<int>({10, 20, 30, 40, 50, 60, 70}), m_feedback.progress);
+    }
+}
+
+TEST_F(InstallationUnderWine, SetsTheDefaultPrinterAndCreatesAMissingWindowsKey)
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, kWindowsKey);
+    ASSERT_TRUE(Install(Choices("LPT1:")).succeeded);
+    DWORD size = 0;
+    EXPECT_EQ("VELM58KD,winspool,LPT1:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", &size));
+    EXPECT_EQ(24u, size);
+    EXPECT_EQ(0, m_feedback.registryMessages);
+}
+
+TEST_F(InstallationUnderWine, AClearedCheckBoxLeavesDeviceAsItWas)
+{
+    SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", "Other,winspool,FILE:");
+    InstallChoices choices = Choices("LPT1:");
+    choices.setDefaultPrinter = false;
+    ASSERT_TRUE(Install(choices).succeeded);
+    EXPECT_EQ("Other,winspool,FILE:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+}
+
+TEST_F(InstallationUnderWine, WritesTheSerialSettingsForAComPortOnly)
+{
+    SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:", "marker");
+    InstallChoices lpt = Choices();
+    lpt.portComboIndex = 2;  // LPT3
+    lpt.baudIndex = 8;
+    ASSERT_TRUE(Install(lpt).succeeded);
+    EXPECT_EQ("marker", RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:"));
+    EXPECT_EQ("", RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "LPT3:"));
+
+    InstallChoices com = Choices();
+    com.portComboIndex = 4;  // COM2
+    com.flowIndex = 0;
+    com.stopBitsIndex = 1;
+    ASSERT_TRUE(Install(com).succeeded);
+    DWORD size = 0;
+    EXPECT_EQ("19200,N,8,1.5, ", RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:", &size));
+    EXPECT_EQ(16u, size);
+}
+
+TEST_F(InstallationUnderWine, ASecondRunRepairsTheInstallation)
+{
+    ASSERT_TRUE(Install(Choices("LPT1:")).succeeded);
+    const std::string copied = DriverDirectory("Windows x64") + "\\UNIRES.DLL";
+    SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", "stale");
+    HANDLE file = CreateFileA(copied.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+
+    InstallOutcome second = Install(Choices("COM1:"));
+    ASSERT_TRUE(second.succeeded) << static_cast<int>(second.failedStep) << " error " << second.errorCode;
+    EXPECT_EQ(ReadFileText(m_package + "\\Printer Driver\\x64\\UNIRES.DLL"), ReadFileText(copied));
+    EXPECT_TRUE(FindDriver("Windows x64").found);
+    EXPECT_EQ("COM1:", FindPrinter().port);
+    EXPECT_EQ("VELM58KD,winspool,COM1:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+}
+
+TEST_F(InstallationUnderWine, AnExistingPrinterCanBeMovedToAnotherPort)
+{
+    // Windows answers a second AddPrinter with ERROR_PRINTER_ALREADY_EXISTS, Wine does not:
+    // the repair's own calls are run directly here.
+    ASSERT_TRUE(Install(Choices("LPT1:")).succeeded);
+    PrinterHandle printer = nullptr;
+    ASSERT_EQ(0u, m_spooler.OpenExistingPrinter(kDriver, printer));
+    PrinterRecord record;
+    record.printerName = kDriver;
+    record.driverName = kDriver;
+    record.portName = "LPT2:";
+    EXPECT_EQ(0u, m_spooler.RebindPrinter(printer, record));
+    m_spooler.ClosePrinter(printer);
+    InstalledPrinter moved = FindPrinter();
+    EXPECT_EQ("LPT2:", moved.port);
+    EXPECT_EQ(kDriver, moved.driver);
+}
+
+TEST_F(InstallationUnderWine, AMissingPackageFileChangesNothing)
+{
+    const std::string directory = DriverDirectory("Windows x64");
+    DeleteFileA((directory + "\\QRX58.DLL").c_str());
+    ASSERT_TRUE(DeleteFileA((m_package + "\\Printer Driver\\x64\\TTFSUB.GPD").c_str()));
+    InstallOutcome outcome = Install(Choices());
+    EXPECT_EQ(InstallStep::CheckPackage, outcome.failedStep);
+    EXPECT_EQ(std::vector<std::string>({"Printer Driver\\x64\\TTFSUB.GPD"}), outcome.missingFiles);
+    EXPECT_FALSE(FileExists(directory + "\\QRX58.DLL"));
+    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_FALSE(FindPrinter().found);
+    EXPECT_TRUE(m_feedback.progress.empty());
+}
+
+TEST_F(InstallationUnderWine, TheSpoolerNamesTheSizeItNeedsForTheDriverDirectory)
+{
+    char small[4] = {};
+    uint32_t needed = 0;
+    EXPECT_EQ(static_cast<uint32_t>(ERROR_INSUFFICIENT_BUFFER),
+              m_spooler.GetDriverDirectory("Windows x64", small, sizeof(small), needed));
+    EXPECT_GT(needed, sizeof(small));
+}
+
+TEST_F(InstallationUnderWine, AFailedCopyIsDescribedWithWindowsOwnText)
+{
+    // A folder where the copy's destination should be makes CopyFile fail.
+    const std::string directory = DriverDirectory("Windows x64");
+    const std::string blocked = directory + "\\UNIDRV.HLP";
+    DeleteFileA(blocked.c_str());
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    InstallOutcome outcome = Install(Choices());
+    RemoveDirectoryA(blocked.c_str());
+
+    EXPECT_EQ(InstallStep::CopyFile, outcome.failedStep);
+    EXPECT_EQ("Printer Driver\\x64\\UNIDRV.HLP", outcome.subject);
+    EXPECT_NE(0u, outcome.errorCode);
+    EXPECT_EQ(std::vector<int>({10, 20, 30}), m_feedback.progress);
+    EXPECT_FALSE(FindDriver("Windows x64").found);
+    std::wstring text = DescribeInstallFailure(outcome);
+    EXPECT_NE(std::wstring::npos, text.find(L"Printer Driver\\x64\\UNIDRV.HLP"));
+    EXPECT_NE(std::wstring::npos, text.find(Win32ErrorText(outcome.errorCode)));
+}
+
+TEST(InstallMessagesUnderWine, TheRegistryMessageReadsRightThroughTheUnicodeApi)
+{
+    std::wstring shown;
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](LPVOID param) -> DWORD {
+            auto* text = static_cast<std::wstring*>(param);
+            HWND box = nullptr;
+            const std::wstring title = AppTitle();
+            WaitUntil([&] { return (box = FindWindowW(L"#32770", title.c_str())) != nullptr; });
+            if (!box)
+                return 1;
+            HWND label = FindWindowExW(box, nullptr, L"Static", nullptr);
+            for (; label; label = FindWindowExW(box, label, L"Static", nullptr)) {
+                wchar_t buffer[256] = {};
+                GetWindowTextW(label, buffer, 256);
+                if (buffer[0])
+                    *text = buffer;
+            }
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        },
+        &shown, 0, nullptr);
+    ShowRegistryFailure();
+    WaitForSingleObject(thread, 15000);
+    CloseHandle(thread);
+    EXPECT_EQ(std::wstring(L"错误：无法设置有关的注册表信息"), shown);
+}
