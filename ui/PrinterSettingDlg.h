@@ -42,6 +42,12 @@ private:
     // Shared body of the two installation procedures (PrinterSettingInstall.cpp).
     InstallOutcome InstallPrinterFor(bool x64Environment);
 
+    // The separator and "About" entry of the system menu (string 101, command 0x10).
+    void AddAboutCommandToSystemMenu();
+    // Baud rate, data bits, stop bits, parity and flow control go on and off together.
+    void EnableSerialCombos(bool enable);
+    void PaintMinimisedIcon();
+
     // The window objects the pointers above refer to.
     CComboBox m_modelCombo, m_portCombo, m_baudCombo, m_dataBitsCombo, m_stopBitsCombo, m_parityCombo, m_flowCombo;
     CButton m_defaultCheck;

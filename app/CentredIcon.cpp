@@ -1,0 +1,6 @@
+#include "app/CentredIcon.h"
+
+int CentredIconOffset(int clientExtent, int iconExtent)
+{
+    return (clientExtent - iconExtent + 1) / 2;
+}
