@@ -28,7 +28,7 @@ void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug)
 {
     EnumeratedRecords records(
         [&](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) {
-            return spooler.EnumPorts(kPortLevel, buffer, size, needed, returned);
+            return spooler.EnumeratePorts(kPortLevel, buffer, size, needed, returned);
         },
         sizeof(PortInfo2Record));
 
@@ -62,7 +62,7 @@ void FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& d
 {
     EnumeratedRecords records(
         [&](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) {
-            return spooler.EnumMonitors(kMonitorLevel, buffer, size, needed, returned);
+            return spooler.EnumerateMonitors(kMonitorLevel, buffer, size, needed, returned);
         },
         sizeof(MonitorInfo1Record));
 
@@ -96,7 +96,7 @@ std::optional<SpoolerResult> AddPortOfSelectedType(OwnerWindow owner, const IPor
     std::string monitor;
     if (!GetSelectedRowText(monitors, monitor))
         return std::nullopt;
-    return spooler.AddPort(owner, monitor);
+    return spooler.AddNewPort(owner, monitor);
 }
 
 std::optional<SpoolerResult> ConfigureSelectedPort(OwnerWindow owner, const IPortList& ports, IPortSpooler& spooler)
@@ -104,5 +104,5 @@ std::optional<SpoolerResult> ConfigureSelectedPort(OwnerWindow owner, const IPor
     std::string port;
     if (!GetSelectedRowText(ports, port))
         return std::nullopt;
-    return spooler.ConfigurePort(owner, port);
+    return spooler.ConfigureExistingPort(owner, port);
 }

@@ -36,14 +36,14 @@ public:
     // EnumPortsA and EnumMonitorsA on the local machine: `level` 2 for ports, 1 for monitors.
     // `buffer` may be null with `size` 0. On return `needed` holds the byte count the records
     // and their texts take, `returned` the number of records written into the buffer.
-    virtual SpoolerResult EnumPorts(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
+    virtual SpoolerResult EnumeratePorts(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
                                     uint32_t& returned) = 0;
-    virtual SpoolerResult EnumMonitors(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
+    virtual SpoolerResult EnumerateMonitors(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
                                        uint32_t& returned) = 0;
     // AddPortA: the monitor shows its new-port dialog, owned by `owner`, and creates the port.
-    virtual SpoolerResult AddPort(OwnerWindow owner, const std::string& monitorName) = 0;
+    virtual SpoolerResult AddNewPort(OwnerWindow owner, const std::string& monitorName) = 0;
     // ConfigurePortA: the port's monitor shows its configuration dialog, owned by `owner`.
-    virtual SpoolerResult ConfigurePort(OwnerWindow owner, const std::string& portName) = 0;
+    virtual SpoolerResult ConfigureExistingPort(OwnerWindow owner, const std::string& portName) = 0;
 };
 
 class IDebugOutput {

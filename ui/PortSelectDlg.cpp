@@ -1,14 +1,111 @@
-// Placeholder page until the port page lands.
 #include "ui/PortSelectDlg.h"
 
+#include "app/Globals.h"
+#include "app/Messages_win32.h"
+#include "app/OsClassification.h"
+#include "install/PortOperations.h"
+#include "install/PortSpooler_win32.h"
 #include "res/resource.h"
+#include "ui/CreatePortDlg.h"
+#include "ui/InstallMessages.h"
+#include "ui/PrinterSettingDlg.h"
+
+const wchar_t* const CPortSelectDlg::kSelectPortMessage = L"Please select a port.";
+const wchar_t* const CPortSelectDlg::kNoSettingsPageMessage =
+    L"The printer settings are not available, so nothing was installed.";
 
 CPortSelectDlg::CPortSelectDlg(HWND parent) : CDialog(IDD_PORT_SELECT, parent) {}
+
 CPortSelectDlg::~CPortSelectDlg() = default;
-BOOL CPortSelectDlg::OnInitDialog() { return CDialog::OnInitDialog(); }
-bool CPortSelectDlg::DoDataExchange(bool) { return true; }
-void CPortSelectDlg::OnCancel() { CDialog::OnCancel(); }
-bool CPortSelectDlg::OnCommand(WORD, WORD, HWND) { return false; }
-void CPortSelectDlg::OnCreatePort() {}
-void CPortSelectDlg::OnConfigurePort() {}
-void CPortSelectDlg::OnInstall() {}
+
+bool CPortSelectDlg::DoDataExchange(bool saving)
+{
+    if (saving)
+        return true;  // nothing is exchanged: the readers query the controls directly
+    m_progress.Attach(GetDlgItem(IDC_PP_PROGRESS));
+    m_list.Attach(GetDlgItem(IDC_PP_PORT_LIST));
+    return m_progress.GetSafeHwnd() && m_list.GetSafeHwnd();
+}
+
+BOOL CPortSelectDlg::OnInitDialog()
+{
+    if (!CDialog::OnInitDialog())
+        return FALSE;
+    m_list.ApplyFilledListStyle();
+    m_list.InsertColumn(0, "Port", 150);
+    m_list.InsertColumn(1, "Type", 280);
+    FillPorts();
+    m_progress.SetRange(0, 100);
+    m_progress.SetPos(0);
+    return TRUE;  // the focus goes to the port list
+}
+
+void CPortSelectDlg::FillPorts()
+{
+    Win32PortSpooler spooler;
+    Win32DebugOutput debug;
+    FillPortList(m_list, spooler, debug);
+}
+
+void CPortSelectDlg::OnOK() {}
+
+void CPortSelectDlg::OnCancel()
+{
+    CDialog::OnCancel();
+}
+
+bool CPortSelectDlg::OnCommand(WORD id, WORD code, HWND)
+{
+    if (code != BN_CLICKED)
+        return false;
+    switch (id) {
+    case IDC_PP_CREATE_PORT: OnCreatePort(); return true;
+    case IDC_PP_CONFIGURE_PORT: OnConfigurePort(); return true;
+    case IDC_PP_BACK: CDialog::OnCancel(); return true;
+    case IDC_PP_INSTALL: OnInstall(); return true;
+    case IDC_PP_CANCEL: OnCancel(); return true;
+    default: return false;
+    }
+}
+
+void CPortSelectDlg::OnCreatePort()
+{
+    {
+        // Whatever its end, even one that could not be shown, the ports are read afresh.
+        CCreatePortDlg dialog;
+        dialog.DoModal();
+    }
+    m_list.DeleteAllItems();
+    m_list.ApplyFilledListStyle();
+    FillPorts();
+}
+
+void CPortSelectDlg::OnConfigurePort()
+{
+    // The monitor's dialog reports its own errors; its cancelling is the user's choice.
+    Win32PortSpooler spooler;
+    ConfigureSelectedPort(m_hWnd, m_list, spooler);
+}
+
+void CPortSelectDlg::OnInstall()
+{
+    std::string port;
+    if (!GetSelectedRowText(m_list, port)) {
+        ShowMessage(kSelectPortMessage);
+        return;
+    }
+    m_strPort = port;
+    if (!g_pPrinterDlg) {
+        ShowMessage(kNoSettingsPageMessage);
+        return;
+    }
+    InstallOutcome outcome = IsWow64Host() ? g_pPrinterDlg->InstallPrinterX64() : g_pPrinterDlg->InstallPrinterX86();
+    if (!outcome.succeeded) {
+        // The page stays, so that the user can choose another port or leave.
+        m_progress.SetPos(0);
+        ShowInstallFailure(outcome);
+        return;
+    }
+    m_installSucceeded = true;
+    CDialog::OnOK();
+}

@@ -5,6 +5,7 @@
 
 #include "app/Controls_win32.h"
 #include "app/Dialog.h"
+#include "app/ListCtrl_win32.h"
 
 class CPortSelectDlg : public CDialog {
 public:
@@ -13,16 +14,27 @@ public:
 
     std::string m_strPort;     // the chosen port; set by "&Install"
     CProgressCtrl m_progress;  // control 1025, range 0..100
-    HWND m_list = nullptr;     // control 1021, the port list
+    CListCtrl m_list;          // control 1021, the port list
     bool m_installSucceeded = false;  // "&Install" ran an installation that succeeded
+
+    // The message for "&Install" while no port is selected.
+    static const wchar_t* const kSelectPortMessage;
+    // The message for "&Install" when no printer settings page is there to install from.
+    static const wchar_t* const kNoSettingsPageMessage;
 
 protected:
     BOOL OnInitDialog() override;
     bool DoDataExchange(bool saving) override;
+    // Enter while no push button has the focus: ignored, so that the page never ends as
+    // though an installation had run.
+    void OnOK() override;
     void OnCancel() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
 
     void OnCreatePort();
     void OnConfigurePort();
     void OnInstall();
+
+private:
+    void FillPorts();
 };

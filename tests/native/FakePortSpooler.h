@@ -35,7 +35,7 @@ public:
     std::vector<FakePort> ports;
     std::vector<std::optional<std::string>> monitors;
 
-    // Runs before each EnumPorts call with its 1-based number, e.g. to add a port between calls.
+    // Runs before each EnumeratePorts call with its 1-based number, e.g. to add a port between calls.
     std::function<void(int)> beforeEnumPorts;
     // A failure every enumeration reports instead of answering (0: none).
     uint32_t enumFailure = 0;
@@ -46,7 +46,7 @@ public:
     std::vector<EnumCall> portCalls, monitorCalls;
     std::vector<MonitorCall> dialogCalls;
 
-    SpoolerResult EnumPorts(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
+    SpoolerResult EnumeratePorts(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
                             uint32_t& returned) override
     {
         portCalls.push_back({level, buffer != nullptr, size});
@@ -60,7 +60,7 @@ public:
         return Fill(records, sizeof(PortInfo2Record), buffer, size, needed, returned);
     }
 
-    SpoolerResult EnumMonitors(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
+    SpoolerResult EnumerateMonitors(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
                                uint32_t& returned) override
     {
         monitorCalls.push_back({level, buffer != nullptr, size});
@@ -72,13 +72,13 @@ public:
         return Fill(records, sizeof(MonitorInfo1Record), buffer, size, needed, returned);
     }
 
-    SpoolerResult AddPort(OwnerWindow owner, const std::string& monitorName) override
+    SpoolerResult AddNewPort(OwnerWindow owner, const std::string& monitorName) override
     {
         dialogCalls.push_back({"AddPort", owner, monitorName});
         return monitorCallResult;
     }
 
-    SpoolerResult ConfigurePort(OwnerWindow owner, const std::string& portName) override
+    SpoolerResult ConfigureExistingPort(OwnerWindow owner, const std::string& portName) override
     {
         dialogCalls.push_back({"ConfigurePort", owner, portName});
         return monitorCallResult;

@@ -1,5 +1,7 @@
 #include "WineTestSupport.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 #include "app/Dialog.h"
@@ -141,6 +143,48 @@ HWND WaitForTopWindow(const std::string& caption, DWORD pid, int timeoutMs)
     HWND found = nullptr;
     WaitUntil([&] { return (found = FindTopWindow(caption, pid)) != nullptr; }, timeoutMs);
     return found;
+}
+
+HWND WaitForTopWindowW(const std::wstring& caption, int timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindWindowW(nullptr, caption.c_str());
+            return found != nullptr && IsWindowVisible(found);
+        },
+        timeoutMs);
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+std::string ListItemText(HWND list, int row, int column)
+{
+    char text[1024] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::vector<std::string> ListColumnTexts(HWND list, int column)
+{
+    std::vector<std::string> texts;
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row)
+        texts.push_back(ListItemText(list, row, column));
+    return texts;
+}
+
+std::vector<int> ListSelectedRows(HWND list)
+{
+    std::vector<int> rows;
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row)
+        if (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) == LVIS_SELECTED)
+            rows.push_back(row);
+    return rows;
 }
 
 std::string WindowText(HWND hwnd)
@@ -291,4 +335,53 @@ void SetWineVersionFor(const std::string& exeName, const std::string& version)
         RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
                        static_cast<DWORD>(version.size() + 1));
     RegCloseKey(key);
+}
+
+DebugOutputCapture* DebugOutputCapture::s_active = nullptr;
+
+DebugOutputCapture::DebugOutputCapture() : m_thread(GetCurrentThreadId())
+{
+    InitializeCriticalSection(&m_lock);
+    s_active = this;
+    m_handler = AddVectoredExceptionHandler(1, &DebugOutputCapture::Handler);
+}
+
+DebugOutputCapture::~DebugOutputCapture()
+{
+    RemoveVectoredExceptionHandler(m_handler);
+    s_active = nullptr;
+    DeleteCriticalSection(&m_lock);
+}
+
+LONG CALLBACK DebugOutputCapture::Handler(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    DebugOutputCapture* capture = s_active;
+    if (capture && record->ExceptionCode == DBG_PRINTEXCEPTION_C && record->NumberParameters >= 2 &&
+        GetCurrentThreadId() == capture->m_thread) {
+        // Parameters: the length with the terminating NUL, and the text.
+        size_t length = static_cast<size_t>(record->ExceptionInformation[0]);
+        const char* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+        if (text && length > 0) {
+            EnterCriticalSection(&capture->m_lock);
+            capture->m_texts.emplace_back(text, length - 1);
+            LeaveCriticalSection(&capture->m_lock);
+        }
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+std::vector<std::string> DebugOutputCapture::Texts() const
+{
+    EnterCriticalSection(&m_lock);
+    std::vector<std::string> texts = m_texts;
+    LeaveCriticalSection(&m_lock);
+    return texts;
+}
+
+void DebugOutputCapture::Clear()
+{
+    EnterCriticalSection(&m_lock);
+    m_texts.clear();
+    LeaveCriticalSection(&m_lock);
 }

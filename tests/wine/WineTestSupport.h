@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class CDialog;
 
@@ -24,6 +25,12 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // A visible top-level window with this caption, of process `pid` (0: any process).
 HWND FindTopWindow(const std::string& caption, DWORD pid = 0);
 HWND WaitForTopWindow(const std::string& caption, DWORD pid = 0, int timeoutMs = 10000);
+// The same for a caption in any script (the ANSI form depends on the code page).
+HWND WaitForTopWindowW(const std::wstring& caption, int timeoutMs = 10000);
+// A report-view list view's texts and selected rows, read with its own messages.
+std::string ListItemText(HWND list, int row, int column);
+std::vector<std::string> ListColumnTexts(HWND list, int column);
+std::vector<int> ListSelectedRows(HWND list);
 
 // The texts of a window and of a control.
 std::string WindowText(HWND hwnd);
@@ -56,3 +63,24 @@ bool StartProgram(const std::string& exe, const std::string& arguments, const st
 // Makes Wine report another Windows version to programs named `exeName`, as a real system
 // of that version would: "winxp64", "vista", "win7", "win10", ... (an empty name removes it).
 void SetWineVersionFor(const std::string& exeName, const std::string& version);
+
+// Collects the texts that the creating thread writes with OutputDebugStringA while it lives:
+// Windows raises DBG_PRINTEXCEPTION_C for each, which a vectored handler sees first (the
+// texts still reach the debug output). One capture at a time.
+class DebugOutputCapture {
+public:
+    DebugOutputCapture();
+    ~DebugOutputCapture();
+    DebugOutputCapture(const DebugOutputCapture&) = delete;
+    DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
+    std::vector<std::string> Texts() const;
+    void Clear();
+
+private:
+    static LONG CALLBACK Handler(EXCEPTION_POINTERS* info);
+    static DebugOutputCapture* s_active;
+    DWORD m_thread;
+    void* m_handler;
+    mutable CRITICAL_SECTION m_lock;
+    std::vector<std::string> m_texts;
+};

@@ -1,0 +1,20 @@
+// The Create Port dialog: the installed port monitors as port types, and "New Port...",
+// which lets the selected monitor create a port with its own dialog.
+#pragma once
+#include "app/Dialog.h"
+#include "app/ListCtrl_win32.h"
+
+class CCreatePortDlg : public CDialog {
+public:
+    explicit CCreatePortDlg(HWND parent = nullptr);
+    ~CCreatePortDlg() override;
+
+    CListCtrl m_list;  // control 1021, the monitor list
+
+protected:
+    BOOL OnInitDialog() override;
+    bool DoDataExchange(bool saving) override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+
+    void OnNewPort();
+};
