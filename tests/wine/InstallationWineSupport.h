@@ -1,0 +1,38 @@
+// Reading and resetting what an installation leaves in Wine's spooler, driver directory
+// and registry, for the installation tests.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+extern const char kDriver[];       // the model's driver and printer name
+extern const char kWindowsKey[];   // HKCU: "Device"
+extern const char kPortsKey[];     // HKLM: the COM ports' line settings
+extern const char* const kPackageFiles[8];
+
+// The printer of this model, and its driver in both environments, off the spooler.
+void RemovePrinterAndDriver();
+std::string DriverDirectory(const char* environment);
+// A string value (and its size in bytes), or "<none>" when it is not there.
+std::string RegistryString(HKEY root, const char* key, const char* name, DWORD* size = nullptr);
+void SetRegistryString(HKEY root, const char* key, const char* name, const std::string& data);
+
+struct InstalledDriver {
+    bool found = false;
+    DWORD version = 0;
+    std::string environment, driverPath, dataFile, configFile, helpFile, defaultDataType;
+    std::vector<std::string> dependentFiles;
+};
+// The model's driver as EnumPrinterDriversA level 3 reports it.
+InstalledDriver FindDriver(const char* environment);
+
+struct InstalledPrinter {
+    bool found = false;
+    std::string port, driver, printProcessor, datatype;
+};
+// The model's printer as GetPrinterA level 2 reports it.
+InstalledPrinter FindPrinter();
+
+// Case-insensitive, as Windows compares file names.
+bool EndsWith(const std::string& text, const std::string& end);
