@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
 #include "app/Globals.h"
+#include "app/OsClassification.h"
 #include "res/resource.h"
 #include "ui/PortSelectDlg.h"
 #include "ui/PrinterSettingDlg.h"
@@ -388,6 +390,86 @@ TEST_F(PortPage, APortCreatedThroughCreatePortAppearsInTheRefilledListWithTheDef
     EXPECT_EQ(2, columnsAfter);
     EXPECT_EQ((std::vector<int>{150, 280}), widthsAfter);
     EXPECT_EQ(IDCANCEL, end);
+}
+
+}  // namespace
+
+// "&Install" for real, from the printer settings page's "&Next >", with the sample package.
+namespace {
+
+std::vector<int> g_progressPositions;
+
+// Sees every PBM_SETPOS that reaches the port page's progress bar on this thread, even while
+// the installation keeps the thread from reading messages.
+LRESULT CALLBACK RecordProgress(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* message = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == PBM_SETPOS && GetDlgCtrlID(message->hwnd) == IDC_PP_PROGRESS)
+        g_progressPositions.push_back(static_cast<int>(message->wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class PortPageInstallation : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char cwd[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, cwd);
+        m_previousDirectory = cwd;
+        std::string package = MakeTempDir("port-install");
+        ASSERT_TRUE(CopyTree(SamplePackageDir(), package));
+        ASSERT_TRUE(SetCurrentDirectoryA(package.c_str()));
+        RemovePrinterAndDriver();
+        ClassifyOs();  // as the operating-system page does before
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(m_previousDirectory.c_str());
+        RemovePrinterAndDriver();
+    }
+
+    std::string m_previousDirectory;
+};
+
+TEST_F(PortPageInstallation, InstallRunsTheInstallationOnTheSelectedPortMovesTheBarTo100AndEndsThePage)
+{
+    ASSERT_TRUE(IsNtFamily(g_nOsKind));
+    g_progressPositions.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &RecordProgress, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+
+    CPrinterSettingDlg settings;
+    bool portPageOpened = false, portPageClosed = false;
+    std::string completion;
+    INT_PTR end = RunModalWithDriver(settings, "Detail Setting (x86/x64)", [&](HWND settingsWindow) {
+        ClickButton(settingsWindow, IDC_PS_NEXT);
+        HWND page = WaitForTopWindow(kPageCaption, GetCurrentProcessId());
+        portPageOpened = page != nullptr;
+        if (!page)
+            return;
+        ClickButton(page, IDC_PP_INSTALL);  // LPT1:, the default row
+        portPageClosed = WaitUntil([&] { return !IsWindow(page); }, 30000);
+        HWND box = WaitForMessageBox(10000);
+        if (!box)
+            return;
+        completion = AllStaticTexts(box);
+        ClickButton(box, IDOK);
+    });
+    UnhookWindowsHookEx(hook);
+
+    EXPECT_TRUE(portPageOpened);
+    EXPECT_TRUE(portPageClosed);
+    EXPECT_EQ("Completed!", completion);
+    EXPECT_EQ(IDOK, end);
+    EXPECT_EQ("LPT1:", g_strPort);
+    EXPECT_EQ("LPT1:", FindPrinter().port);
+    EXPECT_TRUE(FindDriver("Windows x64").found);
+    // 0 when the page opened, then the installation's positions from 10 up to 100.
+    ASSERT_GE(g_progressPositions.size(), 3u);
+    EXPECT_EQ(0, g_progressPositions.front());
+    EXPECT_EQ(10, g_progressPositions[1]);
+    EXPECT_EQ(100, g_progressPositions.back());
+    EXPECT_TRUE(std::is_sorted(g_progressPositions.begin(), g_progressPositions.end()));
 }
 
 }  // namespace
