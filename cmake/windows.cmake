@@ -4,14 +4,51 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 # No MinGW runtime DLLs: the program must start on a clean Windows.
 set(STATIC_LINK -static -static-libgcc -static-libstdc++)
 
+# winspool.drv and comctl32.dll are not known DLLs: an ordinary import of them is searched in the
+# program's folder first, before any code of ours runs, so a DLL planted beside the downloaded
+# program would be loaded. They are delay-loaded instead, from import libraries made here with
+# dlltool, and the start-up code (app/SafeDllLoading_win32.cpp) loads them from the system
+# directory. The ordinary libraries stay behind them on the link line, for what the .def files
+# do not list (the release check reports any such import).
+set(DELAYLOAD_DIR ${CMAKE_BINARY_DIR}/delayload)
+set(DELAYLOAD_LIBS)
+foreach(dll winspool.drv comctl32.dll)
+  string(REGEX REPLACE "\\..*$" "" stem ${dll})
+  set(def_source ${CMAKE_SOURCE_DIR}/tools/delayload/${stem}.def)
+  set(def ${DELAYLOAD_DIR}/${stem}.def)
+  set(lib ${DELAYLOAD_DIR}/lib${stem}_delay.a)
+  file(READ ${def_source} def_text)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    # No stdcall decoration on x86_64.
+    string(REGEX REPLACE "@[0-9]+" "" def_text "${def_text}")
+    set(dlltool_args -m i386:x86-64)
+  else()
+    # The link names keep their @n; the DLL's export names do not (--kill-at).
+    set(dlltool_args -m i386 --kill-at)
+  endif()
+  file(WRITE ${def} "${def_text}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def_source})
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_DLLTOOL} ${dlltool_args} --input-def ${def} --dllname ${dll} --output-delaylib ${lib}
+    DEPENDS ${def}
+    VERBATIM)
+  list(APPEND DELAYLOAD_LIBS ${lib})
+endforeach()
+add_custom_target(delayload_libs DEPENDS ${DELAYLOAD_LIBS})
+
 file(GLOB WIN_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp app/Dialog*.cpp install/*_win32.cpp ui/*.cpp)
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/main_win32\\.cpp$")
 add_library(wizard_win STATIC ${WIN_SOURCES})
 target_compile_definitions(wizard_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-target_link_libraries(wizard_win PUBLIC wizard_core winspool comctl32 shell32 advapi32 gdi32 user32 kernel32)
+add_dependencies(wizard_win delayload_libs)
+target_link_libraries(wizard_win PUBLIC wizard_core ${DELAYLOAD_LIBS} winspool comctl32 shell32 advapi32 gdi32 user32 kernel32)
 
 add_executable(PrinterSetup WIN32 app/main_win32.cpp res/PrinterSetup.rc)
 target_link_libraries(PrinterSetup PRIVATE wizard_win ${STATIC_LINK})
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The release program: no symbol table (it is about a third of the file).
+  target_link_options(PrinterSetup PRIVATE -s)
+endif()
 
 # Stand-ins for the driver-package installer of the USB serial driver: each leaves a marker.
 add_executable(dpinst-standin WIN32 tools/dpinst-standin.c)
@@ -32,7 +69,22 @@ if(WIZARD_TESTS)
   file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS tests/wine/*.cpp)
   add_executable(wine_tests ${WINE_TEST_SOURCES} res/PrinterSetup.rc)
   target_include_directories(wine_tests PRIVATE tests/wine)
-  target_link_libraries(wine_tests PRIVATE wizard_win gtest ${STATIC_LINK})
-  add_dependencies(wine_tests sample_package)
+  target_link_libraries(wine_tests PRIVATE wizard_win gtest version ${STATIC_LINK})
+  # No administrator manifest for the test program itself (res/PrinterSetup.rc).
+  target_compile_definitions(wine_tests PRIVATE WIZARD_TEST_PROGRAM)
+  add_dependencies(wine_tests sample_package planted_dll plant_control dll_search_probe)
   add_test(NAME wine_tests COMMAND wine_tests)
+endif()
+
+if(WIZARD_TESTS)
+  # For the DLL-planting test: a DLL that leaves a marker when loaded (copied under the names
+  # of the DLLs it stands in for), a control program that imports those DLLs the ordinary way,
+  # and a probe that shows what the start-up's search restriction does to a LoadLibrary.
+  add_library(planted_dll SHARED tools/planted-dll.c)
+  set_target_properties(planted_dll PROPERTIES PREFIX "" OUTPUT_NAME planted)
+  target_link_libraries(planted_dll PRIVATE -static-libgcc)
+  add_executable(plant_control WIN32 tools/plant-control.c)
+  target_link_libraries(plant_control PRIVATE winspool comctl32 version ${STATIC_LINK})
+  add_executable(dll_search_probe WIN32 tools/dll-search-probe.cpp)
+  target_link_libraries(dll_search_probe PRIVATE wizard_win ${STATIC_LINK})
 endif()
