@@ -188,6 +188,36 @@ TEST_F(EndToEnd, InstallsTheDriverAndThePrinterAndEndsWithCompleted)
     EXPECT_EQ("VELM58KD,winspool,LPT1:", DeviceValue());
 }
 
+TEST_F(EndToEnd, AFailedInstallationIsNotReportedAsCompleted)
+{
+    // A package with a file missing: the installation refuses to start.
+    ASSERT_TRUE(DeleteFileA((m_folder + "\\Printer Driver\\x64\\VELM58KD.GPD").c_str()));
+    Start();
+    HWND portPage = nullptr;
+    HWND settings = ForwardToPortPage(&portPage);
+    ASSERT_NE(nullptr, settings);
+    ASSERT_NE(nullptr, portPage);
+    ClickButton(portPage, IDC_PP_INSTALL);
+    HWND message = Page(kMessageCaption);
+    ASSERT_NE(nullptr, message);
+    std::string text = AllStaticTexts(message);
+    EXPECT_EQ(std::string::npos, text.find("Completed!")) << text;
+    EXPECT_NE(std::string::npos, text.find("VELM58KD.GPD")) << text;
+    ClickButton(message, IDOK);
+    ASSERT_TRUE(Gone(message));
+
+    // The user is still on the port page and can leave it for the settings page and exit.
+    EXPECT_TRUE(IsWindowVisible(portPage));
+    ClickButton(portPage, IDC_PP_CANCEL);
+    ASSERT_TRUE(Gone(portPage));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(settings) != FALSE; }, 5000));
+    EXPECT_EQ(settings, Page(kSettingsCaption));
+    ClickButton(settings, IDC_PS_EXIT);
+    EXPECT_EQ(0u, m_program.WaitForExit());
+    EXPECT_FALSE(PrinterExists());
+    EXPECT_EQ(kSentinelDevice, DeviceValue());
+}
+
 TEST_F(EndToEnd, AClearedSetDefaultPrinterLeavesTheDefaultPrinterAlone)
 {
     Start();
