@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "install/Win32ErrorCodes.h"
+
 // Records with the layout of PORT_INFO_2A and MONITOR_INFO_1A, as the spooler writes them into
 // the caller's buffer: the records first, the texts they point to after them.
 struct PortInfo2Record {
@@ -19,8 +21,8 @@ struct MonitorInfo1Record {
     char* pName;
 };
 
-// ERROR_INSUFFICIENT_BUFFER: the buffer cannot hold the records; the needed size is stored.
-constexpr uint32_t kErrorInsufficientBuffer = 122;
+// kErrorInsufficientBuffer (Win32ErrorCodes.h): the buffer cannot hold the records; the needed
+// size is stored.
 
 struct SpoolerResult {
     bool succeeded = false;
