@@ -1,0 +1,167 @@
+#include "app/CommandLine.h"
+
+#include <cctype>
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool LooksLikeOption(const std::string& token)
+{
+    return token.size() > 1 && (token[0] == '/' || token[0] == '-');
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitArguments(const char* arguments)
+{
+    std::vector<std::string> tokens;
+    if (arguments == nullptr)
+        return tokens;
+    const char* p = arguments;
+    for (;;) {
+        while (IsBlank(*p))
+            ++p;
+        if (*p == '\0')
+            return tokens;
+        std::string token;
+        bool quoted = false;
+        while (*p != '\0' && (quoted || !IsBlank(*p))) {
+            if (*p == '\\') {
+                size_t backslashes = 0;
+                while (*p == '\\') {
+                    ++backslashes;
+                    ++p;
+                }
+                if (*p == '"') {
+                    token.append(backslashes / 2, '\\');
+                    if (backslashes % 2 == 1) {
+                        token += '"';
+                        ++p;
+                    }
+                    // An even count leaves the quote to the loop, which groups with it.
+                } else {
+                    token.append(backslashes, '\\');
+                }
+                continue;
+            }
+            if (*p == '"') {
+                if (quoted && p[1] == '"') {
+                    token += '"';
+                    p += 2;
+                    continue;
+                }
+                quoted = !quoted;
+                ++p;
+                continue;
+            }
+            token += *p++;
+        }
+        tokens.push_back(token);
+    }
+}
+
+CommandLineOptions ParseCommandLine(const char* arguments)
+{
+    CommandLineOptions options;
+    const std::vector<std::string> tokens = SplitArguments(arguments);
+    if (tokens.empty())
+        return options;
+
+    bool help = false, uninstall = false, portGiven = false, noDefault = false, logGiven = false;
+    std::string firstError;
+    auto refuse = [&](const std::string& why) {
+        // The first fault is the one reported; the rest of the line is still read so that
+        // /quiet and /log take effect wherever they stand.
+        if (firstError.empty())
+            firstError = why;
+    };
+    auto once = [&](bool& seen, const std::string& token) {
+        if (seen)
+            refuse(token + " is given twice.");
+        seen = true;
+    };
+
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        if (!LooksLikeOption(token)) {
+            refuse("Unexpected argument \"" + token + "\".");
+            continue;
+        }
+        const std::string name = Lower(token.substr(1));
+        if (name == "quiet") {
+            once(options.quiet, token);
+        } else if (name == "uninstall") {
+            once(uninstall, token);
+        } else if (name == "nodefault") {
+            once(noDefault, token);
+        } else if (name == "?" || name == "help") {
+            help = true;
+        } else if (name == "port" || name == "log") {
+            bool& seen = name == "port" ? portGiven : logGiven;
+            once(seen, token);
+            // A missing value must not swallow the next option: "/port /quiet" is a mistake,
+            // not a port named "/quiet".
+            if (i + 1 >= tokens.size() || LooksLikeOption(tokens[i + 1]) || tokens[i + 1].empty()) {
+                refuse(token + (name == "port" ? " needs a port name." : " needs a file name."));
+                if (i + 1 < tokens.size() && tokens[i + 1].empty())
+                    ++i;
+                continue;
+            }
+            (name == "port" ? options.port : options.logFile) = tokens[++i];
+        } else {
+            refuse("Unknown option \"" + token + "\".");
+        }
+    }
+
+    if (firstError.empty()) {
+        if (help && options.quiet)
+            refuse("/? shows a window and cannot be combined with /quiet.");
+        else if (!help && !options.quiet && (uninstall || portGiven || noDefault || logGiven))
+            refuse("/uninstall, /port, /nodefault and /log are used with /quiet.");
+        else if (uninstall && (portGiven || noDefault))
+            refuse("/port and /nodefault do not apply to /uninstall.");
+    }
+
+    if (!firstError.empty()) {
+        options.mode = CommandMode::BadArguments;
+        options.error = firstError;
+        return options;
+    }
+    options.setDefaultPrinter = !noDefault;
+    if (help)
+        options.mode = CommandMode::Help;
+    else
+        options.mode = uninstall ? CommandMode::QuietUninstall : CommandMode::QuietInstall;
+    return options;
+}
+
+std::string UsageText()
+{
+    return "Installs the printer driver and the printer without a window, for deployment to many PCs.\n"
+           "\n"
+           "PrinterSetup.exe /quiet [/port NAME] [/nodefault] [/log FILE]\n"
+           "    Installs on port NAME (default LPT1:) and makes the printer the default printer\n"
+           "    unless /nodefault is given. A name with spaces goes in double quotes.\n"
+           "PrinterSetup.exe /quiet /uninstall [/log FILE]\n"
+           "    Removes the printer and its driver.\n"
+           "PrinterSetup.exe /?\n"
+           "    Shows this help.\n"
+           "\n"
+           "/log appends one line per step to FILE (UTF-8).\n"
+           "Options may also start with \"-\"; letter case does not matter.\n"
+           "Run from the folder of the driver package.\n"
+           "\n"
+           "Exit codes: 0 success, 1603 failure, 87 invalid arguments,\n"
+           "1622 the log file cannot be written.";
+}

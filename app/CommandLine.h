@@ -1,0 +1,44 @@
+// The command line of an unattended run, as deployment tools (Intune, Configuration Manager,
+// Group Policy scripts, PDQ) give it:
+//   PrinterSetup.exe /quiet [/port NAME] [/nodefault] [/log FILE]
+//   PrinterSetup.exe /quiet /uninstall [/log FILE]
+//   PrinterSetup.exe /?   (or /help)
+// Options are case-insensitive and may start with "-" instead of "/". Without arguments the
+// program is the wizard.
+#pragma once
+#include <string>
+#include <vector>
+
+// Exit codes as Windows Installer gives them, which deployment tools already understand.
+constexpr int kExitSuccess = 0;
+constexpr int kExitInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+constexpr int kExitInstallFailure = 1603;  // ERROR_INSTALL_FAILURE
+constexpr int kExitLogFailure = 1622;      // ERROR_INSTALL_LOG_FAILURE: the log file cannot be written
+
+enum class CommandMode {
+    Wizard,        // no arguments: the pages, as always
+    Help,          // /? or /help: the usage box
+    QuietInstall,  // /quiet
+    QuietUninstall,
+    BadArguments,  // exit 87; `error` says why
+};
+
+struct CommandLineOptions {
+    CommandMode mode = CommandMode::Wizard;
+    bool quiet = false;  // /quiet was given: no window at all, even for bad arguments
+    std::string port = "LPT1:";
+    bool setDefaultPrinter = true;
+    std::string logFile;  // empty: no log
+    std::string error;    // BadArguments: what was wrong, for the log and the usage box
+};
+
+// Splits the arguments the way the C runtime builds argv: blanks separate, double quotes
+// group ("C:\my port.prn"), 2n backslashes before a quote give n and the quote groups,
+// 2n+1 give n and a literal quote, "" inside quotes is a literal quote.
+std::vector<std::string> SplitArguments(const char* arguments);
+
+// `arguments` is the command line without the program's name (WinMain's lpCmdLine).
+CommandLineOptions ParseCommandLine(const char* arguments);
+
+// The text of the usage box (lines separated by "\n").
+std::string UsageText();

@@ -1,0 +1,106 @@
+#include "install/Uninstallation.h"
+
+#include <cctype>
+
+#include "install/Win32ErrorCodes.h"
+
+namespace {
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+UninstallStep RemovePrinter(const std::string& printerName, UninstallSystem& system)
+{
+    UninstallStep step{UninstallItem::Printer, UninstallResult::Removed, 0, printerName};
+    PrinterHandle printer = nullptr;
+    uint32_t error = system.OpenPrinterForRemoval(printerName, printer);
+    if (error == kErrorInvalidPrinterName) {
+        step.result = UninstallResult::Absent;
+        return step;
+    }
+    if (error == 0) {
+        // With jobs still queued Windows marks the printer for deletion and answers success;
+        // its driver then stays in use, which the driver step reports.
+        error = system.DeletePrinter(printer);
+        system.ClosePrinter(printer);
+    }
+    if (error != 0) {
+        step.result = UninstallResult::Failed;
+        step.errorCode = error;
+    }
+    return step;
+}
+
+UninstallStep RemoveDriver(const std::string& driverName, const std::string& environment, UninstallSystem& system)
+{
+    UninstallStep step{UninstallItem::Driver, UninstallResult::Removed, 0, driverName + " (" + environment + ")"};
+    uint32_t error = system.DeleteDriver(environment, driverName);
+    if (error == kErrorUnknownPrinterDriver) {
+        step.result = UninstallResult::Absent;
+    } else if (error != 0) {
+        step.result = UninstallResult::Failed;
+        step.errorCode = error;
+    }
+    return step;
+}
+
+UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, UninstallSystem& system)
+{
+    UninstallStep step{UninstallItem::DefaultPrinterValue, UninstallResult::Absent, 0, std::string()};
+    std::string data;
+    uint32_t error = system.ReadDefaultPrinterValue(data);
+    if (error == kErrorFileNotFound)
+        return step;
+    if (error != 0) {
+        step.result = UninstallResult::Failed;
+        step.errorCode = error;
+        return step;
+    }
+    step.subject = data;
+    // Another printer is the user's choice of default: not ours to touch.
+    if (!DeviceValueNamesPrinter(data, printerName)) {
+        step.result = UninstallResult::Kept;
+        return step;
+    }
+    error = system.DeleteDefaultPrinterValue();
+    if (error == kErrorFileNotFound) {
+        step.result = UninstallResult::Absent;  // the spooler removed it in the meantime
+    } else if (error != 0) {
+        step.result = UninstallResult::Failed;
+        step.errorCode = error;
+    } else {
+        step.result = UninstallResult::Removed;
+    }
+    return step;
+}
+
+}  // namespace
+
+bool DeviceValueNamesPrinter(const std::string& data, const std::string& printerName)
+{
+    const size_t comma = data.find(',');
+    return SameTextIgnoringCase(data.substr(0, comma), printerName);
+}
+
+UninstallOutcome RunUninstallation(const std::string& printerName, const std::string& driverName,
+                                   const std::string& environment, UninstallSystem& system)
+{
+    UninstallOutcome outcome;
+    outcome.steps.push_back(RemovePrinter(printerName, system));
+    if (outcome.steps.back().result != UninstallResult::Failed) {
+        outcome.steps.push_back(RemoveDriver(driverName, environment, system));
+        outcome.steps.push_back(RemoveDefaultPrinterValue(printerName, system));
+    }
+    outcome.complete = true;
+    for (const UninstallStep& step : outcome.steps)
+        if (step.result == UninstallResult::Failed)
+            outcome.complete = false;
+    return outcome;
+}

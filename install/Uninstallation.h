@@ -1,0 +1,60 @@
+// Removal of what the installation put on the system: the model's printer, its driver in the
+// environment the installation used, and the user's "Device" value when it names the printer.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "install/DriverSpooler.h"
+
+constexpr uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
+constexpr uint32_t kErrorInvalidPrinterName = 1801;    // ERROR_INVALID_PRINTER_NAME
+
+// What the removal needs of the spooler and of the user's registry. Every call answers 0 or
+// the Windows error of the failure.
+class UninstallSystem {
+public:
+    virtual ~UninstallSystem() = default;
+    // OpenPrinter with the right to delete; ERROR_INVALID_PRINTER_NAME when there is none.
+    virtual uint32_t OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer) = 0;
+    virtual uint32_t DeletePrinter(PrinterHandle printer) = 0;
+    virtual void ClosePrinter(PrinterHandle printer) = 0;
+    // DeletePrinterDriverEx for every version of the driver; its files go only where no other
+    // driver uses them. ERROR_UNKNOWN_PRINTER_DRIVER when there is no such driver.
+    virtual uint32_t DeleteDriver(const std::string& environment, const std::string& name) = 0;
+    // The "Device" value under HKEY_CURRENT_USER's Windows key; ERROR_FILE_NOT_FOUND when absent.
+    virtual uint32_t ReadDefaultPrinterValue(std::string& data) = 0;
+    virtual uint32_t DeleteDefaultPrinterValue() = 0;
+};
+
+enum class UninstallItem { Printer, Driver, DefaultPrinterValue };
+
+enum class UninstallResult {
+    Removed,
+    Absent,  // not there to begin with
+    Kept,    // the Device value names another printer: left alone
+    Failed,  // still there; `errorCode` says why
+};
+
+struct UninstallStep {
+    UninstallItem item;
+    UninstallResult result;
+    uint32_t errorCode = 0;
+    std::string subject;  // the printer, "<driver> (<environment>)" or the value's data
+};
+
+struct UninstallOutcome {
+    // True when nothing of the installation stays: every step removed its item or found none.
+    bool complete = false;
+    std::vector<UninstallStep> steps;  // in the order they were taken
+};
+
+// Removes the printer, then the driver, then the Device value if it names the printer. A
+// printer that cannot be removed keeps its driver in use and stays the default printer rightly,
+// so the removal stops there.
+UninstallOutcome RunUninstallation(const std::string& printerName, const std::string& driverName,
+                                   const std::string& environment, UninstallSystem& system);
+
+// Whether a "Device" value ("<printer>,winspool,<port>") names `printerName` (as Windows
+// compares printer names: without regard to letter case).
+bool DeviceValueNamesPrinter(const std::string& data, const std::string& printerName);

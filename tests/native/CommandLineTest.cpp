@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+
+namespace {
+
+using Tokens = std::vector<std::string>;
+
+TEST(SplitArguments, FollowsTheRuntimesRulesForBlanksQuotesAndBackslashes)
+{
+    EXPECT_EQ(Tokens(), SplitArguments(nullptr));
+    EXPECT_EQ(Tokens(), SplitArguments("   \t "));
+    EXPECT_EQ(Tokens({"/quiet", "/port", "COM1:"}), SplitArguments("  /quiet\t/port   COM1:  "));
+    EXPECT_EQ(Tokens({"/port", "C:\\my out.prn", "/log", "x"}), SplitArguments("/port \"C:\\my out.prn\" /log x"));
+    // Quotes may start mid-word and group only what they enclose.
+    EXPECT_EQ(Tokens({"/log", "xa b.log"}), SplitArguments("/log x\"a b\".log"));
+    EXPECT_EQ(Tokens({"a", "", "b"}), SplitArguments("a \"\" b"));
+    // Backslashes are literal unless they stand before a quote.
+    EXPECT_EQ(Tokens({"\\\\server\\share\\out.prn"}), SplitArguments("\\\\server\\share\\out.prn"));
+    EXPECT_EQ(Tokens({"a\\\"b"}), SplitArguments("a\\\\\\\"b"));  // 3 backslashes + quote: \ and "
+    EXPECT_EQ(Tokens({"a\\\\ b"}), SplitArguments("\"a\\\\ b\""));     // 2 backslashes not before a quote stay
+    EXPECT_EQ(Tokens({"C:\\dir\\", "x"}), SplitArguments("\"C:\\dir\\\\\" x"));  // 2 + quote: one, and the quote closes
+    EXPECT_EQ(Tokens({"say \"hi\""}), SplitArguments("\"say \"\"hi\"\"\""));
+    // An unclosed quote runs to the end.
+    EXPECT_EQ(Tokens({"/port", "LPT1: /quiet"}), SplitArguments("/port \"LPT1: /quiet"));
+}
+
+TEST(ParseCommandLine, NoArgumentsIsTheWizard)
+{
+    for (const char* line : {"", "   ", static_cast<const char*>(nullptr)}) {
+        CommandLineOptions options = ParseCommandLine(line);
+        EXPECT_EQ(CommandMode::Wizard, options.mode);
+        EXPECT_FALSE(options.quiet);
+    }
+}
+
+TEST(ParseCommandLine, QuietInstallTakesItsDefaultsAndItsOptions)
+{
+    CommandLineOptions plain = ParseCommandLine("/quiet");
+    EXPECT_EQ(CommandMode::QuietInstall, plain.mode);
+    EXPECT_TRUE(plain.quiet);
+    EXPECT_EQ("LPT1:", plain.port);
+    EXPECT_TRUE(plain.setDefaultPrinter);
+    EXPECT_EQ("", plain.logFile);
+
+    CommandLineOptions full = ParseCommandLine("/log \"C:\\deploy logs\\printer.log\" /NoDefault /quiet /port \"C:\\my out.prn\"");
+    EXPECT_EQ(CommandMode::QuietInstall, full.mode);
+    EXPECT_EQ("C:\\my out.prn", full.port);
+    EXPECT_FALSE(full.setDefaultPrinter);
+    EXPECT_EQ("C:\\deploy logs\\printer.log", full.logFile);
+}
+
+TEST(ParseCommandLine, OptionsIgnoreCaseAndTakeADashAsWell)
+{
+    for (const char* line : {"/QUIET /Port COM2:", "-quiet -port COM2:", "-Quiet /PORT COM2:"}) {
+        SCOPED_TRACE(line);
+        CommandLineOptions options = ParseCommandLine(line);
+        EXPECT_EQ(CommandMode::QuietInstall, options.mode);
+        EXPECT_EQ("COM2:", options.port) << "the value keeps its case";
+    }
+    EXPECT_EQ(CommandMode::QuietUninstall, ParseCommandLine("-QUIET -UnInstall -LOG u.log").mode);
+    EXPECT_EQ("u.log", ParseCommandLine("-QUIET -UnInstall -LOG u.log").logFile);
+}
+
+TEST(ParseCommandLine, HelpInEitherSpelling)
+{
+    for (const char* line : {"/?", "-?", "/help", "-HELP", "/Help /port LPT2:"})
+        EXPECT_EQ(CommandMode::Help, ParseCommandLine(line).mode) << line;
+}
+
+struct BadLine {
+    const char* line;
+    bool quiet;
+    const char* errorPart;
+};
+
+TEST(ParseCommandLine, MistakesAreBadArgumentsAndSayWhy)
+{
+    const BadLine cases[] = {
+        {"/bogus", false, "\"/bogus\""},
+        {"/quiet /bogus", true, "\"/bogus\""},
+        {"/bogus /quiet", true, "\"/bogus\""},  // /quiet counts wherever it stands
+        {"LPT1:", false, "\"LPT1:\""},
+        {"/quiet LPT1:", true, "\"LPT1:\""},
+        {"/quiet /port", true, "port name"},
+        {"/quiet /port /nodefault", true, "port name"},  // the next option is not swallowed as the name
+        {"/quiet /port \"\"", true, "port name"},
+        {"/quiet /log", true, "file name"},
+        {"/quiet /log -x", true, "file name"},
+        {"/quiet /quiet", true, "twice"},
+        {"/quiet /port COM1: /port COM2:", true, "twice"},
+        {"/quiet /uninstall /port COM1:", true, "/uninstall"},
+        {"/quiet /uninstall /nodefault", true, "/uninstall"},
+        {"/quiet /?", true, "/quiet"},  // /quiet promises no window
+        {"/uninstall", false, "/quiet"},
+        {"/port COM1:", false, "/quiet"},
+        {"/nodefault", false, "/quiet"},
+        {"/log a.log", false, "/quiet"},
+        {"/", false, "\"/\""},
+        {"--quiet", false, "\"--quiet\""},
+    };
+    for (const BadLine& bad : cases) {
+        SCOPED_TRACE(bad.line);
+        CommandLineOptions options = ParseCommandLine(bad.line);
+        EXPECT_EQ(CommandMode::BadArguments, options.mode);
+        EXPECT_EQ(bad.quiet, options.quiet);
+        EXPECT_NE(std::string::npos, options.error.find(bad.errorPart)) << options.error;
+    }
+}
+
+TEST(ParseCommandLine, BadArgumentsKeepTheLogFileSoTheFaultCanBeLogged)
+{
+    CommandLineOptions options = ParseCommandLine("/quiet /log \"C:\\a b.log\" /bogus");
+    EXPECT_EQ(CommandMode::BadArguments, options.mode);
+    EXPECT_EQ("C:\\a b.log", options.logFile);
+    // The first fault is reported, not a later one.
+    EXPECT_NE(std::string::npos, ParseCommandLine("/quiet /one /two").error.find("/one"));
+}
+
+TEST(UsageText, NamesEveryFormAndTheExitCodes)
+{
+    const std::string usage = UsageText();
+    for (const char* part : {"/quiet [/port NAME] [/nodefault] [/log FILE]", "/quiet /uninstall [/log FILE]", "/?",
+                             "0 success", "1603 failure", "87 invalid arguments"})
+        EXPECT_NE(std::string::npos, usage.find(part)) << part;
+}
+
+}  // namespace

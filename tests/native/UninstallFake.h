@@ -1,0 +1,84 @@
+// A spooler and user registry holding the installed printer, its driver and a Device value
+// that names it. Every call lands in `log`; the call whose log line starts with `failOn`
+// fails with `failError` and changes nothing.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "install/Uninstallation.h"
+#include "install/Win32ErrorCodes.h"
+
+class FakeUninstallSystem : public UninstallSystem {
+public:
+    bool printerPresent = true;
+    bool driverPresent = true;
+    std::optional<std::string> device = std::string("VELM58KD,winspool,LPT1:");
+
+    std::string failOn;
+    uint32_t failError = 5;  // ERROR_ACCESS_DENIED
+    std::vector<std::string> log;
+    int openHandles = 0;
+
+    uint32_t OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer) override
+    {
+        printer = nullptr;
+        if (uint32_t error = Record("OpenPrinter " + name))
+            return error;
+        if (!printerPresent || name != "VELM58KD")
+            return kErrorInvalidPrinterName;
+        printer = &m_handle;
+        ++openHandles;
+        return 0;
+    }
+    uint32_t DeletePrinter(PrinterHandle printer) override
+    {
+        if (printer != &m_handle)
+            return 6;  // ERROR_INVALID_HANDLE
+        if (uint32_t error = Record("DeletePrinter"))
+            return error;
+        printerPresent = false;
+        return 0;
+    }
+    void ClosePrinter(PrinterHandle printer) override
+    {
+        Record(printer == &m_handle ? "ClosePrinter" : "ClosePrinter (no handle)");
+        if (printer == &m_handle)
+            --openHandles;
+    }
+    uint32_t DeleteDriver(const std::string& environment, const std::string& name) override
+    {
+        if (uint32_t error = Record("DeleteDriver " + environment + " " + name))
+            return error;
+        if (!driverPresent)
+            return kErrorUnknownPrinterDriver;
+        driverPresent = false;
+        return 0;
+    }
+    uint32_t ReadDefaultPrinterValue(std::string& data) override
+    {
+        if (uint32_t error = Record("ReadDevice"))
+            return error;
+        if (!device)
+            return kErrorFileNotFound;
+        data = *device;
+        return 0;
+    }
+    uint32_t DeleteDefaultPrinterValue() override
+    {
+        if (uint32_t error = Record("DeleteDevice"))
+            return error;
+        if (!device)
+            return kErrorFileNotFound;
+        device.reset();
+        return 0;
+    }
+
+private:
+    uint32_t Record(const std::string& line)
+    {
+        log.push_back(line);
+        return !failOn.empty() && line.rfind(failOn, 0) == 0 ? failError : 0;
+    }
+    int m_handle = 0;
+};
