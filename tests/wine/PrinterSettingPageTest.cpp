@@ -395,6 +395,49 @@ TEST(PrinterSettingPage, CarriesTheProgramIconAndOffersItForDragging)
     });
 }
 
+// Messages that the page's thread delivers to the page, seen by a hook on that thread.
+HWND g_watchedPage = nullptr;
+volatile LONG g_iconBackgroundErases = 0;
+
+LRESULT CALLBACK WatchPageMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* message = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->hwnd == g_watchedPage) {
+        if (message->message == WM_ICONERASEBKGND && message->wParam != 0)
+            InterlockedIncrement(&g_iconBackgroundErases);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(PrinterSettingPage, AMinimisedPagePaintsItsIconOnly)
+{
+    // Wine gives a minimised window without a window manager nothing to repaint, so the test
+    // delivers WM_PAINT itself, the same way to the open and to the minimised page.
+    CPrinterSettingDlg page;
+    LONG erasesWhileOpen = -1, erasesWhileMinimised = -1;
+    bool iconic = false;
+    RunModalWithDriver(page, kCaption, [&](HWND dialog) {
+        g_watchedPage = dialog;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &WatchPageMessages, nullptr,
+                                       GetWindowThreadProcessId(dialog, nullptr));
+        ASSERT_NE(nullptr, hook);
+        SendMessageA(dialog, WM_PAINT, 0, 0);
+        erasesWhileOpen = g_iconBackgroundErases;
+        ShowWindow(dialog, SW_MINIMIZE);
+        iconic = IsIconic(dialog) != FALSE;
+        SendMessageA(dialog, WM_PAINT, 0, 0);
+        erasesWhileMinimised = g_iconBackgroundErases;
+        UnhookWindowsHookEx(hook);
+        ShowWindow(dialog, SW_RESTORE);
+        EXPECT_FALSE(IsIconic(dialog));
+        ClickButton(dialog, IDC_PS_EXIT);
+    });
+    EXPECT_EQ(0, erasesWhileOpen) << "an open page paints as usual";
+    ASSERT_TRUE(iconic);
+    // The page's own painting erases the icon's background, with its paint DC, before the icon.
+    EXPECT_EQ(1, erasesWhileMinimised);
+}
+
 TEST(PrinterSettingPage, EndCodes)
 {
     struct Case {
