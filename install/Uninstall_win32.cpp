@@ -1,0 +1,127 @@
+#include <windows.h>
+#include <winspool.h>
+
+#include <vector>
+
+#include "install/RegistrySettings.h"
+#include "install/Uninstall_win32.h"
+
+static_assert(kErrorUnknownPrinterDriver == ERROR_UNKNOWN_PRINTER_DRIVER, "ERROR_UNKNOWN_PRINTER_DRIVER");
+static_assert(kErrorInvalidPrinterName == ERROR_INVALID_PRINTER_NAME, "ERROR_INVALID_PRINTER_NAME");
+
+namespace {
+
+char* Text(const std::string& text)
+{
+    return const_cast<char*>(text.c_str());
+}
+
+// A failed call that left no error code still must not read as success.
+uint32_t LastError()
+{
+    DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
+}  // namespace
+
+uint32_t Win32UninstallSystem::OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer)
+{
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE handle = nullptr;
+    printer = nullptr;
+    if (!OpenPrinterA(Text(name), &handle, &defaults))
+        return LastError();
+    printer = handle;
+    return 0;
+}
+
+uint32_t Win32UninstallSystem::DeletePrinter(PrinterHandle printer)
+{
+    return ::DeletePrinter(static_cast<HANDLE>(printer)) ? 0 : LastError();
+}
+
+void Win32UninstallSystem::ClosePrinter(PrinterHandle printer)
+{
+    ::ClosePrinter(static_cast<HANDLE>(printer));
+}
+
+uint32_t Win32UninstallSystem::DeleteDriver(const std::string& environment, const std::string& name)
+{
+    // Wine's spooler fails without an error code for a driver it does not have: ask first.
+    bool listed = false;
+    if (uint32_t error = DriverListed(environment, name, listed))
+        return error;
+    if (!listed)
+        return ERROR_UNKNOWN_PRINTER_DRIVER;
+    // Every version the spooler filed the driver under (Windows may file it under another
+    // version than the record's); files that another driver still uses stay.
+    if (DeletePrinterDriverExA(nullptr, Text(environment), Text(name), DPD_DELETE_UNUSED_FILES, 0))
+        return 0;
+    uint32_t error = LastError();
+    // A spooler that cannot remove driver files (Wine's refuses every flag) still takes the
+    // registration away; the files then stay in the driver directory, unused.
+    if (error == ERROR_INVALID_PARAMETER) {
+        if (DeletePrinterDriverExA(nullptr, Text(environment), Text(name), 0, 0))
+            return 0;
+        error = LastError();
+    }
+    return error;
+}
+
+uint32_t Win32UninstallSystem::DriverListed(const std::string& environment, const std::string& name, bool& listed)
+{
+    listed = false;
+    DWORD needed = 0, count = 0;
+    if (EnumPrinterDriversA(nullptr, Text(environment), 1, nullptr, 0, &needed, &count))
+        return 0;  // no drivers at all
+    DWORD error = GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER)
+        return LastError();
+    // Twice at most: a driver added in between makes the list longer.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::vector<BYTE> buffer(needed);
+        if (!EnumPrinterDriversA(nullptr, Text(environment), 1, buffer.data(), needed, &needed, &count)) {
+            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+                continue;
+            return LastError();
+        }
+        const auto* drivers = reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i)
+            if (drivers[i].pName != nullptr && lstrcmpiA(drivers[i].pName, name.c_str()) == 0)
+                listed = true;
+        return 0;
+    }
+    return ERROR_INSUFFICIENT_BUFFER;
+}
+
+uint32_t Win32UninstallSystem::ReadDefaultPrinterValue(std::string& data)
+{
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKeyPath, 0, KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS)
+        return static_cast<uint32_t>(status);  // no Windows key: no value either
+    DWORD type = 0, size = 0;
+    status = RegQueryValueExA(key, "Device", nullptr, &type, nullptr, &size);
+    if (status == ERROR_SUCCESS && type != REG_SZ)
+        status = ERROR_INVALID_DATA;
+    if (status == ERROR_SUCCESS) {
+        std::vector<char> buffer(size + 1, '\0');  // the stored data need not end with a zero
+        status = RegQueryValueExA(key, "Device", nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (status == ERROR_SUCCESS)
+            data.assign(buffer.data());
+    }
+    RegCloseKey(key);
+    return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32UninstallSystem::DeleteDefaultPrinterValue()
+{
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKeyPath, 0, KEY_SET_VALUE, &key);
+    if (status != ERROR_SUCCESS)
+        return static_cast<uint32_t>(status);
+    status = RegDeleteValueA(key, "Device");
+    RegCloseKey(key);
+    return static_cast<uint32_t>(status);
+}

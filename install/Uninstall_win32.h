@@ -1,0 +1,18 @@
+// The Win32 side of the removal: winspool for the printer and its driver, the registry for
+// the user's default printer value.
+#pragma once
+#include "install/Uninstallation.h"
+
+class Win32UninstallSystem : public UninstallSystem {
+public:
+    uint32_t OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer) override;
+    uint32_t DeletePrinter(PrinterHandle printer) override;
+    void ClosePrinter(PrinterHandle printer) override;
+    uint32_t DeleteDriver(const std::string& environment, const std::string& name) override;
+    uint32_t ReadDefaultPrinterValue(std::string& data) override;
+    uint32_t DeleteDefaultPrinterValue() override;
+
+private:
+    // Whether EnumPrinterDrivers lists a driver of that name for the environment.
+    static uint32_t DriverListed(const std::string& environment, const std::string& name, bool& listed);
+};
