@@ -1,13 +1,18 @@
 // Entry point of PrinterSetup.exe.
 #include <windows.h>
 
+#include "app/QuietMode_win32.h"
 #include "app/SafeDllLoading_win32.h"
 #include "app/SetupApp_win32.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     // Before anything else: the program runs from a downloaded folder that may hold planted DLLs.
     RestrictDllSearchToSystemDirectory();
+    // Deployment tools run the program with options and read its exit code instead.
+    int exitCode = 0;
+    if (RunCommandLineMode(commandLine, exitCode))
+        return exitCode;
     theApp.InitInstance();
     return 0;
 }
