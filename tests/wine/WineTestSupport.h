@@ -45,7 +45,8 @@ void PressKey(HWND dialog, WPARAM virtualKey);
 
 // Runs dialog.DoModal() on this thread while `drive` runs on a second thread with the
 // dialog's window (found by caption among this thread's windows). When `drive` returns and
-// the dialog is still open after 10 s, it is closed with -2 so that a failing test cannot hang.
+// the dialog is still open after 10 s, it is sent WM_CLOSE (ending with its own cancel code)
+// so that a failing test cannot hang.
 INT_PTR RunModalWithDriver(CDialog& dialog, const std::string& caption, const std::function<void(HWND)>& drive);
 
 // A started program.
