@@ -1,0 +1,245 @@
+// The unattended install and removal under Wine: the real PrinterSetup.exe, started with
+// options from a copy of the sample driver package as its current directory, as a deployment
+// tool starts it. The exit code, the log and the prefix's spooler, driver directory and
+// registry show what it did.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "InstallationWineSupport.h"
+#include "WineTestSupport.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kUsageCaption[] = "PrinterSetup";
+const char kSentinelDevice[] = "Earlier,winspool,FILE:";
+// A port with a blank in its name, made known to the local port monitor through its registry list.
+const char kSpacedPort[] = "C:\\quiet out.prn";
+
+class QuietMode : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = MakeTempDir("quiet");
+        ASSERT_FALSE(m_folder.empty());
+        ASSERT_TRUE(CopyTree(SamplePackageDir(), m_folder));
+        m_savedDevice = RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device");
+        RemovePrinterAndDriver();
+        for (const char* name : kPackageFiles)
+            DeleteFileA((DriverDirectory("Windows x64") + "\\" + name).c_str());
+        SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", kSentinelDevice);
+    }
+
+    void TearDown() override
+    {
+        RemovePrinterAndDriver();
+        RemoveSpacedPort();
+        HKEY key = nullptr;
+        if (m_savedDevice != "<none>")
+            SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", m_savedDevice);
+        else if (RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "Device");
+            RegCloseKey(key);
+        }
+    }
+
+    // Runs the program to its end; STILL_ACTIVE when it did not end in time (it is killed then).
+    DWORD Run(const std::string& arguments, int timeoutMs = 30000)
+    {
+        StartedProgram program;
+        if (!StartProgram(m_folder + "\\PrinterSetup.exe", arguments, m_folder, program))
+            return 0xFFFFFFFF;
+        return program.WaitForExit(timeoutMs);
+    }
+
+    std::string Log() const { return ReadFileText(m_folder + "\\q.log"); }
+
+    // Nothing of the installation is on the system.
+    void ExpectNothingInstalled()
+    {
+        EXPECT_FALSE(FindPrinter().found);
+        EXPECT_FALSE(FindDriver("Windows x64").found);
+        for (const char* name : kPackageFiles)
+            EXPECT_FALSE(FileExists(DriverDirectory("Windows x64") + "\\" + name)) << name;
+        EXPECT_EQ(kSentinelDevice, RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    }
+
+    static void RemoveSpacedPort()
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, kSpacedPort);
+            RegCloseKey(key);
+        }
+    }
+
+    std::string m_folder;
+    std::string m_savedDevice;
+};
+
+TEST_F(QuietMode, InstallLeavesWhatTheWizardLeavesAndLogsItInUtf8)
+{
+    ASSERT_EQ(0u, Run("/quiet /log q.log"));
+
+    InstalledDriver driver = FindDriver("Windows x64");
+    ASSERT_TRUE(driver.found);
+    EXPECT_TRUE(EndsWith(driver.dataFile, "\\VELM58KD.GPD")) << driver.dataFile;
+    EXPECT_TRUE(EndsWith(driver.driverPath, "\\uniDRV.DLL")) << driver.driverPath;
+    InstalledPrinter printer = FindPrinter();
+    ASSERT_TRUE(printer.found);
+    EXPECT_EQ("LPT1:", printer.port);
+    EXPECT_EQ(kDriver, printer.driver);
+    EXPECT_EQ("WinPrint", printer.printProcessor);
+    const std::string directory = DriverDirectory("Windows x64");
+    for (const char* name : kPackageFiles)
+        EXPECT_EQ(ReadFileText(m_folder + "\\Printer Driver\\x64\\" + name), ReadFileText(directory + "\\" + name))
+            << name;
+    EXPECT_EQ("VELM58KD,winspool,LPT1:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+
+    const std::string log = Log();
+    EXPECT_EQ(0u, log.find("\xEF\xBB\xBF")) << "a UTF-8 byte-order mark first";
+    EXPECT_NE(std::string::npos, log.find("Printer \"VELM58KD\" added on port \"LPT1:\".\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("Result: success, exit code 0.\r\n")) << log;
+
+    // A second run succeeds as well and appends to the log.
+    ASSERT_EQ(0u, Run("/quiet /log q.log"));
+    const std::string both = Log();
+    EXPECT_EQ(0u, both.find(log)) << "the first run's lines stay";
+    EXPECT_NE(std::string::npos, both.find("Result: success, exit code 0.", log.size())) << both;
+    EXPECT_EQ(std::string::npos, both.find("\xEF\xBB\xBF", 1)) << "one byte-order mark, at the start";
+}
+
+TEST_F(QuietMode, NoDefaultOnAnotherPortLeavesTheDefaultPrinterAlone)
+{
+    ASSERT_EQ(0u, Run("-QUIET -NoDefault -Port com2:"));
+    InstalledPrinter printer = FindPrinter();
+    ASSERT_TRUE(printer.found);
+    EXPECT_EQ("COM2:", printer.port) << "the spooler's spelling of the port";
+    EXPECT_EQ(kSentinelDevice, RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+}
+
+TEST_F(QuietMode, APortNameWithBlanksComesQuoted)
+{
+    SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, kSpacedPort, "");
+    ASSERT_EQ(0u, Run(std::string("/quiet /nodefault /port \"") + kSpacedPort + "\" /log q.log")) << Log();
+    InstalledPrinter printer = FindPrinter();
+    ASSERT_TRUE(printer.found);
+    EXPECT_EQ(kSpacedPort, printer.port);
+}
+
+TEST_F(QuietMode, APortTheSpoolerDoesNotListFailsAndChangesNothing)
+{
+    EXPECT_EQ(1603u, Run("/quiet /port NOSUCH: /log q.log"));
+    ExpectNothingInstalled();
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("Port \"NOSUCH:\" is not a port of this computer")) << log;
+    EXPECT_NE(std::string::npos, log.find("LPT1:")) << "the ports there are, for the admin";
+    EXPECT_NE(std::string::npos, log.find("Result: failure, exit code 1603.")) << log;
+}
+
+TEST_F(QuietMode, AMissingPackageFileFailsNamingItAndChangesNothing)
+{
+    ASSERT_TRUE(DeleteFileA((m_folder + "\\Printer Driver\\x64\\UNIRES.DLL").c_str()));
+    EXPECT_EQ(1603u, Run("/quiet /log q.log"));
+    ExpectNothingInstalled();
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("The driver package is incomplete.")) << log;
+    EXPECT_NE(std::string::npos, log.find("\"Printer Driver\\x64\\UNIRES.DLL\"")) << log;
+}
+
+TEST_F(QuietMode, ALogThatCannotBeWrittenStopsBeforeAnyChange)
+{
+    EXPECT_EQ(1622u, Run("/quiet /log \"C:\\no such folder\\q.log\""));
+    ExpectNothingInstalled();
+}
+
+TEST_F(QuietMode, BadArgumentsWithQuietEndAt87WithoutAWindow)
+{
+    // A message box would keep the program running: it must end by itself, quickly.
+    EXPECT_EQ(87u, Run("/quiet /bogus /log q.log", 10000));
+    EXPECT_EQ(87u, Run("/port COM1: /quiet /port COM2:", 10000));
+    ExpectNothingInstalled();
+    EXPECT_NE(std::string::npos, Log().find("Invalid arguments: Unknown option \"/bogus\".")) << Log();
+}
+
+TEST_F(QuietMode, BadArgumentsWithoutQuietShowTheUsageAndEndAt87)
+{
+    StartedProgram program;
+    ASSERT_TRUE(StartProgram(m_folder + "\\PrinterSetup.exe", "/bogus", m_folder, program));
+    HWND box = WaitForTopWindow(kUsageCaption, program.pid);
+    ASSERT_NE(nullptr, box);
+    const std::string text = AllStaticTexts(box);
+    EXPECT_NE(std::string::npos, text.find("Unknown option \"/bogus\".")) << text;
+    EXPECT_NE(std::string::npos, text.find("/quiet [/port NAME] [/nodefault] [/log FILE]")) << text;
+    ClickButton(box, IDOK);
+    EXPECT_EQ(87u, program.WaitForExit(10000));
+    ExpectNothingInstalled();
+}
+
+TEST_F(QuietMode, HelpShowsTheUsageAndEndsAt0)
+{
+    for (const char* option : {"/?", "-HELP"}) {
+        SCOPED_TRACE(option);
+        StartedProgram program;
+        ASSERT_TRUE(StartProgram(m_folder + "\\PrinterSetup.exe", option, m_folder, program));
+        HWND box = WaitForTopWindow(kUsageCaption, program.pid);
+        ASSERT_NE(nullptr, box);
+        const std::string text = AllStaticTexts(box);
+        EXPECT_NE(std::string::npos, text.find("PrinterSetup.exe /quiet /uninstall [/log FILE]")) << text;
+        EXPECT_NE(std::string::npos, text.find("1603 failure")) << text;
+        EXPECT_EQ(std::string::npos, text.find("Unknown")) << text;
+        ClickButton(box, IDOK);
+        EXPECT_EQ(0u, program.WaitForExit(10000));
+    }
+    ExpectNothingInstalled();
+}
+
+TEST_F(QuietMode, UninstallRemovesWhatInstallAddedAndASecondOneSucceedsToo)
+{
+    ASSERT_EQ(0u, Run("/quiet"));
+    ASSERT_TRUE(FindPrinter().found);
+    ASSERT_TRUE(FindDriver("Windows x64").found);
+
+    EXPECT_EQ(0u, Run("/quiet /uninstall /log q.log"));
+    EXPECT_FALSE(FindPrinter().found);
+    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_EQ(std::string::npos, RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device").find(kDriver))
+        << "no default printer that does not exist";
+    const std::string first = Log();
+    EXPECT_NE(std::string::npos, first.find("Printer \"VELM58KD\": removed.")) << first;
+    EXPECT_NE(std::string::npos, first.find("Driver \"VELM58KD (Windows x64)\": removed.")) << first;
+
+    EXPECT_EQ(0u, Run("/quiet /uninstall /log q.log"));
+    const std::string second = Log().substr(first.size());
+    EXPECT_NE(std::string::npos, second.find("Printer \"VELM58KD\": not present.")) << second;
+    EXPECT_NE(std::string::npos, second.find("Driver \"VELM58KD (Windows x64)\": not present.")) << second;
+    EXPECT_NE(std::string::npos, second.find("Result: success, exit code 0.")) << second;
+}
+
+TEST_F(QuietMode, UninstallClearsADeviceValueNamingThePrinterAndKeepsAnotherPrinters)
+{
+    SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", "velm58kd,winspool,LPT1:");
+    EXPECT_EQ(0u, Run("/quiet /uninstall"));
+    EXPECT_EQ("<none>", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+
+    SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", kSentinelDevice);
+    EXPECT_EQ(0u, Run("/quiet /uninstall"));
+    EXPECT_EQ(kSentinelDevice, RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+}
+
+TEST_F(QuietMode, WithoutArgumentsTheWizardStartsAsBefore)
+{
+    StartedProgram program;
+    ASSERT_TRUE(StartProgram(m_folder + "\\PrinterSetup.exe", "", m_folder, program));
+    HWND os = WaitForTopWindow("Select OS (x86/x64)", program.pid);
+    ASSERT_NE(nullptr, os);
+    EXPECT_EQ(nullptr, FindTopWindow(kUsageCaption, program.pid));
+    ClickButton(os, IDC_OS_EXIT);
+    EXPECT_EQ(0u, program.WaitForExit(10000));
+    ExpectNothingInstalled();
+}
+
+}  // namespace
