@@ -60,12 +60,9 @@ DllSearch RestrictDllSearchToSystemDirectory()
     auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(KernelFunction("SetDefaultDllDirectories"));
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return DllSearch::SystemDirectoryOnly;
-    return RestrictDllSearchWithoutDefaultDirectories();
-}
-
-DllSearch RestrictDllSearchWithoutDefaultDirectories()
-{
     // Windows XP SP1 and later: an empty string removes the current directory from the search.
+    // The program's own folder stays first, which is why the delay-loaded DLLs are loaded
+    // by their full path (DelayLoadNotify).
     auto setDllDirectory = reinterpret_cast<SetDllDirectoryWFn>(KernelFunction("SetDllDirectoryW"));
     if (setDllDirectory && setDllDirectory(L""))
         return DllSearch::CurrentDirectoryRemoved;

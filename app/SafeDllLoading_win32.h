@@ -13,8 +13,6 @@ enum class DllSearch {
 // Where the system has SetDefaultDllDirectories, every later load searches only the system
 // directory; otherwise the current directory is at least dropped from the search.
 DllSearch RestrictDllSearchToSystemDirectory();
-// What an older system without SetDefaultDllDirectories gets; a test takes this path directly.
-DllSearch RestrictDllSearchWithoutDefaultDirectories();
 
 // Loads a DLL by its full path in the system directory (GetSystemDirectoryW; a 32-bit program
 // on a 64-bit Windows gets the 32-bit one by the file-system redirection). Null on failure,

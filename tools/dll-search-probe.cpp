@@ -3,8 +3,6 @@
 // and cannot be undone, so the test process itself must not make it).
 //   dll-search-probe none NAME      LoadLibraryA(NAME) with the ordinary search
 //   dll-search-probe restrict NAME  the same after RestrictDllSearchToSystemDirectory()
-//   dll-search-probe fallback NAME  the same after what a system without
-//                                   SetDefaultDllDirectories gets
 //   dll-search-probe delayload      calls the delay-loaded EnumPortsA with no restriction
 // Exit code: 0 the DLL was not loaded (or, for delayload, came from the system directory),
 // 1 it was loaded (delayload: from elsewhere), 2 bad arguments, 3 the restriction failed.
@@ -53,9 +51,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
         return LoadResult(name.c_str());
     if (mode == "restrict")
         return RestrictDllSearchToSystemDirectory() == DllSearch::SystemDirectoryOnly ? LoadResult(name.c_str()) : 3;
-    if (mode == "fallback")
-        return RestrictDllSearchWithoutDefaultDirectories() == DllSearch::CurrentDirectoryRemoved
-                   ? LoadResult(name.c_str())
-                   : 3;
     return 2;
 }

@@ -45,10 +45,3 @@ __declspec(dllexport) BOOL WINAPI InitCommonControlsEx(const void* controls)
     (void)controls;
     return FALSE;
 }
-
-__declspec(dllexport) DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR file, LPDWORD handle)
-{
-    (void)file; (void)handle;
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return 0;
-}
