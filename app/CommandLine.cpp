@@ -148,18 +148,20 @@ CommandLineOptions ParseCommandLine(const char* arguments)
 
 std::string UsageText()
 {
-    return "Installs the printer driver and the printer without a window, for deployment to many PCs.\n"
+    // Short lines: the message box wraps long ones wherever it likes.
+    return "Installs the printer without a window, for deployment.\n"
            "\n"
            "PrinterSetup.exe /quiet [/port NAME] [/nodefault] [/log FILE]\n"
-           "    Installs on port NAME (default LPT1:) and makes the printer the default printer\n"
-           "    unless /nodefault is given. A name with spaces goes in double quotes.\n"
+           "    Installs on port NAME (default LPT1:) and makes the\n"
+           "    printer the default printer unless /nodefault is given.\n"
+           "    A port name with blanks goes in double quotes.\n"
            "PrinterSetup.exe /quiet /uninstall [/log FILE]\n"
            "    Removes the printer and its driver.\n"
            "PrinterSetup.exe /?\n"
            "    Shows this help.\n"
            "\n"
-           "/log appends one line per step to FILE (UTF-8).\n"
-           "Options may also start with \"-\"; letter case does not matter.\n"
+           "/log adds one line per step to FILE (UTF-8).\n"
+           "Options may start with \"-\" too; case does not matter.\n"
            "Run from the folder of the driver package.\n"
            "\n"
            "Exit codes: 0 success, 1603 failure, 87 invalid arguments,\n"
