@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Reads what the release checks need from a Windows program file, without running it.
+
+  peinfo.py delay-imports EXE     the DLLs it delay-loads, one a line
+  peinfo.py manifest EXE          the text of its RT_MANIFEST resource 1
+  peinfo.py version EXE           its VERSIONINFO: "FileVersion=..." and the other strings
+  peinfo.py file-version EXE      the fixed file version, e.g. 4.0.0.0
+
+The GNU linker leaves the delay-import directory entry of the PE header empty (the mingw-w64
+delay-load helper does not need it), so delay-import descriptors are found by their shape:
+attributes 1 (RVAs), then RVAs of the DLL name, the module handle, the address table and the
+name table, all inside the image, the name being a DLL file name.
+"""
+import re
+import struct
+import sys
+
+RT_VERSION = 16
+RT_MANIFEST = 24
+
+
+class Image:
+    def __init__(self, path):
+        with open(path, 'rb') as f:
+            self.data = f.read()
+        if self.data[:2] != b'MZ':
+            raise SystemExit(f'{path}: not a Windows program')
+        pe = struct.unpack_from('<I', self.data, 0x3C)[0]
+        if self.data[pe:pe + 4] != b'PE\0\0':
+            raise SystemExit(f'{path}: no PE header')
+        count, optional_size = struct.unpack_from('<H12xH', self.data, pe + 6)
+        optional = pe + 24
+        magic = struct.unpack_from('<H', self.data, optional)[0]
+        directories = optional + (96 if magic == 0x10B else 112)
+        self.size_of_image = struct.unpack_from('<I', self.data, optional + 56)[0]
+        self.resource_rva, self.resource_size = struct.unpack_from('<II', self.data, directories + 2 * 8)
+        self.sections = []
+        table = optional + optional_size
+        for i in range(count):
+            name, vsize, rva, raw_size, raw = struct.unpack_from('<8sIIII', self.data, table + 40 * i)
+            self.sections.append((name.rstrip(b'\0').decode(), rva, max(vsize, raw_size), raw, raw_size))
+
+    def offset(self, rva):
+        for _, start, size, raw, raw_size in self.sections:
+            if start <= rva < start + size and rva - start < raw_size:
+                return raw + rva - start
+        return None
+
+    def c_string(self, rva, limit=260):
+        at = self.offset(rva)
+        if at is None:
+            return None
+        end = self.data.find(b'\0', at, at + limit)
+        return None if end < 0 else self.data[at:end]
+
+    def delay_imports(self):
+        names = []
+        for _, start, size, raw, raw_size in self.sections:
+            for at in range(raw, raw + raw_size - 32 + 1, 4):
+                attrs, name, hmod, iat, int_, bound, unload, stamp = struct.unpack_from('<8I', self.data, at)
+                if attrs != 1 or stamp != 0:
+                    continue
+                if not all(0 < rva < self.size_of_image for rva in (name, hmod, iat, int_)):
+                    continue
+                text = self.c_string(name)
+                if text and re.fullmatch(rb'[A-Za-z0-9_.-]+\.(dll|drv|DLL|DRV)', text):
+                    names.append(text.decode())
+        return names
+
+    def resources(self, wanted_type):
+        """(id, language, bytes) of each resource of this type."""
+        base = self.offset(self.resource_rva)
+        if base is None:
+            return []
+
+        def entries(directory):
+            named, numbered = struct.unpack_from('<12xHH', self.data, base + directory)
+            for i in range(named + numbered):
+                key, target = struct.unpack_from('<II', self.data, base + directory + 16 + 8 * i)
+                yield key, target
+
+        found = []
+        for type_key, type_dir in entries(0):
+            if type_key != wanted_type or not type_dir & 0x80000000:
+                continue
+            for id_key, id_dir in entries(type_dir & 0x7FFFFFFF):
+                for language, leaf in entries(id_dir & 0x7FFFFFFF):
+                    rva, size = struct.unpack_from('<II', self.data, base + leaf)
+                    at = self.offset(rva)
+                    found.append((id_key, language, self.data[at:at + size]))
+        return found
+
+
+def version_strings(block):
+    """The name=value pairs of a VERSIONINFO's string tables (UTF-16)."""
+    text = block.decode('utf-16-le', errors='replace')
+    pairs = {}
+    for key in ('CompanyName', 'FileDescription', 'FileVersion', 'InternalName', 'LegalCopyright',
+                'OriginalFilename', 'ProductName', 'ProductVersion'):
+        match = re.search(key + r'\x00+([^\x00]*)', text)
+        if match:
+            pairs[key] = match.group(1)
+    return pairs
+
+
+def fixed_version(block):
+    at = block.find(struct.pack('<I', 0xFEEF04BD))
+    if at < 0:
+        return None
+    ms, ls = struct.unpack_from('<II', block, at + 8)
+    return f'{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}'
+
+
+def main():
+    if len(sys.argv) != 3:
+        raise SystemExit(__doc__)
+    command, path = sys.argv[1:]
+    image = Image(path)
+    if command == 'delay-imports':
+        for name in image.delay_imports():
+            print(name)
+    elif command == 'manifest':
+        for key, _, data in image.resources(RT_MANIFEST):
+            if key == 1:
+                sys.stdout.write(data.decode('utf-8', errors='replace'))
+    elif command in ('version', 'file-version'):
+        blocks = image.resources(RT_VERSION)
+        if not blocks:
+            return 1
+        if command == 'file-version':
+            version = fixed_version(blocks[0][2])
+            if not version:
+                return 1
+            print(version)
+        else:
+            for key, value in version_strings(blocks[0][2]).items():
+                print(f'{key}={value}')
+    else:
+        raise SystemExit(__doc__)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
