@@ -1,0 +1,356 @@
+// Faults the real program survives under Wine: files held open by another process, awkward
+// current directories, and a second copy started while one runs. Each ends with a clear
+// message or a correct installation, never with a false "Completed!".
+#include <windows.h>
+#include <commctrl.h>
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "WineTestSupport.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kOsCaption[] = "Select OS (x86/x64)";
+const char kSettingsCaption[] = "Detail Setting (x86/x64)";
+const char kPortCaption[] = "Select Port (x86/x64)";
+const char kMessageCaption[] = "PrinterSetup";
+char kDriver[] = "VELM58KD";
+char kEnvironment[] = "Windows x64";
+const char* const kPackageFiles[] = {"QRX58.DLL",  "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL",
+                                     "UNIDRV.HLP", "UNIRES.DLL",   "TTFSUB.GPD",   "STDNAMES.GPD"};
+const DWORD kExitAlreadyRunning = 1618;
+
+std::wstring Utf16(const char* utf8)
+{
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring text(length > 0 ? length - 1 : 0, L'\0');
+    if (length > 1)
+        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], length);
+    return text;
+}
+
+// The static texts of a message box, read in Unicode.
+std::wstring MessageText(HWND box)
+{
+    std::wstring texts;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = {}, text[1024] = {};
+        GetClassNameW(child, name, 32);
+        if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextW(child, text, 1024) > 0)
+            texts += text;
+    }
+    return texts;
+}
+
+bool PrinterExists()
+{
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(kDriver, &printer, nullptr))
+        return false;
+    ClosePrinter(printer);
+    return true;
+}
+
+bool DriverRegistered()
+{
+    DWORD needed = 0, count = 0;
+    EnumPrinterDriversA(nullptr, kEnvironment, 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (!needed || !EnumPrinterDriversA(nullptr, kEnvironment, 1, buffer.data(), needed, &needed, &count))
+        return false;
+    auto* drivers = reinterpret_cast<DRIVER_INFO_1A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (drivers[i].pName && std::string(drivers[i].pName) == kDriver)
+            return true;
+    return false;
+}
+
+std::string DriverDirectory()
+{
+    char buffer[MAX_PATH] = {};
+    DWORD needed = 0;
+    GetPrinterDriverDirectoryA(nullptr, kEnvironment, 1, reinterpret_cast<BYTE*>(buffer), sizeof(buffer), &needed);
+    return buffer;
+}
+
+void RemovePrinterAndDriver()
+{
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(kDriver, &printer, &defaults)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+    DeletePrinterDriverA(nullptr, kEnvironment, kDriver);
+}
+
+// A file's content also where its path is longer than MAX_PATH, which the ANSI functions
+// (and ReadFileText) do not reach: through the Unicode function and the "\\?\" prefix.
+std::string ReadLongPath(const std::string& ansiPath)
+{
+    wchar_t wide[1024] = {};
+    MultiByteToWideChar(CP_ACP, 0, ansiPath.c_str(), -1, wide, 1024);
+    HANDLE file = CreateFileW((std::wstring(L"\\\\?\\") + wide).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+// A file opened without sharing, as another program holds it, until destroyed.
+struct HeldFile {
+    HANDLE handle;
+    explicit HeldFile(const std::string& path, DWORD creation = OPEN_EXISTING)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, creation, 0, nullptr))
+    {
+    }
+    ~HeldFile()
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+};
+
+class Faults : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetWineVersionFor("PrinterSetup.exe", "");
+        RemovePrinterAndDriver();
+        ASSERT_FALSE(PrinterExists());
+        ASSERT_FALSE(DriverRegistered());
+        for (const char* name : kPackageFiles)
+            DeleteFileA((DriverDirectory() + "\\" + name).c_str());
+    }
+
+    // A copy of the sample package; the program runs from it, in it.
+    std::string NewPackage(const std::string& folder)
+    {
+        if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::string();
+        return CopyTree(SamplePackageDir(), folder) ? folder : std::string();
+    }
+
+    bool Start(const std::string& folder, StartedProgram& program, const std::string& arguments = "")
+    {
+        return StartProgram(folder + "\\PrinterSetup.exe", arguments, folder, program);
+    }
+
+    // From the first page to "&Install"; answers the message the installation ends with.
+    HWND InstallThroughThePages(StartedProgram& program, HWND* portPage)
+    {
+        HWND os = WaitForTopWindow(kOsCaption, program.pid);
+        if (!os)
+            return nullptr;
+        ClickButton(os, IDC_OS_INSTALL_DRIVER);
+        HWND settings = WaitForTopWindow(kSettingsCaption, program.pid);
+        if (!settings)
+            return nullptr;
+        ClickButton(settings, IDC_PS_NEXT);
+        *portPage = WaitForTopWindow(kPortCaption, program.pid);
+        if (!*portPage)
+            return nullptr;
+        ClickButton(*portPage, IDC_PP_INSTALL);
+        return WaitForTopWindow(kMessageCaption, program.pid);
+    }
+
+    // A failed installation: its message names `file`, and the user leaves from the port page.
+    void ExpectFailureNaming(StartedProgram& program, const char* file)
+    {
+        HWND portPage = nullptr;
+        HWND message = InstallThroughThePages(program, &portPage);
+        ASSERT_NE(nullptr, message) << "no message after the installation";
+        std::wstring text = MessageText(message);
+        EXPECT_EQ(std::wstring::npos, text.find(L"Completed!"));
+        EXPECT_NE(std::wstring::npos, text.find(Utf16(file))) << "the message does not name " << file;
+        ClickButton(message, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(message); }, 5000));
+        ASSERT_TRUE(IsWindowVisible(portPage)) << "the port page stays for another try";
+        ClickButton(portPage, IDC_PP_CANCEL);
+        HWND settings = WaitForTopWindow(kSettingsCaption, program.pid);
+        ASSERT_NE(nullptr, settings);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(settings) != FALSE; }, 5000));
+        ClickButton(settings, IDC_PS_EXIT);
+        EXPECT_EQ(0u, program.WaitForExit());
+        EXPECT_FALSE(DriverRegistered()) << "the driver was registered after a failed copy";
+        EXPECT_FALSE(PrinterExists()) << "a printer was created after a failed copy";
+    }
+
+    // A completed installation from `folder`: the driver directory holds its files.
+    void ExpectCompletedFrom(StartedProgram& program, const std::string& folder)
+    {
+        HWND portPage = nullptr;
+        HWND message = InstallThroughThePages(program, &portPage);
+        ASSERT_NE(nullptr, message) << "no message after the installation";
+        EXPECT_EQ(L"Completed!", MessageText(message));
+        ClickButton(message, IDOK);
+        EXPECT_EQ(0u, program.WaitForExit());
+        EXPECT_TRUE(DriverRegistered());
+        EXPECT_TRUE(PrinterExists());
+        for (const char* name : kPackageFiles) {
+            std::string source = ReadLongPath(folder + "\\Printer Driver\\x64\\" + name);
+            EXPECT_FALSE(source.empty()) << name;
+            EXPECT_EQ(source, ReadFileText(DriverDirectory() + "\\" + name)) << name;
+        }
+    }
+};
+
+TEST_F(Faults, APackageFileHeldOpenByAnotherProgramStopsTheInstallationWithItsName)
+{
+    std::string folder = NewPackage(MakeTempDir("held-package"));
+    ASSERT_FALSE(folder.empty());
+    // The sixth of the eight copies: the five before it have gone through.
+    HeldFile held(folder + "\\Printer Driver\\x64\\UNIRES.DLL");
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.handle);
+    StartedProgram program;
+    ASSERT_TRUE(Start(folder, program));
+    ExpectFailureNaming(program, "UNIRES.DLL");
+}
+
+TEST_F(Faults, ALockedFileInTheDriverDirectoryStopsTheInstallationWithItsName)
+{
+    std::string folder = NewPackage(MakeTempDir("locked-target"));
+    ASSERT_FALSE(folder.empty());
+    HeldFile held(DriverDirectory() + "\\VELM58KD.GPD", CREATE_ALWAYS);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.handle);
+    StartedProgram program;
+    ASSERT_TRUE(Start(folder, program));
+    ExpectFailureNaming(program, "VELM58KD.GPD");
+}
+
+TEST_F(Faults, ACurrentDirectoryWithChineseCharactersInstallsAndStartsTheUsbInstaller)
+{
+    // Under the zh_CN locale the ANSI code page is 936, which holds these characters.
+    std::wstring name = Utf16("打印机驱动 (测试版)");
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring wideFolder = std::wstring(temp) + name + L"-" + std::to_wstring(GetTickCount());
+    if (!CreateDirectoryW(wideFolder.c_str(), nullptr)) {
+        // Where an ASCII name goes through, the Chinese one is what fails.
+        std::string plain = MakeTempDir("plain");
+        if (!plain.empty())
+            GTEST_SKIP() << "Wine cannot name a file in Chinese here (error " << GetLastError()
+                         << "): its Unix side needs the zh_CN.UTF-8 glibc locale (e.g. localedef -i zh_CN -f UTF-8 "
+                            "DIR/zh_CN.UTF-8 and LOCPATH=DIR)";
+    }
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(wideFolder.c_str())) << GetLastError();
+    char ansi[MAX_PATH] = {};
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, wideFolder.c_str(), -1, ansi, MAX_PATH, nullptr, &lossy);
+    ASSERT_FALSE(lossy) << "the test needs code page 936 (LANG=zh_CN.UTF-8)";
+    std::string folder = NewPackage(ansi);
+    ASSERT_FALSE(folder.empty());
+
+    StartedProgram first;
+    ASSERT_TRUE(Start(folder, first));
+    HWND os = WaitForTopWindow(kOsCaption, first.pid);
+    ASSERT_NE(nullptr, os);
+    ClickButton(os, IDC_OS_USB_SERIAL_SETUP);
+    std::string marker = folder + "\\USB Driver\\x64\\dpinstx64.exe.started";
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(marker); }));
+    EXPECT_EQ(folder, ReadFileText(marker)) << "the installer runs in the wizard's folder";
+    ClickButton(os, IDC_OS_EXIT);
+    EXPECT_EQ(0u, first.WaitForExit());
+
+    StartedProgram second;
+    ASSERT_TRUE(Start(folder, second));
+    ExpectCompletedFrom(second, folder);
+}
+
+TEST_F(Faults, ACurrentDirectoryCloseToMaxPathStillInstalls)
+{
+    // Nested so that the folder is 240 characters long: the package's paths beneath it run
+    // past MAX_PATH (260), the folder itself does not (a current directory must not).
+    std::string folder = MakeTempDir("longcwd");
+    ASSERT_FALSE(folder.empty());
+    while (folder.size() < 240) {
+        folder += "\\" + std::string(std::min<size_t>(40, 240 - folder.size() - 1), 'd');
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder.size();
+    }
+    ASSERT_EQ(240u, folder.size());
+    ASSERT_FALSE(NewPackage(folder).empty());
+    std::string longest = folder + "\\Printer Driver\\x64\\uniDRVui.DLL";
+    ASSERT_GT(longest.size(), static_cast<size_t>(MAX_PATH));
+
+    StartedProgram program;
+    ASSERT_TRUE(Start(folder, program));
+    // Wine reaches paths longer than MAX_PATH, so here the installation completes; Windows
+    // without long-path support refuses them, and the program then names the files instead
+    // (the missing-file message), changing nothing.
+    ExpectCompletedFrom(program, folder);
+}
+
+TEST_F(Faults, ASecondCopySaysSoAndEndsWhileTheFirstCarriesOn)
+{
+    std::string folder = NewPackage(MakeTempDir("twice"));
+    ASSERT_FALSE(folder.empty());
+    StartedProgram first;
+    ASSERT_TRUE(Start(folder, first));
+    HWND firstPage = WaitForTopWindow(kOsCaption, first.pid);
+    ASSERT_NE(nullptr, firstPage);
+
+    StartedProgram second;
+    ASSERT_TRUE(Start(folder, second));
+    HWND message = WaitForTopWindow(kMessageCaption, second.pid);
+    ASSERT_NE(nullptr, message) << "the second copy said nothing";
+    EXPECT_NE(std::wstring::npos, MessageText(message).find(Utf16("已经在运行"))) << "not the already-running message";
+    EXPECT_EQ(nullptr, FindTopWindow(kOsCaption, second.pid)) << "the second copy showed a page";
+    ClickButton(message, IDOK);
+    EXPECT_EQ(kExitAlreadyRunning, second.WaitForExit());
+
+    // An unattended second copy shows nothing and only answers its exit code.
+    StartedProgram quiet;
+    ASSERT_TRUE(Start(folder, quiet, "/quiet"));
+    EXPECT_EQ(kExitAlreadyRunning, quiet.WaitForExit(15000));
+    EXPECT_FALSE(DriverRegistered()) << "the unattended copy installed beside the running wizard";
+
+    // The first is untouched, and once it has ended a new copy starts as usual.
+    ASSERT_TRUE(IsWindowVisible(firstPage));
+    ClickButton(firstPage, IDC_OS_EXIT);
+    EXPECT_EQ(0u, first.WaitForExit());
+    StartedProgram third;
+    ASSERT_TRUE(Start(folder, third));
+    HWND thirdPage = WaitForTopWindow(kOsCaption, third.pid);
+    ASSERT_NE(nullptr, thirdPage);
+    ClickButton(thirdPage, IDC_OS_EXIT);
+    EXPECT_EQ(0u, third.WaitForExit());
+}
+
+TEST_F(Faults, TwoCopiesStartedAtOnceGiveOneWizard)
+{
+    std::string folder = NewPackage(MakeTempDir("atonce"));
+    ASSERT_FALSE(folder.empty());
+    StartedProgram one, two;
+    ASSERT_TRUE(Start(folder, one));
+    ASSERT_TRUE(Start(folder, two));
+    // One of them shows the first page, the other the message; which one is the scheduler's.
+    HWND pageOfOne = nullptr, pageOfTwo = nullptr, messageOfOne = nullptr, messageOfTwo = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        pageOfOne = FindTopWindow(kOsCaption, one.pid);
+        pageOfTwo = FindTopWindow(kOsCaption, two.pid);
+        messageOfOne = FindTopWindow(kMessageCaption, one.pid);
+        messageOfTwo = FindTopWindow(kMessageCaption, two.pid);
+        return (pageOfOne && messageOfTwo) || (pageOfTwo && messageOfOne);
+    })) << "expected one page and one message";
+    Sleep(300);
+    EXPECT_FALSE(pageOfOne && pageOfTwo) << "both copies show the wizard";
+    StartedProgram& wizard = pageOfOne ? one : two;
+    StartedProgram& refused = pageOfOne ? two : one;
+    ClickButton(pageOfOne ? messageOfTwo : messageOfOne, IDOK);
+    EXPECT_EQ(kExitAlreadyRunning, refused.WaitForExit());
+    ClickButton(pageOfOne ? pageOfOne : pageOfTwo, IDC_OS_EXIT);
+    EXPECT_EQ(0u, wizard.WaitForExit());
+}
+
+}  // namespace
