@@ -11,10 +11,10 @@ set(STATIC_LINK -static -static-libgcc -static-libstdc++)
 # directory. The ordinary libraries stay behind them on the link line, for what the .def files
 # do not list (the release check reports any such import).
 set(DELAYLOAD_DIR ${CMAKE_BINARY_DIR}/delayload)
-set(DELAYLOAD_LIBS)
-foreach(dll winspool.drv comctl32.dll)
-  string(REGEX REPLACE "\\..*$" "" stem ${dll})
-  set(def_source ${CMAKE_SOURCE_DIR}/tools/delayload/${stem}.def)
+# add_delayload_library(DLL DEF_SOURCE OUT_VAR): a delay-load import library of DLL for the
+# functions DEF_SOURCE lists (i686 stdcall names), its path in OUT_VAR.
+function(add_delayload_library dll def_source out_var)
+  get_filename_component(stem ${def_source} NAME_WE)
   set(def ${DELAYLOAD_DIR}/${stem}.def)
   set(lib ${DELAYLOAD_DIR}/lib${stem}_delay.a)
   file(READ ${def_source} def_text)
@@ -32,6 +32,12 @@ foreach(dll winspool.drv comctl32.dll)
     COMMAND ${CMAKE_DLLTOOL} ${dlltool_args} --input-def ${def} --dllname ${dll} --output-delaylib ${lib}
     DEPENDS ${def}
     VERBATIM)
+  set(${out_var} ${lib} PARENT_SCOPE)
+endfunction()
+set(DELAYLOAD_LIBS)
+foreach(dll winspool.drv comctl32.dll)
+  string(REGEX REPLACE "\\..*$" "" stem ${dll})
+  add_delayload_library(${dll} ${CMAKE_SOURCE_DIR}/tools/delayload/${stem}.def lib)
   list(APPEND DELAYLOAD_LIBS ${lib})
 endforeach()
 add_custom_target(delayload_libs DEPENDS ${DELAYLOAD_LIBS})
@@ -85,8 +91,14 @@ if(WIZARD_TESTS)
   target_link_libraries(planted_dll PRIVATE -static-libgcc)
   add_executable(plant_control WIN32 tools/plant-control.c)
   target_link_libraries(plant_control PRIVATE winspool comctl32 ${STATIC_LINK})
+  # The probe also calls into a DLL no system has and a spooler function none exports, to show
+  # what the start-up's delay-load hooks make of them.
+  add_delayload_library(nosuch.dll ${CMAKE_SOURCE_DIR}/tools/delayload/probe/nosuch.def nosuch_lib)
+  add_delayload_library(winspool.drv ${CMAKE_SOURCE_DIR}/tools/delayload/probe/winspool_missing.def missing_lib)
+  add_custom_target(probe_delayload_libs DEPENDS ${nosuch_lib} ${missing_lib})
   add_executable(dll_search_probe WIN32 tools/dll-search-probe.cpp)
-  target_link_libraries(dll_search_probe PRIVATE wizard_win ${STATIC_LINK})
+  add_dependencies(dll_search_probe probe_delayload_libs)
+  target_link_libraries(dll_search_probe PRIVATE ${nosuch_lib} ${missing_lib} wizard_win ${STATIC_LINK})
   # The benchmark (scripts/bench.sh): the floor program and the driver that times both.
   add_executable(bench_floor tools/bench-floor.cpp)
   target_link_libraries(bench_floor PRIVATE winspool advapi32 ${STATIC_LINK})

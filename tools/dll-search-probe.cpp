@@ -4,8 +4,11 @@
 //   dll-search-probe none NAME      LoadLibraryA(NAME) with the ordinary search
 //   dll-search-probe restrict NAME  the same after RestrictDllSearchToSystemDirectory()
 //   dll-search-probe delayload      calls the delay-loaded EnumPortsA with no restriction
+//   dll-search-probe missing-dll    calls a delay-loaded function of a DLL no system has
+//   dll-search-probe missing-function  calls a delay-loaded spooler function none exports
 // Exit code: 0 the DLL was not loaded (or, for delayload, came from the system directory),
 // 1 it was loaded (delayload: from elsewhere), 2 bad arguments, 3 the restriction failed.
+// The two missing-... modes never return: the delay-load hooks show a message and exit with 1.
 #include <windows.h>
 #include <winspool.h>
 
@@ -13,6 +16,9 @@
 #include <string>
 
 #include "app/SafeDllLoading_win32.h"
+
+extern "C" void WINAPI NoSuchFunction();         // in nosuch.dll (tools/delayload/probe)
+extern "C" void WINAPI NoSuchSpoolerFunction();  // "in" winspool.drv
 
 namespace {
 
@@ -44,6 +50,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
         DWORD needed = 0, returned = 0;
         EnumPortsA(nullptr, 1, nullptr, 0, &needed, &returned);
         return LoadedFromSystemDirectory("winspool.drv") ? 0 : 1;
+    }
+    if (mode == "missing-dll") {
+        NoSuchFunction();
+        return 4;
+    }
+    if (mode == "missing-function") {
+        NoSuchSpoolerFunction();
+        return 4;
     }
     if (name.empty())
         return 2;

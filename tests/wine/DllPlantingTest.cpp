@@ -208,4 +208,30 @@ TEST_F(DllPlanting, TheDelayLoadedSpoolerComesFromTheSystemDirectoryEvenWithoutT
         EXPECT_FALSE(HasMarkerFor(markers, name)) << name;
 }
 
+// A DLL or function the system lacks ends the program with a message that names it, not with
+// the delay-load helper's unhandled exception.
+TEST_F(DllPlanting, AMissingSystemDllOrFunctionIsNamedInAMessage)
+{
+    struct Case {
+        const char* mode;
+        const wchar_t* named;
+    } cases[] = {{"missing-dll", L"nosuch.dll"}, {"missing-function", L"NoSuchSpoolerFunction"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        StartedProgram probe;
+        ASSERT_TRUE(Start("dll_search_probe.exe", c.mode, probe));
+        HWND message = WaitForTopWindow("dll_search_probe", probe.pid);
+        ASSERT_NE(nullptr, message) << "no message";
+        std::wstring text;
+        for (HWND child = GetWindow(message, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t part[512] = {};
+            GetWindowTextW(child, part, 512);
+            text += part;
+        }
+        EXPECT_NE(std::wstring::npos, text.find(c.named));
+        ClickButton(message, IDOK);
+        EXPECT_EQ(1u, probe.WaitForExit());
+    }
+}
+
 }  // namespace
