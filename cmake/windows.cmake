@@ -52,13 +52,16 @@ target_link_libraries(wizard_win PUBLIC wizard_core ${DELAYLOAD_LIBS} winspool c
 add_executable(PrinterSetup WIN32 app/main_win32.cpp res/PrinterSetup.rc)
 target_link_libraries(PrinterSetup PRIVATE wizard_win ${STATIC_LINK})
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  # The release program: no symbol table (it is about a third of the file).
-  target_link_options(PrinterSetup PRIVATE -s)
+  # The release program: no symbol table, and no link time in its header, so that the same
+  # sources give the same file (and the release zip the same SHA-256).
+  target_link_options(PrinterSetup PRIVATE -s -Wl,--no-insert-timestamp)
 endif()
 
 # Stand-ins for the driver-package installer of the USB serial driver: each leaves a marker.
 add_executable(dpinst-standin WIN32 tools/dpinst-standin.c)
 target_link_libraries(dpinst-standin PRIVATE ${STATIC_LINK})
+# It goes into the release zip as a placeholder: no link time either.
+target_link_options(dpinst-standin PRIVATE -Wl,--no-insert-timestamp)
 
 # The sample driver package, laid out beside the program as a user would unpack it.
 set(PACKAGE_DIR ${CMAKE_BINARY_DIR}/package)
