@@ -45,7 +45,7 @@ rm -f "$zip_path" "$zip_path.sha256"
 (cd "$dist" && sha256sum "$name.zip" > "$name.zip.sha256")
 
 # The archive as a user unpacks it.
-listing=$(unzip -Z1 "$zip_path")
+listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip_path")
 for entry in "$name/PrinterSetup.exe" "$name/PLACEHOLDERS.txt" "$name/README.txt" \
              "$name/USB Driver/x86/dpinstx86.exe" "$name/USB Driver/x64/dpinstx64.exe" "$name/USBdriver/x86/dpinst.exe" \
              "$name/Printer Driver/x86/VELM58KD.GPD" "$name/Printer Driver/x64/VELM58KD.GPD"; do
