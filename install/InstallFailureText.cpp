@@ -28,6 +28,9 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
         for (const std::string& file : outcome.missingFiles)
             text += L"\n    " + widenAnsi(file);
         return text + L"\n\nStart the setup from the folder of the driver package.\n" + kNothingChanged;
+    case InstallStep::ReadPackage:
+        text = L"The driver file\n    " + subject + L"\ncannot be read. " + kNothingChanged;
+        break;
     case InstallStep::DriverDirectory:
         text = L"The print spooler did not name its driver folder for " + Quoted(subject) + L".";
         break;

@@ -122,12 +122,21 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     const EnvironmentNames names = EnvironmentFor(choices.x64Environment);
     const std::vector<PackageFile> files = PackageFilesFor(names, model.pluginBaseName, model.gpdBaseName);
 
+    // Every file is checked before the first copy, so that a file that cannot be read does not
+    // leave half a package in the driver directory.
     InstallOutcome missing = Failure(InstallStep::CheckPackage, kErrorFileNotFound);
-    for (const PackageFile& file : files)
-        if (!system.files.Exists(file.source))
+    InstallOutcome unreadable;
+    for (const PackageFile& file : files) {
+        uint32_t error = system.files.CheckReadable(file.source);
+        if (error == kErrorFileNotFound || error == kErrorPathNotFound)
             missing.missingFiles.push_back(file.source);
+        else if (error != 0 && unreadable.failedStep == InstallStep::None)
+            unreadable = Failure(InstallStep::ReadPackage, error, file.source);
+    }
     if (!missing.missingFiles.empty())
         return missing;
+    if (unreadable.failedStep != InstallStep::None)
+        return unreadable;
 
     std::string directory;
     if (uint32_t error = DriverDirectory(system.spooler, names.environment, directory))

@@ -6,8 +6,10 @@
 class PackageFiles {
 public:
     virtual ~PackageFiles() = default;
-    // A file (not a folder) at `path`, relative to the current directory or absolute.
-    virtual bool Exists(const std::string& path) = 0;
+    // 0 when the file at `path` (relative to the current directory, or absolute) can be opened
+    // for reading the way the copy will open it; else the Windows error: 2 or 3 when it is
+    // not there, 32 when another program holds it, 206 when the path is too long, ...
+    virtual uint32_t CheckReadable(const std::string& path) = 0;
     // Copies, overwriting `to`; answers 0 or the Windows error.
     virtual uint32_t Copy(const std::string& from, const std::string& to) = 0;
 };

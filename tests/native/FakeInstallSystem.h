@@ -17,6 +17,7 @@ public:
     // The system as a fresh Windows has it.
     std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
     std::set<std::string> missing;  // package files that are not there
+    std::map<std::string, uint32_t> unreadable;  // package files that are there but cannot be opened
     std::set<std::string> existingKeys = {"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports"};
     std::set<std::string> existingPrinters;
     bool driverInstalled = false;
@@ -104,10 +105,13 @@ public:
     }
 
     // PackageFiles
-    bool Exists(const std::string& path) override
+    uint32_t CheckReadable(const std::string& path) override
     {
-        Record("Exists " + path);
-        return missing.count(path) == 0;
+        Record("CheckReadable " + path);
+        if (missing.count(path))
+            return kErrorFileNotFound;
+        auto found = unreadable.find(path);
+        return found == unreadable.end() ? 0 : found->second;
     }
     uint32_t Copy(const std::string& from, const std::string& to) override
     {

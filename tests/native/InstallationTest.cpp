@@ -50,7 +50,7 @@ TEST(Installation, X64RunsEveryStepInOrder)
     std::vector<std::string> expected;
     for (const char* name : {"QRX58.DLL", "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL", "UNIDRV.HLP", "UNIRES.DLL",
                              "TTFSUB.GPD", "STDNAMES.GPD"})
-        expected.push_back("Exists " + src + name);
+        expected.push_back("CheckReadable " + src + name);
     auto copy = [&](const char* name) { expected.push_back("Copy " + src + name + " -> " + kDir + "\\" + name); };
     expected.push_back("GetDriverDirectory Windows x64 255");
     copy("QRX58.DLL");
@@ -182,6 +182,32 @@ TEST(Installation, MissingPackageFilesAreAllNamedAndNothingChanges)
     EXPECT_TRUE(fake.Changes().empty());
     EXPECT_TRUE(fake.progress.empty());
     EXPECT_EQ(8u, fake.log.size());  // only the eight checks
+}
+
+TEST(Installation, AFileThatCannotBeReadStopsTheRunBeforeTheFirstCopy)
+{
+    FakeInstallSystem fake;
+    fake.unreadable = {{"Printer Driver\\x64\\UNIRES.DLL", 32}, {"Printer Driver\\x64\\TTFSUB.GPD", 206}};
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(InstallStep::ReadPackage, outcome.failedStep);
+    EXPECT_EQ(32u, outcome.errorCode);  // the first file that failed, in copying order
+    EXPECT_EQ("Printer Driver\\x64\\UNIRES.DLL", outcome.subject);
+    EXPECT_TRUE(fake.Changes().empty());
+    EXPECT_TRUE(fake.progress.empty());
+}
+
+TEST(Installation, MissingFilesAreNamedBeforeAnUnreadableOne)
+{
+    FakeInstallSystem fake;
+    fake.unreadable = {{"Printer Driver\\x64\\QRX58.DLL", 5}};
+    fake.missing = {"Printer Driver\\x64\\STDNAMES.GPD"};
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+
+    EXPECT_EQ(InstallStep::CheckPackage, outcome.failedStep);
+    EXPECT_EQ(std::vector<std::string>({"Printer Driver\\x64\\STDNAMES.GPD"}), outcome.missingFiles);
+    EXPECT_TRUE(fake.Changes().empty());
 }
 
 TEST(Installation, ALongDriverDirectoryIsAskedForAgainWithTheSizeNeeded)

@@ -210,12 +210,14 @@ TEST_F(Faults, APackageFileHeldOpenByAnotherProgramStopsTheInstallationWithItsNa
 {
     std::string folder = NewPackage(MakeTempDir("held-package"));
     ASSERT_FALSE(folder.empty());
-    // The sixth of the eight copies: the five before it have gone through.
+    // The sixth of the eight files: it is found unreadable before any file is copied.
     HeldFile held(folder + "\\Printer Driver\\x64\\UNIRES.DLL");
     ASSERT_NE(INVALID_HANDLE_VALUE, held.handle);
     StartedProgram program;
     ASSERT_TRUE(Start(folder, program));
     ExpectFailureNaming(program, "UNIRES.DLL");
+    for (const char* name : kPackageFiles)
+        EXPECT_FALSE(FileExists(DriverDirectory() + "\\" + name)) << name << " was copied before the refusal";
 }
 
 TEST_F(Faults, ALockedFileInTheDriverDirectoryStopsTheInstallationWithItsName)
