@@ -1,7 +1,14 @@
 # Sourced by the scripts that run Windows programs: a throwaway 64-bit Wine prefix,
 # the zh_CN locale (code page 936, so the Chinese texts render), and Wine's own captions.
-# The locale is given to Wine alone: the shell itself has no zh_CN locale to switch to.
-WINE=(env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 /usr/lib/wine/wine64)
+# The locale is given to Wine alone. Wine renders the Chinese texts without a glibc locale, but
+# needs one to turn Chinese file names into Unix names, so one is compiled into a private
+# folder (LOCPATH) rather than into the system's locale archive.
+WIZARD_LOCALE_DIR=${WIZARD_LOCALE_DIR:-/tmp/printer-setup-locale}
+if [ ! -f "$WIZARD_LOCALE_DIR/zh_CN.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$WIZARD_LOCALE_DIR"
+    localedef -i zh_CN -f UTF-8 "$WIZARD_LOCALE_DIR/zh_CN.UTF-8" 2>/dev/null || true
+fi
+WINE=(env LOCPATH="$WIZARD_LOCALE_DIR" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 /usr/lib/wine/wine64)
 WINESERVER=/usr/lib/wine/wineserver
 export WINEDEBUG=${WINEDEBUG:--all}
 
