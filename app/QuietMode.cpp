@@ -1,11 +1,10 @@
 #include "app/QuietMode.h"
 
-#include <cctype>
-
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/ModelCatalogue.h"
 #include "install/PortEnumeration.h"
+#include "install/TextCompare.h"
 
 namespace {
 
@@ -36,15 +35,6 @@ std::wstring Ascii(const char* text)
     return std::wstring(text, text + std::char_traits<char>::length(text));
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 int Finish(QuietSystem& system, int exitCode)
 {
@@ -133,7 +123,7 @@ bool FindListedPort(IPortSpooler& ports, const std::string& wanted, std::string&
             continue;
         listed.push_back(name);
         // The first of two names that differ only in case; Windows would not list both.
-        if (!matched && SameIgnoringCase(name, wanted)) {
+        if (!matched && SameTextIgnoringCase(name, wanted)) {
             found = name;
             matched = true;
         }

@@ -5,40 +5,25 @@
 
 #include "install/RegistrySettings.h"
 #include "install/Uninstall_win32.h"
+#include "install/Win32Calls_win32.h"
 
 static_assert(kErrorUnknownPrinterDriver == ERROR_UNKNOWN_PRINTER_DRIVER, "ERROR_UNKNOWN_PRINTER_DRIVER");
 static_assert(kErrorInvalidPrinterName == ERROR_INVALID_PRINTER_NAME, "ERROR_INVALID_PRINTER_NAME");
-
-namespace {
-
-char* Text(const std::string& text)
-{
-    return const_cast<char*>(text.c_str());
-}
-
-// A failed call that left no error code still must not read as success.
-uint32_t LastError()
-{
-    DWORD error = GetLastError();
-    return error != 0 ? error : ERROR_GEN_FAILURE;
-}
-
-}  // namespace
 
 uint32_t Win32UninstallSystem::OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer)
 {
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE handle = nullptr;
     printer = nullptr;
-    if (!OpenPrinterA(Text(name), &handle, &defaults))
-        return LastError();
+    if (!OpenPrinterA(MutableText(name), &handle, &defaults))
+        return LastErrorOfFailedCall();
     printer = handle;
     return 0;
 }
 
 uint32_t Win32UninstallSystem::DeletePrinter(PrinterHandle printer)
 {
-    return ::DeletePrinter(static_cast<HANDLE>(printer)) ? 0 : LastError();
+    return ::DeletePrinter(static_cast<HANDLE>(printer)) ? 0 : LastErrorOfFailedCall();
 }
 
 void Win32UninstallSystem::ClosePrinter(PrinterHandle printer)
@@ -56,15 +41,15 @@ uint32_t Win32UninstallSystem::DeleteDriver(const std::string& environment, cons
         return ERROR_UNKNOWN_PRINTER_DRIVER;
     // Every version the spooler filed the driver under (Windows may file it under another
     // version than the record's); files that another driver still uses stay.
-    if (DeletePrinterDriverExA(nullptr, Text(environment), Text(name), DPD_DELETE_UNUSED_FILES, 0))
+    if (DeletePrinterDriverExA(nullptr, MutableText(environment), MutableText(name), DPD_DELETE_UNUSED_FILES, 0))
         return 0;
-    uint32_t error = LastError();
+    uint32_t error = LastErrorOfFailedCall();
     // A spooler that cannot remove driver files (Wine's refuses every flag) still takes the
     // registration away; the files then stay in the driver directory, unused.
     if (error == ERROR_INVALID_PARAMETER) {
-        if (DeletePrinterDriverExA(nullptr, Text(environment), Text(name), 0, 0))
+        if (DeletePrinterDriverExA(nullptr, MutableText(environment), MutableText(name), 0, 0))
             return 0;
-        error = LastError();
+        error = LastErrorOfFailedCall();
     }
     return error;
 }
@@ -73,18 +58,18 @@ uint32_t Win32UninstallSystem::DriverListed(const std::string& environment, cons
 {
     listed = false;
     DWORD needed = 0, count = 0;
-    if (EnumPrinterDriversA(nullptr, Text(environment), 1, nullptr, 0, &needed, &count))
+    if (EnumPrinterDriversA(nullptr, MutableText(environment), 1, nullptr, 0, &needed, &count))
         return 0;  // no drivers at all
     DWORD error = GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER)
-        return LastError();
+        return LastErrorOfFailedCall();
     // Twice at most: a driver added in between makes the list longer.
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::vector<BYTE> buffer(needed);
-        if (!EnumPrinterDriversA(nullptr, Text(environment), 1, buffer.data(), needed, &needed, &count)) {
+        if (!EnumPrinterDriversA(nullptr, MutableText(environment), 1, buffer.data(), needed, &needed, &count)) {
             if (GetLastError() == ERROR_INSUFFICIENT_BUFFER)
                 continue;
-            return LastError();
+            return LastErrorOfFailedCall();
         }
         const auto* drivers = reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data());
         for (DWORD i = 0; i < count; ++i)

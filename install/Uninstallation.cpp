@@ -1,20 +1,9 @@
 #include "install/Uninstallation.h"
 
-#include <cctype>
-
+#include "install/TextCompare.h"
 #include "install/Win32ErrorCodes.h"
 
 namespace {
-
-bool SameTextIgnoringCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 UninstallStep RemovePrinter(const std::string& printerName, UninstallSystem& system)
 {
