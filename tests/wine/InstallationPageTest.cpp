@@ -30,7 +30,7 @@ protected:
         RemovePrinterAndDriver();
         m_savedCom2 = RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:");
         SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:", "marker");
-        SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", "Other,winspool,FILE:");
+        SetDeviceValue("Other,winspool,FILE:");
 
         // The port page as "&Install" leaves it: a chosen port and a progress bar at 0.
         m_progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_POPUP, 0, 0, 200, 20, nullptr, nullptr,
@@ -81,7 +81,7 @@ TEST_F(InstallationFromThePage, TheDefaultsInstallOnThePortPagesPortAndSetTheDef
     EXPECT_EQ("LPT1:", g_strPort);
     EXPECT_EQ("LPT1:", FindPrinter().port);
     EXPECT_TRUE(FindDriver("Windows x64").found);
-    EXPECT_EQ("VELM58KD,winspool,LPT1:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ("VELM58KD,winspool,LPT1:", DeviceValue());
     EXPECT_EQ("marker", RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:"));
     EXPECT_EQ(100, m_portPage.m_progress.GetPos());
 }
@@ -101,7 +101,7 @@ TEST_F(InstallationFromThePage, TheSerialPanelAndTheCheckBoxAreReadFromTheContro
 
     ASSERT_TRUE(outcome.succeeded) << static_cast<int>(outcome.failedStep) << " error " << outcome.errorCode;
     EXPECT_EQ("38400,E,7,2,x", RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:"));
-    EXPECT_EQ("Other,winspool,FILE:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ("Other,winspool,FILE:", DeviceValue());
     EXPECT_EQ("COM2:", FindPrinter().port);
 }
 
@@ -113,5 +113,5 @@ TEST_F(InstallationFromThePage, WithoutAPortPageNothingIsInstalled)
     EXPECT_EQ(InstallStep::CheckPort, outcome.failedStep);
     EXPECT_FALSE(FindPrinter().found);
     EXPECT_FALSE(FindDriver("Windows x64").found);
-    EXPECT_EQ("Other,winspool,FILE:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ("Other,winspool,FILE:", DeviceValue());
 }

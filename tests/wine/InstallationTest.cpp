@@ -143,11 +143,11 @@ TEST_F(InstallationUnderWine, SetsTheDefaultPrinterAndCreatesAMissingWindowsKey)
 
 TEST_F(InstallationUnderWine, AClearedCheckBoxLeavesDeviceAsItWas)
 {
-    SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", "Other,winspool,FILE:");
+    SetDeviceValue("Other,winspool,FILE:");
     InstallChoices choices = Choices("LPT1:");
     choices.setDefaultPrinter = false;
     ASSERT_TRUE(Install(choices).succeeded);
-    EXPECT_EQ("Other,winspool,FILE:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ("Other,winspool,FILE:", DeviceValue());
 }
 
 TEST_F(InstallationUnderWine, WritesTheSerialSettingsForAComPortOnly)
@@ -174,7 +174,7 @@ TEST_F(InstallationUnderWine, ASecondRunRepairsTheInstallation)
 {
     ASSERT_TRUE(Install(Choices("LPT1:")).succeeded);
     const std::string copied = DriverDirectory("Windows x64") + "\\UNIRES.DLL";
-    SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", "stale");
+    SetDeviceValue("stale");
     HANDLE file = CreateFileA(copied.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
@@ -184,7 +184,7 @@ TEST_F(InstallationUnderWine, ASecondRunRepairsTheInstallation)
     EXPECT_EQ(ReadFileText(m_package + "\\Printer Driver\\x64\\UNIRES.DLL"), ReadFileText(copied));
     EXPECT_TRUE(FindDriver("Windows x64").found);
     EXPECT_EQ("COM1:", FindPrinter().port);
-    EXPECT_EQ("VELM58KD,winspool,COM1:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ("VELM58KD,winspool,COM1:", DeviceValue());
 }
 
 TEST_F(InstallationUnderWine, AnExistingPrinterCanBeMovedToAnotherPort)

@@ -44,14 +44,25 @@ std::string RegistryString(HKEY root, const char* key, const char* name, DWORD* 
     return data;
 }
 
-void SetRegistryString(HKEY root, const char* key, const char* name, const std::string& data)
+bool SetRegistryString(HKEY root, const char* key, const char* name, const std::string& data)
 {
     HKEY opened = nullptr;
     if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
+        return false;
+    LONG written = RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                  static_cast<DWORD>(data.size() + 1));
     RegCloseKey(opened);
+    return written == ERROR_SUCCESS;
+}
+
+std::string DeviceValue()
+{
+    return RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device");
+}
+
+bool SetDeviceValue(const std::string& data)
+{
+    return SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", data);
 }
 
 

@@ -16,7 +16,11 @@ void RemovePrinterAndDriver();
 std::string DriverDirectory(const char* environment);
 // A string value (and its size in bytes), or "<none>" when it is not there.
 std::string RegistryString(HKEY root, const char* key, const char* name, DWORD* size = nullptr);
-void SetRegistryString(HKEY root, const char* key, const char* name, const std::string& data);
+// False when the value could not be written.
+bool SetRegistryString(HKEY root, const char* key, const char* name, const std::string& data);
+// The current user's default printer ("Device" under kWindowsKey), read and set the same way.
+std::string DeviceValue();
+bool SetDeviceValue(const std::string& data);
 
 struct InstalledDriver {
     bool found = false;

@@ -26,11 +26,11 @@ protected:
         m_folder = MakeTempDir("quiet");
         ASSERT_FALSE(m_folder.empty());
         ASSERT_TRUE(CopyTree(SamplePackageDir(), m_folder));
-        m_savedDevice = RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device");
+        m_savedDevice = DeviceValue();
         RemovePrinterAndDriver();
         for (const char* name : kPackageFiles)
             DeleteFileA((DriverDirectory("Windows x64") + "\\" + name).c_str());
-        SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", kSentinelDevice);
+        SetDeviceValue(kSentinelDevice);
     }
 
     void TearDown() override
@@ -39,7 +39,7 @@ protected:
         RemoveSpacedPort();
         HKEY key = nullptr;
         if (m_savedDevice != "<none>")
-            SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", m_savedDevice);
+            SetDeviceValue(m_savedDevice);
         else if (RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
             RegDeleteValueA(key, "Device");
             RegCloseKey(key);
@@ -64,7 +64,7 @@ protected:
         EXPECT_FALSE(FindDriver("Windows x64").found);
         for (const char* name : kPackageFiles)
             EXPECT_FALSE(FileExists(DriverDirectory("Windows x64") + "\\" + name)) << name;
-        EXPECT_EQ(kSentinelDevice, RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+        EXPECT_EQ(kSentinelDevice, DeviceValue());
     }
 
     static void RemoveSpacedPort()
@@ -97,7 +97,7 @@ TEST_F(QuietMode, InstallLeavesWhatTheWizardLeavesAndLogsItInUtf8)
     for (const char* name : kPackageFiles)
         EXPECT_EQ(ReadFileText(m_folder + "\\Printer Driver\\x64\\" + name), ReadFileText(directory + "\\" + name))
             << name;
-    EXPECT_EQ("VELM58KD,winspool,LPT1:", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ("VELM58KD,winspool,LPT1:", DeviceValue());
 
     const std::string log = Log();
     EXPECT_EQ(0u, log.find("\xEF\xBB\xBF")) << "a UTF-8 byte-order mark first";
@@ -118,7 +118,7 @@ TEST_F(QuietMode, NoDefaultOnAnotherPortLeavesTheDefaultPrinterAlone)
     InstalledPrinter printer = FindPrinter();
     ASSERT_TRUE(printer.found);
     EXPECT_EQ("COM2:", printer.port) << "the spooler's spelling of the port";
-    EXPECT_EQ(kSentinelDevice, RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ(kSentinelDevice, DeviceValue());
 }
 
 TEST_F(QuietMode, APortNameWithBlanksComesQuoted)
@@ -206,7 +206,7 @@ TEST_F(QuietMode, UninstallRemovesWhatInstallAddedAndASecondOneSucceedsToo)
     EXPECT_EQ(0u, Run("/quiet /uninstall /log q.log"));
     EXPECT_FALSE(FindPrinter().found);
     EXPECT_FALSE(FindDriver("Windows x64").found);
-    EXPECT_EQ(std::string::npos, RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device").find(kDriver))
+    EXPECT_EQ(std::string::npos, DeviceValue().find(kDriver))
         << "no default printer that does not exist";
     const std::string first = Log();
     EXPECT_NE(std::string::npos, first.find("Printer \"VELM58KD\": removed.")) << first;
@@ -221,13 +221,13 @@ TEST_F(QuietMode, UninstallRemovesWhatInstallAddedAndASecondOneSucceedsToo)
 
 TEST_F(QuietMode, UninstallClearsADeviceValueNamingThePrinterAndKeepsAnotherPrinters)
 {
-    SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", "velm58kd,winspool,LPT1:");
+    SetDeviceValue("velm58kd,winspool,LPT1:");
     EXPECT_EQ(0u, Run("/quiet /uninstall"));
-    EXPECT_EQ("<none>", RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ("<none>", DeviceValue());
 
-    SetRegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device", kSentinelDevice);
+    SetDeviceValue(kSentinelDevice);
     EXPECT_EQ(0u, Run("/quiet /uninstall"));
-    EXPECT_EQ(kSentinelDevice, RegistryString(HKEY_CURRENT_USER, kWindowsKey, "Device"));
+    EXPECT_EQ(kSentinelDevice, DeviceValue());
 }
 
 TEST_F(QuietMode, WithoutArgumentsTheWizardStartsAsBefore)
