@@ -33,11 +33,6 @@ const char* const kPlantedDlls[] = {"winspool.drv", "comctl32.dll", "compstui.dl
 const char kCurrentFolderOnlyDll[] = "plantprobe.dll";
 const char* const kPrograms[] = {"PrinterSetup.exe", "plant_control.exe", "dll_search_probe.exe"};
 
-const char kOsCaption[] = "Select OS (x86/x64)";
-const char kSettingsCaption[] = "Detail Setting (x86/x64)";
-const char kPortCaption[] = "Select Port (x86/x64)";
-const char kMessageCaption[] = "PrinterSetup";
-
 // Gives (or, with an empty order, takes back) Wine's load order for these DLLs in one program.
 void SetDllLoadOrderFor(const std::string& exeName, const char* order)
 {
@@ -159,13 +154,10 @@ TEST_F(DllPlanting, TheWizardLoadsNoneThroughAWholeInstallation)
 {
     StartedProgram program;
     ASSERT_TRUE(Start("PrinterSetup.exe", "", program));
-    HWND os = WaitForTopWindow(kOsCaption, program.pid);
-    ASSERT_NE(nullptr, os);
-    ClickButton(os, IDC_OS_INSTALL_DRIVER);
-    HWND settings = WaitForTopWindow(kSettingsCaption, program.pid);
-    ASSERT_NE(nullptr, settings);
-    ClickButton(settings, IDC_PS_NEXT);
-    HWND portPage = WaitForTopWindow(kPortCaption, program.pid);
+    WizardWalk walk = WalkToPortPage(program);
+    ASSERT_NE(nullptr, walk.os);
+    ASSERT_NE(nullptr, walk.settings);
+    HWND portPage = walk.port;
     ASSERT_NE(nullptr, portPage);
     // The spooler is really in use: the port list comes from EnumPortsA.
     HWND list = GetDlgItem(portPage, IDC_PP_PORT_LIST);
@@ -222,13 +214,7 @@ TEST_F(DllPlanting, AMissingSystemDllOrFunctionIsNamedInAMessage)
         ASSERT_TRUE(Start("dll_search_probe.exe", c.mode, probe));
         HWND message = WaitForTopWindow("dll_search_probe", probe.pid);
         ASSERT_NE(nullptr, message) << "no message";
-        std::wstring text;
-        for (HWND child = GetWindow(message, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t part[512] = {};
-            GetWindowTextW(child, part, 512);
-            text += part;
-        }
-        EXPECT_NE(std::wstring::npos, text.find(c.named));
+        EXPECT_NE(std::wstring::npos, MessageText(message).find(c.named));
         ClickButton(message, IDOK);
         EXPECT_EQ(1u, probe.WaitForExit());
     }

@@ -2,111 +2,19 @@
 // current directories, and a second copy started while one runs. Each ends with a clear
 // message or a correct installation, never with a false "Completed!".
 #include <windows.h>
-#include <commctrl.h>
-#include <winspool.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
 #include "res/resource.h"
 
 namespace {
 
-const char kOsCaption[] = "Select OS (x86/x64)";
-const char kSettingsCaption[] = "Detail Setting (x86/x64)";
-const char kPortCaption[] = "Select Port (x86/x64)";
-const char kMessageCaption[] = "PrinterSetup";
-char kDriver[] = "VELM58KD";
-char kEnvironment[] = "Windows x64";
-const char* const kPackageFiles[] = {"QRX58.DLL",  "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL",
-                                     "UNIDRV.HLP", "UNIRES.DLL",   "TTFSUB.GPD",   "STDNAMES.GPD"};
+const char kEnvironment[] = "Windows x64";
 const DWORD kExitAlreadyRunning = 1618;
-
-std::wstring Utf16(const char* utf8)
-{
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring text(length > 0 ? length - 1 : 0, L'\0');
-    if (length > 1)
-        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], length);
-    return text;
-}
-
-// The static texts of a message box, read in Unicode.
-std::wstring MessageText(HWND box)
-{
-    std::wstring texts;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[32] = {}, text[1024] = {};
-        GetClassNameW(child, name, 32);
-        if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextW(child, text, 1024) > 0)
-            texts += text;
-    }
-    return texts;
-}
-
-bool PrinterExists()
-{
-    HANDLE printer = nullptr;
-    if (!OpenPrinterA(kDriver, &printer, nullptr))
-        return false;
-    ClosePrinter(printer);
-    return true;
-}
-
-bool DriverRegistered()
-{
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(nullptr, kEnvironment, 1, nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed ? needed : 1);
-    if (!needed || !EnumPrinterDriversA(nullptr, kEnvironment, 1, buffer.data(), needed, &needed, &count))
-        return false;
-    auto* drivers = reinterpret_cast<DRIVER_INFO_1A*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i)
-        if (drivers[i].pName && std::string(drivers[i].pName) == kDriver)
-            return true;
-    return false;
-}
-
-std::string DriverDirectory()
-{
-    char buffer[MAX_PATH] = {};
-    DWORD needed = 0;
-    GetPrinterDriverDirectoryA(nullptr, kEnvironment, 1, reinterpret_cast<BYTE*>(buffer), sizeof(buffer), &needed);
-    return buffer;
-}
-
-void RemovePrinterAndDriver()
-{
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (OpenPrinterA(kDriver, &printer, &defaults)) {
-        DeletePrinter(printer);
-        ClosePrinter(printer);
-    }
-    DeletePrinterDriverA(nullptr, kEnvironment, kDriver);
-}
-
-// A file's content also where its path is longer than MAX_PATH, which the ANSI functions
-// (and ReadFileText) do not reach: through the Unicode function and the "\\?\" prefix.
-std::string ReadLongPath(const std::string& ansiPath)
-{
-    wchar_t wide[1024] = {};
-    MultiByteToWideChar(CP_ACP, 0, ansiPath.c_str(), -1, wide, 1024);
-    HANDLE file = CreateFileW((std::wstring(L"\\\\?\\") + wide).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
 
 // A file opened without sharing, as another program holds it, until destroyed.
 struct HeldFile {
@@ -128,10 +36,10 @@ protected:
     {
         SetWineVersionFor("PrinterSetup.exe", "");
         RemovePrinterAndDriver();
-        ASSERT_FALSE(PrinterExists());
-        ASSERT_FALSE(DriverRegistered());
+        ASSERT_FALSE(FindPrinter().found);
+        ASSERT_FALSE(FindDriver(kEnvironment).found);
         for (const char* name : kPackageFiles)
-            DeleteFileA((DriverDirectory() + "\\" + name).c_str());
+            DeleteFileA((DriverDirectory(kEnvironment) + "\\" + name).c_str());
     }
 
     // A copy of the sample package; the program runs from it, in it.
@@ -150,15 +58,7 @@ protected:
     // From the first page to "&Install"; answers the message the installation ends with.
     HWND InstallThroughThePages(StartedProgram& program, HWND* portPage)
     {
-        HWND os = WaitForTopWindow(kOsCaption, program.pid);
-        if (!os)
-            return nullptr;
-        ClickButton(os, IDC_OS_INSTALL_DRIVER);
-        HWND settings = WaitForTopWindow(kSettingsCaption, program.pid);
-        if (!settings)
-            return nullptr;
-        ClickButton(settings, IDC_PS_NEXT);
-        *portPage = WaitForTopWindow(kPortCaption, program.pid);
+        *portPage = WalkToPortPage(program).port;
         if (!*portPage)
             return nullptr;
         ClickButton(*portPage, IDC_PP_INSTALL);
@@ -183,8 +83,8 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(settings) != FALSE; }, 5000));
         ClickButton(settings, IDC_PS_EXIT);
         EXPECT_EQ(0u, program.WaitForExit());
-        EXPECT_FALSE(DriverRegistered()) << "the driver was registered after a failed copy";
-        EXPECT_FALSE(PrinterExists()) << "a printer was created after a failed copy";
+        EXPECT_FALSE(FindDriver(kEnvironment).found) << "the driver was registered after a failed copy";
+        EXPECT_FALSE(FindPrinter().found) << "a printer was created after a failed copy";
     }
 
     // A completed installation from `folder`: the driver directory holds its files.
@@ -196,12 +96,12 @@ protected:
         EXPECT_EQ(L"Completed!", MessageText(message));
         ClickButton(message, IDOK);
         EXPECT_EQ(0u, program.WaitForExit());
-        EXPECT_TRUE(DriverRegistered());
-        EXPECT_TRUE(PrinterExists());
+        EXPECT_TRUE(FindDriver(kEnvironment).found);
+        EXPECT_TRUE(FindPrinter().found);
         for (const char* name : kPackageFiles) {
             std::string source = ReadLongPath(folder + "\\Printer Driver\\x64\\" + name);
             EXPECT_FALSE(source.empty()) << name;
-            EXPECT_EQ(source, ReadFileText(DriverDirectory() + "\\" + name)) << name;
+            EXPECT_EQ(source, ReadFileText(DriverDirectory(kEnvironment) + "\\" + name)) << name;
         }
     }
 };
@@ -217,14 +117,15 @@ TEST_F(Faults, APackageFileHeldOpenByAnotherProgramStopsTheInstallationWithItsNa
     ASSERT_TRUE(Start(folder, program));
     ExpectFailureNaming(program, "UNIRES.DLL");
     for (const char* name : kPackageFiles)
-        EXPECT_FALSE(FileExists(DriverDirectory() + "\\" + name)) << name << " was copied before the refusal";
+        EXPECT_FALSE(FileExists(DriverDirectory(kEnvironment) + "\\" + name))
+            << name << " was copied before the refusal";
 }
 
 TEST_F(Faults, ALockedFileInTheDriverDirectoryStopsTheInstallationWithItsName)
 {
     std::string folder = NewPackage(MakeTempDir("locked-target"));
     ASSERT_FALSE(folder.empty());
-    HeldFile held(DriverDirectory() + "\\VELM58KD.GPD", CREATE_ALWAYS);
+    HeldFile held(DriverDirectory(kEnvironment) + "\\VELM58KD.GPD", CREATE_ALWAYS);
     ASSERT_NE(INVALID_HANDLE_VALUE, held.handle);
     StartedProgram program;
     ASSERT_TRUE(Start(folder, program));
@@ -315,7 +216,7 @@ TEST_F(Faults, ASecondCopySaysSoAndEndsWhileTheFirstCarriesOn)
     StartedProgram quiet;
     ASSERT_TRUE(Start(folder, quiet, "/quiet"));
     EXPECT_EQ(kExitAlreadyRunning, quiet.WaitForExit(15000));
-    EXPECT_FALSE(DriverRegistered()) << "the unattended copy installed beside the running wizard";
+    EXPECT_FALSE(FindDriver(kEnvironment).found) << "the unattended copy installed beside the running wizard";
 
     // The first is untouched, and once it has ended a new copy starts as usual.
     ASSERT_TRUE(IsWindowVisible(firstPage));

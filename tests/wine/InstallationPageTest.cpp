@@ -21,12 +21,9 @@ class InstallationFromThePage : public testing::Test {
 protected:
     void SetUp() override
     {
-        char cwd[MAX_PATH] = {};
-        GetCurrentDirectoryA(MAX_PATH, cwd);
-        m_previousDirectory = cwd;
         std::string package = MakeTempDir("install-page");
         ASSERT_TRUE(CopyTree(SamplePackageDir(), package));
-        ASSERT_TRUE(SetCurrentDirectoryA(package.c_str()));
+        ASSERT_TRUE(m_directory.Enter(package));
         RemovePrinterAndDriver();
         m_savedCom2 = RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:");
         SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:", "marker");
@@ -44,7 +41,6 @@ protected:
     {
         g_pPortDlg = nullptr;
         DestroyWindow(m_progressBar);
-        SetCurrentDirectoryA(m_previousDirectory.c_str());
         RemovePrinterAndDriver();
         if (m_savedCom2 != "<none>")
             SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:", m_savedCom2);
@@ -56,7 +52,7 @@ protected:
     {
         CPrinterSettingDlg page;
         InstallOutcome outcome;
-        INT_PTR end = RunModalWithDriver(page, "Detail Setting (x86/x64)", [&](HWND hwnd) {
+        INT_PTR end = RunModalWithDriver(page, kSettingsCaption, [&](HWND hwnd) {
             prepare(hwnd);
             outcome = page.InstallPrinterX64();
             ClickButton(hwnd, IDC_PS_EXIT);
@@ -67,7 +63,8 @@ protected:
 
     CPortSelectDlg m_portPage;
     HWND m_progressBar = nullptr;
-    std::string m_previousDirectory, m_savedCom2;
+    CurrentDirectoryRestorer m_directory;
+    std::string m_savedCom2;
 };
 
 }  // namespace

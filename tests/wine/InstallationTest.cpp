@@ -30,19 +30,15 @@ class InstallationUnderWine : public testing::Test {
 protected:
     void SetUp() override
     {
-        char cwd[MAX_PATH] = {};
-        GetCurrentDirectoryA(MAX_PATH, cwd);
-        m_previousDirectory = cwd;
         m_package = MakeTempDir("install-package");
         ASSERT_FALSE(m_package.empty());
         ASSERT_TRUE(CopyTree(SamplePackageDir(), m_package));
-        ASSERT_TRUE(SetCurrentDirectoryA(m_package.c_str()));
+        ASSERT_TRUE(m_directory.Enter(m_package));
         RemovePrinterAndDriver();
         m_savedCom2 = RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:");
     }
     void TearDown() override
     {
-        SetCurrentDirectoryA(m_previousDirectory.c_str());
         RemovePrinterAndDriver();
         if (m_savedCom2 != "<none>")
             SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:", m_savedCom2);
@@ -66,7 +62,8 @@ protected:
     Win32PackageFiles m_files;
     Win32RegistryWriter m_registry;
     RecordingFeedback m_feedback;
-    std::string m_package, m_previousDirectory, m_savedCom2;
+    CurrentDirectoryRestorer m_directory;
+    std::string m_package, m_savedCom2;
 };
 
 }  // namespace

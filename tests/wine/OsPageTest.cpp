@@ -15,8 +15,6 @@
 
 namespace {
 
-const char kCaption[] = "Select OS (x86/x64)";
-
 struct ExpectedControl {
     int id;
     const char* className;
@@ -59,23 +57,16 @@ std::vector<int> CheckedRadioButtons(HWND dialog)
 {
     std::vector<int> checked;
     for (int id : kRadioButtons) {
-        if (SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED)
+        if (IsChecked(dialog, id))
             checked.push_back(id);
     }
     return checked;
 }
 
-std::string ClassOf(HWND hwnd)
-{
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof(name));
-    return name;
-}
-
 TEST(OsPage, ControlsMatchTheTemplate)
 {
     COsSelectDlg page;
-    INT_PTR result = RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    INT_PTR result = RunModalWithDriver(page, kOsCaption, [](HWND dialog) {
         LONG style = GetWindowLongA(dialog, GWL_STYLE);
         EXPECT_TRUE(style & WS_CAPTION);
         EXPECT_TRUE(style & WS_SYSMENU);
@@ -127,7 +118,7 @@ TEST(OsPage, ControlsMatchTheTemplate)
 TEST(OsPage, TheNineRadioButtonsFormOneGroup)
 {
     COsSelectDlg page;
-    RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    RunModalWithDriver(page, kOsCaption, [](HWND dialog) {
         for (int id : {IDC_OS_RADIO_XP, IDC_OS_RADIO_8_10, IDC_OS_RADIO_2000}) {
             SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
             EXPECT_EQ(std::vector<int>({id}), CheckedRadioButtons(dialog));
@@ -161,14 +152,14 @@ TEST(OsPage, EndCodes)
     };
     for (const Case& c : cases) {
         COsSelectDlg page;
-        EXPECT_EQ(c.expected, RunModalWithDriver(page, kCaption, c.act)) << c.how;
+        EXPECT_EQ(c.expected, RunModalWithDriver(page, kOsCaption, c.act)) << c.how;
     }
 }
 
 TEST(OsPage, HiddenBackButtonDoesNothing)
 {
     COsSelectDlg page;
-    INT_PTR result = RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    INT_PTR result = RunModalWithDriver(page, kOsCaption, [](HWND dialog) {
         ClickButton(dialog, IDC_OS_BACK);
         Sleep(300);
         EXPECT_TRUE(IsWindow(dialog));
@@ -181,12 +172,12 @@ TEST(OsPage, ShowingAgainMarksTheDetectedSystemNotTheLastClick)
 {
     COsSelectDlg page;
     std::vector<int> firstShowing, secondShowing;
-    RunModalWithDriver(page, kCaption, [&](HWND dialog) {
+    RunModalWithDriver(page, kOsCaption, [&](HWND dialog) {
         firstShowing = CheckedRadioButtons(dialog);
         SendMessageA(GetDlgItem(dialog, IDC_OS_RADIO_XP), BM_CLICK, 0, 0);
         ClickButton(dialog, IDC_OS_INSTALL_DRIVER);
     });
-    RunModalWithDriver(page, kCaption, [&](HWND dialog) {
+    RunModalWithDriver(page, kOsCaption, [&](HWND dialog) {
         secondShowing = CheckedRadioButtons(dialog);
         ClickButton(dialog, IDC_OS_EXIT);
     });
@@ -215,7 +206,7 @@ TEST(OsPage, ChecksTheRadioButtonOfTheReportedWindowsVersion)
         SetWineVersionFor("PrinterSetup.exe", c.wineVersion);
         StartedProgram program;
         ASSERT_TRUE(StartProgram(folder + "\\PrinterSetup.exe", "", folder, program));
-        HWND page = WaitForTopWindow(kCaption, program.pid);
+        HWND page = WaitForTopWindow(kOsCaption, program.pid);
         ASSERT_NE(nullptr, page);
         EXPECT_EQ(std::vector<int>({c.radio}), CheckedRadioButtons(page));
         EXPECT_EQ(c.visible, IsWindowVisible(GetDlgItem(page, c.radio)) != FALSE);
@@ -246,17 +237,15 @@ class UsbLauncher : public testing::Test {
 protected:
     void SetUp() override
     {
-        GetCurrentDirectoryA(MAX_PATH, m_previousDirectory);
         m_package = MakeTempDir("usbpkg");
         ASSERT_TRUE(CopyTree(SamplePackageDir(), m_package));
-        ASSERT_TRUE(SetCurrentDirectoryA(m_package.c_str()));
+        ASSERT_TRUE(m_directory.Enter(m_package));
     }
-    void TearDown() override { SetCurrentDirectoryA(m_previousDirectory); }
 
     void ClickOnPage(int button)
     {
         COsSelectDlg page;
-        RunModalWithDriver(page, kCaption, [button](HWND dialog) {
+        RunModalWithDriver(page, kOsCaption, [button](HWND dialog) {
             ClickButton(dialog, button);
             Sleep(200);
             ClickButton(dialog, IDC_OS_EXIT);
@@ -264,7 +253,7 @@ protected:
     }
 
     std::string m_package;
-    char m_previousDirectory[MAX_PATH] = {};
+    CurrentDirectoryRestorer m_directory;
 };
 
 TEST_F(UsbLauncher, SerialDriverButtonStartsTheInstallerForThisArchitecture)
@@ -289,7 +278,7 @@ TEST_F(UsbLauncher, AMissingInstallerPassesSilently)
 {
     ASSERT_TRUE(DeleteFileA((m_package + "\\USB Driver\\x64\\dpinstx64.exe").c_str()));
     COsSelectDlg page;
-    INT_PTR result = RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    INT_PTR result = RunModalWithDriver(page, kOsCaption, [](HWND dialog) {
         ClickButton(dialog, IDC_OS_USB_SERIAL_SETUP);
         Sleep(300);
         EXPECT_TRUE(IsWindow(dialog)) << "the page stays";

@@ -19,7 +19,6 @@
 
 namespace {
 
-const char kPageCaption[] = "Select Port (x86/x64)";
 // Wine's local port monitor's dialogs, as captioned in the zh_CN locale.
 const wchar_t kAddLocalPortCaption[] = L"添加本地端口";
 const wchar_t kConfigurePortCaption[] = L"设置打印端口";
@@ -99,14 +98,6 @@ HWND WaitForMessageBox(int timeoutMs = 5000)
     return WaitForTopWindow("wine_tests", GetCurrentProcessId(), timeoutMs);
 }
 
-HWND FocusOf(HWND dialog)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    return info.hwndFocus;
-}
-
 class PortPage : public testing::Test {
 protected:
     void SetUp() override
@@ -122,7 +113,32 @@ protected:
         g_pPortDlg = m_savedPortDlg;
     }
 
-    INT_PTR Run(const std::function<void(HWND)>& drive) { return RunModalWithDriver(page, kPageCaption, drive); }
+    INT_PTR Run(const std::function<void(HWND)>& drive) { return RunModalWithDriver(page, kPortCaption, drive); }
+
+    // Runs the page through `prepare` and "&Install", reads the message box that answers,
+    // closes it with OK, notes whether the page stayed open, and leaves it with Cancel.
+    struct InstallMessage {
+        std::string text;
+        bool pageStayed = false;
+        INT_PTR end = 0;
+    };
+    InstallMessage InstallAndReadMessage(const std::function<void(HWND)>& prepare)
+    {
+        InstallMessage answer;
+        answer.end = Run([&](HWND dialog) {
+            prepare(dialog);
+            ClickButton(dialog, IDC_PP_INSTALL);
+            HWND box = WaitForMessageBox();
+            if (!box)
+                return;
+            answer.text = AllStaticTexts(box);
+            ClickButton(box, IDOK);
+            WaitUntil([&] { return !IsWindow(box); });
+            answer.pageStayed = IsWindow(dialog) != FALSE;
+            ClickButton(dialog, IDC_PP_CANCEL);
+        });
+        return answer;
+    }
 
     CPortSelectDlg page;
 
@@ -220,45 +236,21 @@ TEST_F(PortPage, InstallWithoutASelectedPortAsksForOneAndStays)
 {
     CPrinterSettingDlg settings;  // never shown: an installation must not start at all
     g_pPrinterDlg = &settings;
-    std::string message;
-    bool openAfterMessage = false;
-    INT_PTR end = Run([&](HWND dialog) {
-        DeselectAll(GetDlgItem(dialog, IDC_PP_PORT_LIST));
-        ClickButton(dialog, IDC_PP_INSTALL);
-        HWND box = WaitForMessageBox();
-        if (!box)
-            return;
-        message = AllStaticTexts(box);
-        ClickButton(box, IDOK);
-        WaitUntil([&] { return !IsWindow(box); });
-        openAfterMessage = IsWindow(dialog) != FALSE;
-        ClickButton(dialog, IDC_PP_CANCEL);
-    });
-    EXPECT_EQ("Please select a port.", message);
-    EXPECT_TRUE(openAfterMessage);
-    EXPECT_EQ(IDCANCEL, end);
+    InstallMessage answer =
+        InstallAndReadMessage([](HWND dialog) { DeselectAll(GetDlgItem(dialog, IDC_PP_PORT_LIST)); });
+    EXPECT_EQ("Please select a port.", answer.text);
+    EXPECT_TRUE(answer.pageStayed);
+    EXPECT_EQ(IDCANCEL, answer.end);
     EXPECT_EQ("", page.m_strPort);
     EXPECT_FALSE(page.m_installSucceeded);
 }
 
 TEST_F(PortPage, InstallWithoutAPrinterSettingsPageSaysSoAndStays)
 {
-    std::string message;
-    bool openAfterMessage = false;
-    INT_PTR end = Run([&](HWND dialog) {
-        ClickButton(dialog, IDC_PP_INSTALL);
-        HWND box = WaitForMessageBox();
-        if (!box)
-            return;
-        message = AllStaticTexts(box);
-        ClickButton(box, IDOK);
-        WaitUntil([&] { return !IsWindow(box); });
-        openAfterMessage = IsWindow(dialog) != FALSE;
-        ClickButton(dialog, IDC_PP_CANCEL);
-    });
-    EXPECT_NE(std::string::npos, message.find("nothing was installed")) << message;
-    EXPECT_TRUE(openAfterMessage);
-    EXPECT_EQ(IDCANCEL, end);
+    InstallMessage answer = InstallAndReadMessage([](HWND) {});
+    EXPECT_NE(std::string::npos, answer.text.find("nothing was installed")) << answer.text;
+    EXPECT_TRUE(answer.pageStayed);
+    EXPECT_EQ(IDCANCEL, answer.end);
     EXPECT_EQ("LPT1:", page.m_strPort);
     EXPECT_FALSE(page.m_installSucceeded);
 }
@@ -266,10 +258,9 @@ TEST_F(PortPage, InstallWithoutAPrinterSettingsPageSaysSoAndStays)
 TEST_F(PortPage, AFailedInstallationIsShownTheProgressGoesBackToZeroAndThePageStays)
 {
     // No driver package in the current directory: the installation cannot succeed.
-    char previousDir[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, previousDir);
+    CurrentDirectoryRestorer directory;
     std::string emptyDir = MakeTempDir("port-page");
-    ASSERT_TRUE(SetCurrentDirectoryA(emptyDir.c_str()));
+    ASSERT_TRUE(directory.Enter(emptyDir));
     CPrinterSettingDlg settings;
     g_pPrinterDlg = &settings;
 
@@ -290,7 +281,6 @@ TEST_F(PortPage, AFailedInstallationIsShownTheProgressGoesBackToZeroAndThePageSt
         openAfterFailure = IsWindow(dialog) != FALSE;
         ClickButton(dialog, IDC_PP_CANCEL);
     });
-    SetCurrentDirectoryA(previousDir);
     EXPECT_TRUE(boxShown);
     EXPECT_EQ(0, positionDuringMessage);
     EXPECT_TRUE(openAfterFailure);
@@ -416,22 +406,15 @@ class PortPageInstallation : public testing::Test {
 protected:
     void SetUp() override
     {
-        char cwd[MAX_PATH] = {};
-        GetCurrentDirectoryA(MAX_PATH, cwd);
-        m_previousDirectory = cwd;
         std::string package = MakeTempDir("port-install");
         ASSERT_TRUE(CopyTree(SamplePackageDir(), package));
-        ASSERT_TRUE(SetCurrentDirectoryA(package.c_str()));
+        ASSERT_TRUE(m_directory.Enter(package));
         RemovePrinterAndDriver();
         ClassifyOs();  // as the operating-system page does before
     }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(m_previousDirectory.c_str());
-        RemovePrinterAndDriver();
-    }
+    void TearDown() override { RemovePrinterAndDriver(); }
 
-    std::string m_previousDirectory;
+    CurrentDirectoryRestorer m_directory;
 };
 
 TEST_F(PortPageInstallation, InstallRunsTheInstallationOnTheSelectedPortMovesTheBarTo100AndEndsThePage)
@@ -444,9 +427,9 @@ TEST_F(PortPageInstallation, InstallRunsTheInstallationOnTheSelectedPortMovesThe
     CPrinterSettingDlg settings;
     bool portPageOpened = false, portPageClosed = false;
     std::string completion;
-    INT_PTR end = RunModalWithDriver(settings, "Detail Setting (x86/x64)", [&](HWND settingsWindow) {
+    INT_PTR end = RunModalWithDriver(settings, kSettingsCaption, [&](HWND settingsWindow) {
         ClickButton(settingsWindow, IDC_PS_NEXT);
-        HWND page = WaitForTopWindow(kPageCaption, GetCurrentProcessId());
+        HWND page = WaitForTopWindow(kPortCaption, GetCurrentProcessId());
         portPageOpened = page != nullptr;
         if (!page)
             return;

@@ -17,7 +17,6 @@
 
 namespace {
 
-const char kCaption[] = "Detail Setting (x86/x64)";
 const wchar_t kAboutCaption[] = L"关于 TOLV";
 
 struct ExpectedControl {
@@ -63,13 +62,6 @@ std::wstring WideText(HWND hwnd)
     wchar_t text[512] = {};
     GetWindowTextW(hwnd, text, 512);
     return text;
-}
-
-std::string ClassOf(HWND hwnd)
-{
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof(name));
-    return name;
 }
 
 std::vector<std::string> ComboItems(HWND combo)
@@ -138,14 +130,6 @@ HWND WaitForThreadWindow(HWND sameThreadAs, const wchar_t* caption, int timeoutM
     return found;
 }
 
-HWND FocusOf(HWND dialog)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    return info.hwndFocus;
-}
-
 std::string DisplayName()
 {
     return DecodeModelName(kModelRecords[0].displayNameCode, kModelRecords[0].displayNameKey);
@@ -154,7 +138,7 @@ std::string DisplayName()
 TEST(PrinterSettingPage, ControlsMatchTheTemplate)
 {
     CPrinterSettingDlg page;
-    INT_PTR result = RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    INT_PTR result = RunModalWithDriver(page, kSettingsCaption, [](HWND dialog) {
         LONG style = GetWindowLongA(dialog, GWL_STYLE);
         EXPECT_TRUE(style & WS_CAPTION);
         EXPECT_TRUE(style & WS_SYSMENU);
@@ -217,7 +201,7 @@ TEST(PrinterSettingPage, StartsWithTheModelAndTheSerialDefaults)
 {
     CPrinterSettingDlg page;
     g_pPrinterDlg = nullptr;
-    RunModalWithDriver(page, kCaption, [&page](HWND dialog) {
+    RunModalWithDriver(page, kSettingsCaption, [&page](HWND dialog) {
         EXPECT_EQ(&page, g_pPrinterDlg) << "published for the installation";
         // The template's six model entries are replaced by the one decoded display name.
         std::string name = DisplayName();
@@ -265,7 +249,7 @@ TEST(PrinterSettingPage, StartsWithTheModelAndTheSerialDefaults)
 TEST(PrinterSettingPage, AComPortEnablesTheSerialSettingsAndAnLptPortDisablesThem)
 {
     CPrinterSettingDlg page;
-    RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    RunModalWithDriver(page, kSettingsCaption, [](HWND dialog) {
         SelectComboItem(dialog, IDC_PS_PORT_COMBO, 3);  // COM1
         EXPECT_EQ(kAllEnabled, SerialCombosEnabled(dialog));
         SelectComboItem(dialog, IDC_PS_PORT_COMBO, 2);  // LPT3
@@ -287,7 +271,7 @@ TEST(PrinterSettingPage, AComPortEnablesTheSerialSettingsAndAnLptPortDisablesThe
 TEST(PrinterSettingPage, SelectingTheModelRestoresThePrinterName)
 {
     CPrinterSettingDlg page;
-    RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    RunModalWithDriver(page, kSettingsCaption, [](HWND dialog) {
         HWND name = GetDlgItem(dialog, IDC_PS_PRINTER_NAME);
         SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("changed"));
         SelectComboItem(dialog, IDC_PS_MODEL_COMBO, -1);
@@ -301,7 +285,7 @@ TEST(PrinterSettingPage, SelectingTheModelRestoresThePrinterName)
 TEST(PrinterSettingPage, SystemMenuEndsWithTheAboutEntry)
 {
     CPrinterSettingDlg page;
-    RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    RunModalWithDriver(page, kSettingsCaption, [](HWND dialog) {
         HMENU menu = GetSystemMenu(dialog, FALSE);
         ASSERT_NE(nullptr, menu);
         int count = GetMenuItemCount(menu);
@@ -333,7 +317,7 @@ TEST(PrinterSettingPage, SystemMenuEndsWithTheAboutEntry)
 TEST(PrinterSettingPage, AboutBoxOpensForItsSystemCommandsAndThePageStays)
 {
     CPrinterSettingDlg page;
-    INT_PTR result = RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    INT_PTR result = RunModalWithDriver(page, kSettingsCaption, [](HWND dialog) {
         for (WPARAM command : {WPARAM(0x0010), WPARAM(0x001F), WPARAM(0x0017)}) {
             SCOPED_TRACE(command);
             PostMessageA(dialog, WM_SYSCOMMAND, command, 0);
@@ -371,7 +355,7 @@ TEST(PrinterSettingPage, OtherSystemCommandsKeepTheirUsualMeaning)
 {
     CPrinterSettingDlg page;
     bool aboutOpened = true;
-    INT_PTR result = RunModalWithDriver(page, kCaption, [&](HWND dialog) {
+    INT_PTR result = RunModalWithDriver(page, kSettingsCaption, [&](HWND dialog) {
         PostMessageA(dialog, WM_SYSCOMMAND, 0x0020, 0);
         aboutOpened = WaitForThreadWindow(dialog, kAboutCaption, 500) != nullptr;
         // The system menu's Close is the cancel command, which ends this page with IDOK.
@@ -387,7 +371,7 @@ TEST(PrinterSettingPage, CarriesTheProgramIconAndOffersItForDragging)
     ASSERT_NE(nullptr, programIcon);
     CPrinterSettingDlg page;
     EXPECT_EQ(programIcon, page.m_hIcon);
-    RunModalWithDriver(page, kCaption, [&](HWND dialog) {
+    RunModalWithDriver(page, kSettingsCaption, [&](HWND dialog) {
         EXPECT_EQ(reinterpret_cast<LRESULT>(programIcon), SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
         EXPECT_EQ(reinterpret_cast<LRESULT>(programIcon), SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
         EXPECT_EQ(reinterpret_cast<LRESULT>(programIcon), SendMessageA(dialog, WM_QUERYDRAGICON, 0, 0));
@@ -416,7 +400,7 @@ TEST(PrinterSettingPage, AMinimisedPagePaintsItsIconOnly)
     CPrinterSettingDlg page;
     LONG erasesWhileOpen = -1, erasesWhileMinimised = -1;
     bool iconic = false;
-    RunModalWithDriver(page, kCaption, [&](HWND dialog) {
+    RunModalWithDriver(page, kSettingsCaption, [&](HWND dialog) {
         g_watchedPage = dialog;
         HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &WatchPageMessages, nullptr,
                                        GetWindowThreadProcessId(dialog, nullptr));
@@ -454,14 +438,14 @@ TEST(PrinterSettingPage, EndCodes)
     };
     for (const Case& c : cases) {
         CPrinterSettingDlg page;
-        EXPECT_EQ(c.expected, RunModalWithDriver(page, kCaption, c.act)) << c.how;
+        EXPECT_EQ(c.expected, RunModalWithDriver(page, kSettingsCaption, c.act)) << c.how;
     }
 }
 
 TEST(PrinterSettingPage, ClickingTheCheckBoxOnlyTogglesIt)
 {
     CPrinterSettingDlg page;
-    INT_PTR result = RunModalWithDriver(page, kCaption, [](HWND dialog) {
+    INT_PTR result = RunModalWithDriver(page, kSettingsCaption, [](HWND dialog) {
         HWND check = GetDlgItem(dialog, IDC_PS_SET_DEFAULT);
         SendMessageA(check, BM_CLICK, 0, 0);
         EXPECT_EQ(BST_UNCHECKED, SendMessageA(check, BM_GETCHECK, 0, 0));
@@ -477,12 +461,12 @@ TEST(PrinterSettingPage, LeavingThePortPageWithBackKeepsThePageAsItWas)
 {
     CPrinterSettingDlg page;
     bool portPageLived = false;
-    INT_PTR result = RunModalWithDriver(page, kCaption, [&](HWND dialog) {
+    INT_PTR result = RunModalWithDriver(page, kSettingsCaption, [&](HWND dialog) {
         SendMessageA(GetDlgItem(dialog, IDC_PS_SET_DEFAULT), BM_SETCHECK, BST_UNCHECKED, 0);
         for (int showing = 0; showing < 2; ++showing) {
             SCOPED_TRACE(showing);
             ClickButton(dialog, IDC_PS_NEXT);
-            HWND portPage = WaitForTopWindow("Select Port (x86/x64)", GetCurrentProcessId());
+            HWND portPage = WaitForTopWindow(kPortCaption, GetCurrentProcessId());
             ASSERT_NE(nullptr, portPage);
             portPageLived = g_pPortDlg != nullptr;
             EXPECT_EQ(dialog, GetWindow(portPage, GW_OWNER));

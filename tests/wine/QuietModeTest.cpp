@@ -14,7 +14,6 @@
 
 namespace {
 
-const char kUsageCaption[] = "PrinterSetup";
 const char kSentinelDevice[] = "Earlier,winspool,FILE:";
 // A port with a blank in its name, made known to the local port monitor through its registry list.
 const char kSpacedPort[] = "C:\\quiet out.prn";
@@ -169,7 +168,7 @@ TEST_F(QuietMode, BadArgumentsWithoutQuietShowTheUsageAndEndAt87)
 {
     StartedProgram program;
     ASSERT_TRUE(StartProgram(m_folder + "\\PrinterSetup.exe", "/bogus", m_folder, program));
-    HWND box = WaitForTopWindow(kUsageCaption, program.pid);
+    HWND box = WaitForTopWindow(kMessageCaption, program.pid);
     ASSERT_NE(nullptr, box);
     const std::string text = AllStaticTexts(box);
     EXPECT_NE(std::string::npos, text.find("Unknown option \"/bogus\".")) << text;
@@ -185,7 +184,7 @@ TEST_F(QuietMode, HelpShowsTheUsageAndEndsAt0)
         SCOPED_TRACE(option);
         StartedProgram program;
         ASSERT_TRUE(StartProgram(m_folder + "\\PrinterSetup.exe", option, m_folder, program));
-        HWND box = WaitForTopWindow(kUsageCaption, program.pid);
+        HWND box = WaitForTopWindow(kMessageCaption, program.pid);
         ASSERT_NE(nullptr, box);
         const std::string text = AllStaticTexts(box);
         EXPECT_NE(std::string::npos, text.find("PrinterSetup.exe /quiet /uninstall [/log FILE]")) << text;
@@ -234,9 +233,9 @@ TEST_F(QuietMode, WithoutArgumentsTheWizardStartsAsBefore)
 {
     StartedProgram program;
     ASSERT_TRUE(StartProgram(m_folder + "\\PrinterSetup.exe", "", m_folder, program));
-    HWND os = WaitForTopWindow("Select OS (x86/x64)", program.pid);
+    HWND os = WaitForTopWindow(kOsCaption, program.pid);
     ASSERT_NE(nullptr, os);
-    EXPECT_EQ(nullptr, FindTopWindow(kUsageCaption, program.pid));
+    EXPECT_EQ(nullptr, FindTopWindow(kMessageCaption, program.pid));
     ClickButton(os, IDC_OS_EXIT);
     EXPECT_EQ(0u, program.WaitForExit(10000));
     ExpectNothingInstalled();

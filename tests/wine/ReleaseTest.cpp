@@ -13,8 +13,6 @@
 
 namespace {
 
-const char kOsPageCaption[] = "Select OS (x86/x64)";
-
 std::string ProgramPath()
 {
     return SamplePackageDir() + "\\PrinterSetup.exe";
@@ -78,13 +76,6 @@ struct VersionInfo {
         return static_cast<const wchar_t*>(value);
     }
 };
-
-std::wstring Utf16(const char* utf8)
-{
-    wchar_t text[256] = {};
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text, 256);
-    return text;
-}
 
 TEST(ReleaseProgram, ManifestAsksForAdministratorRightsAndNothingThatChangesTheVersionReport)
 {
@@ -153,7 +144,7 @@ TEST(ReleaseProgram, ManifestKeepsTheOsPageAnswerForEveryReportedVersion)
         SetWineVersionFor("PrinterSetup.exe", c.wineVersion);
         StartedProgram program;
         ASSERT_TRUE(StartProgram(folder + "\\PrinterSetup.exe", "", folder, program));
-        HWND page = WaitForTopWindow(kOsPageCaption, program.pid);
+        HWND page = WaitForTopWindow(kOsCaption, program.pid);
         ASSERT_NE(nullptr, page);
         EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(page, c.radio), BM_GETCHECK, 0, 0));
         ClickButton(page, IDC_OS_EXIT);

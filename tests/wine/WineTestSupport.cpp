@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Dialog.h"
+#include "res/resource.h"
 
 std::string TestProgramDir()
 {
@@ -61,10 +62,11 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ReadFileText(const std::string& path)
+namespace {
+
+// The whole content of an opened file (empty when it did not open); closes it.
+std::string ReadAndClose(HANDLE file)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::string();
     std::string text;
@@ -74,6 +76,39 @@ std::string ReadFileText(const std::string& path)
         text.append(buffer, read);
     CloseHandle(file);
     return text;
+}
+
+}  // namespace
+
+std::string ReadFileText(const std::string& path)
+{
+    return ReadAndClose(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+}
+
+std::string ReadLongPath(const std::string& ansiPath)
+{
+    wchar_t wide[1024] = {};
+    MultiByteToWideChar(CP_ACP, 0, ansiPath.c_str(), -1, wide, 1024);
+    return ReadAndClose(CreateFileW((std::wstring(L"\\\\?\\") + wide).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+CurrentDirectoryRestorer::CurrentDirectoryRestorer()
+{
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    m_previous = folder;
+}
+
+CurrentDirectoryRestorer::~CurrentDirectoryRestorer()
+{
+    SetCurrentDirectoryA(m_previous.c_str());
+}
+
+bool CurrentDirectoryRestorer::Enter(const std::string& folder)
+{
+    return SetCurrentDirectoryA(folder.c_str()) != FALSE;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
@@ -209,6 +244,47 @@ std::string AllStaticTexts(HWND window)
     return texts;
 }
 
+std::wstring MessageText(HWND box)
+{
+    std::wstring texts;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = {}, text[1024] = {};
+        GetClassNameW(child, name, 32);
+        if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextW(child, text, 1024) > 0)
+            texts += text;
+    }
+    return texts;
+}
+
+std::wstring Utf16(const char* utf8)
+{
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring text(length > 0 ? length - 1 : 0, L'\0');
+    if (length > 1)
+        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], length);
+    return text;
+}
+
+std::string ClassOf(HWND hwnd)
+{
+    char name[64] = {};
+    GetClassNameA(hwnd, name, sizeof(name));
+    return name;
+}
+
+HWND FocusOf(HWND dialog)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool IsChecked(HWND dialog, int id)
+{
+    return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 void ClickButton(HWND dialog, int id)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -320,6 +396,32 @@ bool StartProgram(const std::string& exe, const std::string& arguments, const st
     started.process = info.hProcess;
     started.pid = info.dwProcessId;
     return true;
+}
+
+const char kOsCaption[] = "Select OS (x86/x64)";
+const char kSettingsCaption[] = "Detail Setting (x86/x64)";
+const char kPortCaption[] = "Select Port (x86/x64)";
+const char kMessageCaption[] = "PrinterSetup";
+
+WizardWalk WalkToSettingsPage(const StartedProgram& program)
+{
+    WizardWalk walk;
+    walk.os = WaitForTopWindow(kOsCaption, program.pid);
+    if (!walk.os)
+        return walk;
+    ClickButton(walk.os, IDC_OS_INSTALL_DRIVER);
+    walk.settings = WaitForTopWindow(kSettingsCaption, program.pid);
+    return walk;
+}
+
+WizardWalk WalkToPortPage(const StartedProgram& program)
+{
+    WizardWalk walk = WalkToSettingsPage(program);
+    if (!walk.settings)
+        return walk;
+    ClickButton(walk.settings, IDC_PS_NEXT);
+    walk.port = WaitForTopWindow(kPortCaption, program.pid);
+    return walk;
 }
 
 void SetWineVersionFor(const std::string& exeName, const std::string& version)

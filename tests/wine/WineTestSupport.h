@@ -18,6 +18,23 @@ std::string MakeTempDir(const char* prefix);
 bool CopyTree(const std::string& from, const std::string& to);
 bool FileExists(const std::string& path);
 std::string ReadFileText(const std::string& path);
+// The same also where the path is longer than MAX_PATH, which the ANSI functions (and
+// ReadFileText) do not reach: through the Unicode function and the "\\?\" prefix.
+std::string ReadLongPath(const std::string& ansiPath);
+
+// Makes folders current and, when destroyed, makes current again the folder that was current
+// when it was made: a test that works in a package's folder leaves the directory as it found it.
+class CurrentDirectoryRestorer {
+public:
+    CurrentDirectoryRestorer();
+    ~CurrentDirectoryRestorer();
+    CurrentDirectoryRestorer(const CurrentDirectoryRestorer&) = delete;
+    CurrentDirectoryRestorer& operator=(const CurrentDirectoryRestorer&) = delete;
+    bool Enter(const std::string& folder);
+
+private:
+    std::string m_previous;
+};
 
 // Polls `condition` every 20 ms until it holds or `timeoutMs` passes.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
@@ -37,6 +54,15 @@ std::string WindowText(HWND hwnd);
 std::string ControlText(HWND dialog, int id);
 // All static texts of a window (a message box's message among them).
 std::string AllStaticTexts(HWND window);
+// The same read in Unicode (texts beyond the code page survive), joined without separators.
+std::wstring MessageText(HWND box);
+// A UTF-8 literal (the source files' encoding) as UTF-16.
+std::wstring Utf16(const char* utf8);
+// A window's class name.
+std::string ClassOf(HWND hwnd);
+// The control with the keyboard focus in the thread of `dialog`.
+HWND FocusOf(HWND dialog);
+bool IsChecked(HWND dialog, int id);
 
 // A click on a push button (also a hidden one) as the dialog manager delivers it.
 void ClickButton(HWND dialog, int id);
@@ -60,6 +86,24 @@ struct StartedProgram {
 // Starts `exe` with `arguments` in `directory`.
 bool StartProgram(const std::string& exe, const std::string& arguments, const std::string& directory,
                   StartedProgram& started);
+
+// The wizard's page captions, and that of its message boxes: the program file's name, as it
+// defines no title of its own.
+extern const char kOsCaption[];
+extern const char kSettingsCaption[];
+extern const char kPortCaption[];
+extern const char kMessageCaption[];
+
+// The pages of a started wizard, walked the way a person goes to install: the OS page's
+// "Install Printer Driver" to the settings page, and its Next to the port page. A page that
+// did not come up is null, as is every page after it.
+struct WizardWalk {
+    HWND os = nullptr;
+    HWND settings = nullptr;
+    HWND port = nullptr;
+};
+WizardWalk WalkToSettingsPage(const StartedProgram& program);
+WizardWalk WalkToPortPage(const StartedProgram& program);
 
 // Makes Wine report another Windows version to programs named `exeName`, as a real system
 // of that version would: "winxp64", "vista", "win7", "win10", ... (an empty name removes it).
