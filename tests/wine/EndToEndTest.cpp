@@ -27,8 +27,7 @@ protected:
         RemovePrinterAndDriver();
         ASSERT_FALSE(FindPrinter().found);
         ASSERT_FALSE(FindDriver("Windows x64").found);
-        for (const char* name : kPackageFiles)
-            DeleteFileA((DriverDirectory("Windows x64") + "\\" + name).c_str());
+        DeletePackageFiles(DriverDirectory("Windows x64"));
         ASSERT_TRUE(SetDeviceValue(kSentinelDevice));
     }
 

@@ -38,8 +38,7 @@ protected:
         RemovePrinterAndDriver();
         ASSERT_FALSE(FindPrinter().found);
         ASSERT_FALSE(FindDriver(kEnvironment).found);
-        for (const char* name : kPackageFiles)
-            DeleteFileA((DriverDirectory(kEnvironment) + "\\" + name).c_str());
+        DeletePackageFiles(DriverDirectory(kEnvironment));
     }
 
     // A copy of the sample package; the program runs from it, in it.

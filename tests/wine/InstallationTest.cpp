@@ -96,8 +96,7 @@ TEST_F(InstallationUnderWine, TheDriverDirectoryHoldsThePackageFiles)
 {
     const std::string directory = DriverDirectory("Windows x64");
     ASSERT_FALSE(directory.empty());
-    for (const char* name : kPackageFiles)
-        DeleteFileA((directory + "\\" + name).c_str());
+    DeletePackageFiles(directory);
     ASSERT_TRUE(Install(Choices()).succeeded);
     for (const char* name : kPackageFiles) {
         std::string source = ReadFileText(m_package + "\\Printer Driver\\x64\\" + name);
@@ -110,8 +109,7 @@ TEST_F(InstallationUnderWine, TheX86EnvironmentGoesToItsOwnDirectory)
 {
     const std::string directory = DriverDirectory("Windows NT x86");
     ASSERT_TRUE(EndsWith(directory, "\\w32x86")) << directory;
-    for (const char* name : kPackageFiles)
-        DeleteFileA((directory + "\\" + name).c_str());
+    DeletePackageFiles(directory);
     InstallChoices choices = Choices();
     choices.x64Environment = false;
     InstallOutcome outcome = Install(choices);

@@ -32,6 +32,12 @@ std::string DriverDirectory(const char* environment)
     return buffer;
 }
 
+void DeletePackageFiles(const std::string& directory)
+{
+    for (const char* name : kPackageFiles)
+        DeleteFileA((directory + "\\" + name).c_str());
+}
+
 // A string value, or "<none>" when it is not there.
 std::string RegistryString(HKEY root, const char* key, const char* name, DWORD* size)
 {

@@ -14,6 +14,9 @@ extern const char* const kPackageFiles[8];
 // The printer of this model, and its driver in both environments, off the spooler.
 void RemovePrinterAndDriver();
 std::string DriverDirectory(const char* environment);
+// Deletes the package's files from a driver directory, so that what is there afterwards is
+// what a later installation copied.
+void DeletePackageFiles(const std::string& directory);
 // A string value (and its size in bytes), or "<none>" when it is not there.
 std::string RegistryString(HKEY root, const char* key, const char* name, DWORD* size = nullptr);
 // False when the value could not be written.

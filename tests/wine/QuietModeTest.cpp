@@ -27,8 +27,7 @@ protected:
         ASSERT_TRUE(CopyTree(SamplePackageDir(), m_folder));
         m_savedDevice = DeviceValue();
         RemovePrinterAndDriver();
-        for (const char* name : kPackageFiles)
-            DeleteFileA((DriverDirectory("Windows x64") + "\\" + name).c_str());
+        DeletePackageFiles(DriverDirectory("Windows x64"));
         SetDeviceValue(kSentinelDevice);
     }
 
