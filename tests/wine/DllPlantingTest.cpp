@@ -214,7 +214,7 @@ TEST_F(DllPlanting, AMissingSystemDllOrFunctionIsNamedInAMessage)
         ASSERT_TRUE(Start("dll_search_probe.exe", c.mode, probe));
         HWND message = WaitForTopWindow("dll_search_probe", probe.pid);
         ASSERT_NE(nullptr, message) << "no message";
-        EXPECT_NE(std::wstring::npos, MessageText(message).find(c.named));
+        EXPECT_NE(std::wstring::npos, AllStaticTextsW(message).find(c.named));
         ClickButton(message, IDOK);
         EXPECT_EQ(1u, probe.WaitForExit());
     }

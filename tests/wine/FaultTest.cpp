@@ -70,7 +70,7 @@ protected:
         HWND portPage = nullptr;
         HWND message = InstallThroughThePages(program, &portPage);
         ASSERT_NE(nullptr, message) << "no message after the installation";
-        std::wstring text = MessageText(message);
+        std::wstring text = AllStaticTextsW(message);
         EXPECT_EQ(std::wstring::npos, text.find(L"Completed!"));
         EXPECT_NE(std::wstring::npos, text.find(Utf16(file))) << "the message does not name " << file;
         ClickButton(message, IDOK);
@@ -92,7 +92,7 @@ protected:
         HWND portPage = nullptr;
         HWND message = InstallThroughThePages(program, &portPage);
         ASSERT_NE(nullptr, message) << "no message after the installation";
-        EXPECT_EQ(L"Completed!", MessageText(message));
+        EXPECT_EQ(L"Completed!", AllStaticTextsW(message));
         ClickButton(message, IDOK);
         EXPECT_EQ(0u, program.WaitForExit());
         EXPECT_TRUE(FindDriver(kEnvironment).found);
@@ -206,7 +206,8 @@ TEST_F(Faults, ASecondCopySaysSoAndEndsWhileTheFirstCarriesOn)
     ASSERT_TRUE(Start(folder, second));
     HWND message = WaitForTopWindow(kMessageCaption, second.pid);
     ASSERT_NE(nullptr, message) << "the second copy said nothing";
-    EXPECT_NE(std::wstring::npos, MessageText(message).find(Utf16("已经在运行"))) << "not the already-running message";
+    EXPECT_NE(std::wstring::npos, AllStaticTextsW(message).find(Utf16("已经在运行")))
+        << "not the already-running message";
     EXPECT_EQ(nullptr, FindTopWindow(kOsCaption, second.pid)) << "the second copy showed a page";
     ClickButton(message, IDOK);
     EXPECT_EQ(kExitAlreadyRunning, second.WaitForExit());

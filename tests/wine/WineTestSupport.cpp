@@ -152,16 +152,34 @@ BOOL CALLBACK CollectStatic(HWND hwnd, LPARAM param)
 {
     char className[64] = {};
     GetClassNameA(hwnd, className, sizeof(className));
-    if (lstrcmpiA(className, "Static") == 0) {
-        auto* texts = reinterpret_cast<std::string*>(param);
-        std::string text = WindowText(hwnd);
-        if (!text.empty()) {
-            if (!texts->empty())
-                *texts += "\n";
-            *texts += text;
-        }
-    }
+    if (lstrcmpiA(className, "Static") == 0)
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
     return TRUE;
+}
+
+// The texts of a window's static controls, each read with `read`, the empty ones left out.
+template <typename Text>
+Text JoinStaticTexts(HWND window, Text (*read)(HWND), const Text& separator)
+{
+    std::vector<HWND> statics;
+    EnumChildWindows(window, &CollectStatic, reinterpret_cast<LPARAM>(&statics));
+    Text texts;
+    for (HWND control : statics) {
+        Text text = read(control);
+        if (text.empty())
+            continue;
+        if (!texts.empty())
+            texts += separator;
+        texts += text;
+    }
+    return texts;
+}
+
+std::wstring WideWindowText(HWND hwnd)
+{
+    wchar_t text[1024] = {};
+    GetWindowTextW(hwnd, text, 1024);
+    return text;
 }
 
 }  // namespace
@@ -239,21 +257,12 @@ std::string ControlText(HWND dialog, int id)
 
 std::string AllStaticTexts(HWND window)
 {
-    std::string texts;
-    EnumChildWindows(window, &CollectStatic, reinterpret_cast<LPARAM>(&texts));
-    return texts;
+    return JoinStaticTexts<std::string>(window, &WindowText, "\n");
 }
 
-std::wstring MessageText(HWND box)
+std::wstring AllStaticTextsW(HWND window)
 {
-    std::wstring texts;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[32] = {}, text[1024] = {};
-        GetClassNameW(child, name, 32);
-        if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextW(child, text, 1024) > 0)
-            texts += text;
-    }
-    return texts;
+    return JoinStaticTexts<std::wstring>(window, &WideWindowText, L"\n");
 }
 
 std::wstring Utf16(const char* utf8)

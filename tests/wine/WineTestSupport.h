@@ -54,8 +54,8 @@ std::string WindowText(HWND hwnd);
 std::string ControlText(HWND dialog, int id);
 // All static texts of a window (a message box's message among them).
 std::string AllStaticTexts(HWND window);
-// The same read in Unicode (texts beyond the code page survive), joined without separators.
-std::wstring MessageText(HWND box);
+// The same read in Unicode, so that texts beyond the code page survive.
+std::wstring AllStaticTextsW(HWND window);
 // A UTF-8 literal (the source files' encoding) as UTF-16.
 std::wstring Utf16(const char* utf8);
 // A window's class name.
