@@ -405,12 +405,21 @@ TEST(PrinterSettingPage, AMinimisedPagePaintsItsIconOnly)
         HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &WatchPageMessages, nullptr,
                                        GetWindowThreadProcessId(dialog, nullptr));
         ASSERT_NE(nullptr, hook);
+        LONG before = g_iconBackgroundErases;
         SendMessageA(dialog, WM_PAINT, 0, 0);
-        erasesWhileOpen = g_iconBackgroundErases;
-        ShowWindow(dialog, SW_MINIMIZE);
-        iconic = IsIconic(dialog) != FALSE;
-        SendMessageA(dialog, WM_PAINT, 0, 0);
-        erasesWhileMinimised = g_iconBackgroundErases;
+        erasesWhileOpen = g_iconBackgroundErases - before;
+        // Without a window manager, Wine's X11 driver now and then restores the page again
+        // while it handles the next message; a paint counts only when the page stayed
+        // minimised from before it to after it.
+        for (int attempt = 0; attempt < 5 && !iconic; ++attempt) {
+            ShowWindow(dialog, SW_MINIMIZE);
+            if (!WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 2000))
+                continue;
+            before = g_iconBackgroundErases;
+            SendMessageA(dialog, WM_PAINT, 0, 0);
+            iconic = IsIconic(dialog) != FALSE;
+            erasesWhileMinimised = g_iconBackgroundErases - before;
+        }
         UnhookWindowsHookEx(hook);
         ShowWindow(dialog, SW_RESTORE);
         EXPECT_FALSE(IsIconic(dialog));
