@@ -1,8 +1,6 @@
 // The order of the wizard's pages, decided from their end codes.
 #pragma once
-
-constexpr int kEndOk = 1;      // IDOK
-constexpr int kEndCancel = 2;  // IDCANCEL
+#include "ui/PageEndCodes.h"
 
 // Runs one showing of a page and answers its end code.
 class IWizardPages {

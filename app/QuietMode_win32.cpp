@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/Messages_win32.h"
-#include "app/OsClassification.h"
+#include "win/Messages_win32.h"
+#include "install/OsClassification.h"
 #include "app/QuietMode.h"
 #include "app/QuietMode_win32.h"
 #include "install/InstallSystem_win32.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/Messages_win32.h"
+#include "win/Messages_win32.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/SingleInstance_win32.h"
 
-#include "app/Messages_win32.h"
+#include "win/Messages_win32.h"
 
 namespace {
 

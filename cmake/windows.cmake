@@ -42,8 +42,12 @@ foreach(dll winspool.drv comctl32.dll)
 endforeach()
 add_custom_target(delayload_libs DEPENDS ${DELAYLOAD_LIBS})
 
-file(GLOB WIN_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp app/Dialog*.cpp install/*_win32.cpp ui/*.cpp)
+file(GLOB WIN_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp install/*_win32.cpp win/*.cpp ui/*.cpp)
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/main_win32\\.cpp$")
+# The window-free files of ui/ and win/ are in the core already.
+foreach(file ${CORE_WINDOW_FREE_FILES})
+  list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/${file})
+endforeach()
 add_library(wizard_win STATIC ${WIN_SOURCES})
 target_compile_definitions(wizard_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 add_dependencies(wizard_win delayload_libs)

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/OsClassification.h"
+#include "install/OsClassification.h"
 #include "install/UsbLauncher.h"
 
 namespace {

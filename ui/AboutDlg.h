@@ -1,7 +1,7 @@
 // The About box, opened from the printer settings page's system menu. Its template
 // carries everything it shows; the dialog manager's OK and Esc handling close it.
 #pragma once
-#include "app/Dialog.h"
+#include "win/Dialog.h"
 
 class CAboutDlg : public CDialog {
 public:

@@ -1,15 +1,15 @@
 // The Create Port dialog: the installed port monitors as port types, and "New Port...",
 // which lets the selected monitor create a port with its own dialog.
 #pragma once
-#include "app/Dialog.h"
-#include "app/ListCtrl_win32.h"
+#include "win/Dialog.h"
+#include "ui/PortListCtrl_win32.h"
 
 class CCreatePortDlg : public CDialog {
 public:
     explicit CCreatePortDlg(HWND parent = nullptr);
     ~CCreatePortDlg() override;
 
-    CListCtrl m_list;  // control 1021, the monitor list
+    CPortListCtrl m_list;  // control 1021, the monitor list
 
 protected:
     BOOL OnInitDialog() override;

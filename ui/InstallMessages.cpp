@@ -1,6 +1,6 @@
 #include "ui/InstallMessages.h"
 
-#include "app/Messages_win32.h"
+#include "win/Messages_win32.h"
 #include "install/InstallFailureText.h"
 
 // Shown through the Unicode API so that it reads right whatever the system's code page.

@@ -1,6 +1,6 @@
 #include "ui/OsSelectDlg.h"
 
-#include "app/OsClassification.h"
+#include "install/OsClassification.h"
 #include "install/UsbLauncher.h"
 #include "res/resource.h"
 

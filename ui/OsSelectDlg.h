@@ -1,6 +1,6 @@
 // The first page: names the running Windows and leads on to the printer settings.
 #pragma once
-#include "app/Dialog.h"
+#include "win/Dialog.h"
 
 class COsSelectDlg : public CDialog {
 public:

@@ -1,8 +1,8 @@
 #include "ui/PortSelectDlg.h"
 
-#include "app/Globals.h"
-#include "app/Messages_win32.h"
-#include "app/OsClassification.h"
+#include "ui/Globals.h"
+#include "win/Messages_win32.h"
+#include "install/OsClassification.h"
 #include "install/PortOperations.h"
 #include "install/PortSpooler_win32.h"
 #include "res/resource.h"

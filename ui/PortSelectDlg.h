@@ -3,9 +3,9 @@
 #pragma once
 #include <string>
 
-#include "app/Controls_win32.h"
-#include "app/Dialog.h"
-#include "app/ListCtrl_win32.h"
+#include "win/Controls_win32.h"
+#include "win/Dialog.h"
+#include "ui/PortListCtrl_win32.h"
 
 class CPortSelectDlg : public CDialog {
 public:
@@ -14,7 +14,7 @@ public:
 
     std::string m_strPort;     // the chosen port; set by "&Install"
     CProgressCtrl m_progress;  // control 1025, range 0..100
-    CListCtrl m_list;          // control 1021, the port list
+    CPortListCtrl m_list;          // control 1021, the port list
     bool m_installSucceeded = false;  // "&Install" ran an installation that succeeded
 
     // The message for "&Install" while no port is selected.

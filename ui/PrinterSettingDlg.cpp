@@ -3,11 +3,11 @@
 #include <memory>
 #include <string>
 
-#include "app/CentredIcon.h"
-#include "app/Globals.h"
-#include "app/Messages_win32.h"
-#include "app/NextStep.h"
-#include "app/OsClassification.h"
+#include "win/CentredIcon.h"
+#include "ui/Globals.h"
+#include "win/Messages_win32.h"
+#include "ui/NextStep.h"
+#include "install/OsClassification.h"
 #include "install/ModelCatalogue.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"

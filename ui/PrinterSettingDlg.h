@@ -2,8 +2,8 @@
 // hidden serial-port panel. The installation procedures are its members: they read its
 // controls while the port page runs above it.
 #pragma once
-#include "app/Controls_win32.h"
-#include "app/Dialog.h"
+#include "win/Controls_win32.h"
+#include "win/Dialog.h"
 #include "install/InstallOutcome.h"
 
 class CPrinterSettingDlg : public CDialog {

@@ -2,7 +2,7 @@
 // and the port page's choice, and run the installation against the real system.
 #include "ui/PrinterSettingDlg.h"
 
-#include "app/Globals.h"
+#include "ui/Globals.h"
 #include "install/InstallSystem_win32.h"
 #include "install/Installation.h"
 #include "res/resource.h"

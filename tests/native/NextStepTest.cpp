@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/CentredIcon.h"
-#include "app/NextStep.h"
-#include "app/OsClassification.h"
+#include "win/CentredIcon.h"
+#include "ui/NextStep.h"
+#include "install/OsClassification.h"
 #include "app/PageSequence.h"
 
 namespace {

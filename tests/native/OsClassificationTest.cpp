@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/OsClassification.h"
+#include "install/OsClassification.h"
 
 namespace {
 

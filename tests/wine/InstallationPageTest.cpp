@@ -10,7 +10,7 @@
 
 #include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
-#include "app/Globals.h"
+#include "ui/Globals.h"
 #include "res/resource.h"
 #include "ui/PortSelectDlg.h"
 #include "ui/PrinterSettingDlg.h"

@@ -10,7 +10,7 @@
 
 #include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
-#include "app/Messages_win32.h"
+#include "win/Messages_win32.h"
 #include "install/InstallSystem_win32.h"
 #include "install/Installation.h"
 #include "ui/InstallMessages.h"

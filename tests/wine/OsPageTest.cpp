@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "WineTestSupport.h"
-#include "app/OsClassification.h"
+#include "install/OsClassification.h"
 #include "res/resource.h"
 #include "ui/OsSelectDlg.h"
 

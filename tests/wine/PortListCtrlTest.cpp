@@ -7,7 +7,7 @@
 #include <string>
 
 #include "WineTestSupport.h"
-#include "app/ListCtrl_win32.h"
+#include "ui/PortListCtrl_win32.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ protected:
     }
     void TearDown() override { DestroyWindow(m_window); }
 
-    CListCtrl list;
+    CPortListCtrl list;
 
 private:
     HWND m_window = nullptr;

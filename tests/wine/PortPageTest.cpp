@@ -11,8 +11,8 @@
 
 #include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
-#include "app/Globals.h"
-#include "app/OsClassification.h"
+#include "ui/Globals.h"
+#include "install/OsClassification.h"
 #include "res/resource.h"
 #include "ui/PortSelectDlg.h"
 #include "ui/PrinterSettingDlg.h"

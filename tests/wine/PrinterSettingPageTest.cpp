@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "WineTestSupport.h"
-#include "app/Globals.h"
+#include "ui/Globals.h"
 #include "install/ModelCatalogue.h"
 #include "res/resource.h"
 #include "ui/PrinterSettingDlg.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/Dialog.h"
+#include "win/Dialog.h"
 #include "res/resource.h"
 
 std::string TestProgramDir()

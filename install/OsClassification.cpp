@@ -1,4 +1,4 @@
-#include "app/OsClassification.h"
+#include "install/OsClassification.h"
 
 int32_t g_nOsKind = kOsUnknown;
 

@@ -1,7 +1,7 @@
-#include "app/NextStep.h"
+#include "ui/NextStep.h"
 
-#include "app/OsClassification.h"
-#include "app/PageSequence.h"
+#include "install/OsClassification.h"
+#include "ui/PageEndCodes.h"
 
 NextStep DecideAfterPortPage(long long portPageEndCode, bool installSucceeded, int32_t osKind)
 {

@@ -1,4 +1,4 @@
-#include "app/Messages_win32.h"
+#include "win/Messages_win32.h"
 
 #include <vector>
 

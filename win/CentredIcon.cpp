@@ -1,4 +1,4 @@
-#include "app/CentredIcon.h"
+#include "win/CentredIcon.h"
 
 int CentredIconOffset(int clientExtent, int iconExtent)
 {

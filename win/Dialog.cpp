@@ -1,4 +1,4 @@
-#include "app/Dialog.h"
+#include "win/Dialog.h"
 
 CDialog::CDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_hParent(parent) {}
 

@@ -1,11 +1,6 @@
-#include "app/ListCtrl_win32.h"
+#include "win/ListCtrl_win32.h"
 
 #include <vector>
-
-static_assert(kRowFocused == LVIS_FOCUSED && kRowSelected == LVIS_SELECTED, "row flags");
-static_assert(kListExGridLines == LVS_EX_GRIDLINES && kListExTrackSelect == LVS_EX_TRACKSELECT &&
-                  kListExFullRowSelect == LVS_EX_FULLROWSELECT,
-              "extended list styles");
 
 DWORD CListCtrl::GetExtendedStyle() const
 {
@@ -16,11 +11,6 @@ void CListCtrl::SetExtendedStyle(DWORD style) const
 {
     // A mask of 0 writes every bit.
     SendMessageA(m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style);
-}
-
-void CListCtrl::ApplyFilledListStyle() const
-{
-    SetExtendedStyle(FilledListExtendedStyle(GetExtendedStyle()));
 }
 
 bool CListCtrl::InsertColumn(int column, const char* heading, int width) const

@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "ui/Globals.h"
 
 CPrinterSettingDlg* g_pPrinterDlg = nullptr;
 CPortSelectDlg* g_pPortDlg = nullptr;

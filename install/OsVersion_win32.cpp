@@ -1,7 +1,7 @@
 // The version report and the 64-bit test, from the running Windows.
 #include <windows.h>
 
-#include "app/OsClassification.h"
+#include "install/OsClassification.h"
 
 namespace {
 

@@ -1,0 +1,20 @@
+// The list view of the port and Create Port pages as the window-free port operations see a
+// list (IPortList), plus the style a list gets each time it is filled.
+#pragma once
+#include "install/PortList.h"
+#include "win/ListCtrl_win32.h"
+
+class CPortListCtrl : public CListCtrl, public IPortList {
+public:
+    using CListCtrl::CListCtrl;
+
+    // The style a list gets each time it is filled (see FilledListExtendedStyle).
+    void ApplyFilledListStyle() const;
+
+    int RowCount() const override { return CListCtrl::RowCount(); }
+    bool IsRowSelected(int row) const override { return CListCtrl::IsRowSelected(row); }
+    std::string RowText(int row) const override { return CListCtrl::RowText(row); }
+    int InsertRow(int index, const std::string& text) override { return CListCtrl::InsertRow(index, text); }
+    void SetRowSecondText(int row, const std::string& text) override { CListCtrl::SetRowSecondText(row, text); }
+    void SetRowState(int row, uint32_t state, uint32_t mask) override { CListCtrl::SetRowState(row, state, mask); }
+};
