@@ -1,6 +1,6 @@
 // The command line of an unattended run, as deployment tools (Intune, Configuration Manager,
 // Group Policy scripts, PDQ) give it:
-//   PrinterSetup.exe /quiet [/port NAME] [/nodefault] [/log FILE]
+//   PrinterSetup.exe /quiet [/port NAME | /tcp HOST[:PORT]] [/nodefault] [/log FILE]
 //   PrinterSetup.exe /quiet /uninstall [/log FILE]
 //   PrinterSetup.exe /?   (or /help)
 // Options are case-insensitive and may start with "-" instead of "/". Without arguments the
@@ -8,6 +8,8 @@
 #pragma once
 #include <string>
 #include <vector>
+
+#include "install/TcpPort.h"
 
 // Exit codes as Windows Installer gives them, which deployment tools already understand.
 constexpr int kExitSuccess = 0;
@@ -27,6 +29,8 @@ struct CommandLineOptions {
     CommandMode mode = CommandMode::Wizard;
     bool quiet = false;  // /quiet was given: no window at all, even for bad arguments
     std::string port = "LPT1:";
+    bool tcp = false;             // /tcp: a Standard TCP/IP port to `tcpAddress` instead of `port`
+    TcpPrinterAddress tcpAddress;
     bool setDefaultPrinter = true;
     std::string logFile;  // empty: no log
     std::string error;    // BadArguments: what was wrong, for the log and the usage box

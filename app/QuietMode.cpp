@@ -136,19 +136,22 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     const ModelRecord& model = kModelRecords[0];
     const EnvironmentNames names = EnvironmentFor(system.x64Environment);
     const std::wstring printer = Quoted(Ascii(model.driverName));
-    system.log.Write(L"Quiet install of printer " + printer + L" on port " + Quoted(system.widenAnsi(options.port)) +
+    const std::string wanted = options.tcp ? TcpPortName(options.tcpAddress) : options.port;
+    system.log.Write(L"Quiet install of printer " + printer + L" on port " + Quoted(system.widenAnsi(wanted)) +
                      L", environment " + Quoted(Ascii(names.environment)) + L", default printer: " +
                      (options.setDefaultPrinter ? L"yes." : L"no (/nodefault)."));
 
     // Windows refuses a printer on a port it does not have; Wine accepts one. Either way a
     // printer on a port that does not exist cannot print, so nothing is installed then.
+    if (options.tcp && !PrepareTcpPort(options, system))
+        return Finish(system, kExitInstallFailure);
     std::string port;
     std::vector<std::string> listed;
-    if (!FindListedPort(system.ports, options.port, port, listed)) {
+    if (!FindListedPort(system.ports, wanted, port, listed)) {
         std::wstring names;
         for (const std::string& name : listed)
             names += (names.empty() ? L"" : L", ") + system.widenAnsi(name);
-        system.log.Write(L"Port " + Quoted(system.widenAnsi(options.port)) +
+        system.log.Write(L"Port " + Quoted(system.widenAnsi(wanted)) +
                          L" is not a port of this computer (the print spooler lists " +
                          (names.empty() ? std::wstring(L"none") : names) + L"). Nothing was installed.");
         return Finish(system, kExitInstallFailure);
@@ -158,6 +161,8 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     choices.x64Environment = system.x64Environment;
     choices.port = port;
     choices.setDefaultPrinter = options.setDefaultPrinter;
+    if (choices.setDefaultPrinter)
+        ChooseDefaultPrinterUser(system, choices);
     LoggingFeedback feedback(system);
     InstallSystem install{system.spooler, system.files, system.registry, feedback};
     const InstallOutcome outcome = RunInstallation(choices, install);
@@ -176,7 +181,7 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
         system.log.Write(L"Failed: a registry setting could not be written.");
         return Finish(system, kExitInstallFailure);
     }
-    system.log.Write(options.setDefaultPrinter ? L"Default printer: " + printer + L"."
+    system.log.Write(choices.setDefaultPrinter ? L"Default printer: " + printer + L"."
                                                : std::wstring(L"Default printer left as it was."));
     return Finish(system, kExitSuccess);
 }

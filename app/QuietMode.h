@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "install/DesktopAccount.h"
 #include "install/DriverSpooler.h"
+#include "install/Installation.h"
 #include "install/PackageFiles.h"
 #include "install/PortSpooler.h"
 #include "install/RegistryWriter.h"
 #include "install/Uninstallation.h"
+#include "install/XcvPorts.h"
 
 // One event per line; the writer adds the time and the line end.
 class QuietLog {
@@ -35,10 +38,20 @@ struct QuietSystem {
     std::function<std::wstring(uint32_t)> errorText;
     // The installation's registry message, as the wizard shows it.
     std::wstring registryMessage;
+    // /tcp creates its port through the monitor's Xcv interface; null: no such interface.
+    IXcvPorts* xcv = nullptr;
+    // Whose default printer to set; null: this process's own (HKCU).
+    AccountQuery* accounts = nullptr;
 };
 
 // Installs as the wizard does with its defaults, on options.port; answers the exit code.
 int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system);
+// /tcp: the Standard TCP/IP port to options.tcpAddress, created or (it exists) reused; false,
+// with the cause in the log, when there is none to install on.
+bool PrepareTcpPort(const CommandLineOptions& options, QuietSystem& system);
+// Whose hive gets the default printer (choices.defaultPrinterUser), or none when no one is at
+// the desktop (choices.setDefaultPrinter cleared); each said in the log.
+void ChooseDefaultPrinterUser(QuietSystem& system, InstallChoices& choices);
 // Removes the printer, its driver and a Device value that names it; answers the exit code.
 int RunQuietUninstall(QuietSystem& system);
 

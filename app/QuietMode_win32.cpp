@@ -10,6 +10,8 @@
 #include "install/InstallSystem_win32.h"
 #include "install/PortSpooler_win32.h"
 #include "install/Uninstall_win32.h"
+#include "install/DesktopAccount_win32.h"
+#include "install/XcvPorts_win32.h"
 #include "ui/InstallMessages.h"
 
 namespace {
@@ -105,6 +107,10 @@ int RunQuiet(const CommandLineOptions& options)
                        WidenAnsi,
                        [](uint32_t code) { return Win32ErrorText(code); },
                        kRegistryFailureText};
+    Win32XcvPorts xcv;
+    Win32AccountQuery accounts;
+    system.xcv = &xcv;
+    system.accounts = &accounts;
     if (options.mode == CommandMode::QuietUninstall)
         return RunQuietUninstall(system);
     return RunQuietInstall(options, system);

@@ -48,6 +48,41 @@ public:
     SpoolerResult ConfigureExistingPort(OwnerWindow, const std::string&) override { return {false, 1}; }
 };
 
+// A port monitor's Xcv interface: a port it adds is listed by the spooler from then on.
+class MonitorXcv : public IXcvPorts {
+public:
+    explicit MonitorXcv(ListedPorts& ports) : m_ports(ports) {}
+    bool monitorInstalled = true;
+    uint32_t addError = 0;
+    std::vector<std::string> monitors;
+    std::vector<std::vector<uint8_t>> inputs;
+    XcvAddPortResult AddPort(const std::string& monitorName, const std::vector<uint8_t>& input) override
+    {
+        monitors.push_back(monitorName);
+        inputs.push_back(input);
+        XcvAddPortResult result;
+        if (!monitorInstalled) {
+            result.error = kErrorUnknownPort;
+            return result;
+        }
+        result.monitorOpened = true;
+        // The port's name is the record's first field, UTF-16 (ASCII here).
+        std::string name;
+        for (size_t i = 0; i + 1 < input.size() && input[i] != 0; i += 2)
+            name += static_cast<char>(input[i]);
+        bool exists = false;
+        for (const std::string& listed : m_ports.names)
+            exists = exists || listed == name;
+        result.error = addError != 0 ? addError : exists ? kErrorAlreadyExists : 0;
+        if (result.error == 0)
+            m_ports.names.push_back(name);
+        return result;
+    }
+
+private:
+    ListedPorts& m_ports;
+};
+
 class RecordingLog : public QuietLog {
 public:
     std::vector<std::wstring> lines;
@@ -82,16 +117,19 @@ protected:
 
     QuietSystem System(bool x64 = true)
     {
-        return QuietSystem{m_install,
-                           m_install,
-                           m_install,
-                           m_ports,
+        QuietSystem system{m_install,
+                                  m_install,
+                                  m_install,
+                                  m_ports,
                            m_removal,
                            m_log,
                            x64,
                            Widen,
                            [](uint32_t code) { return L"<text of " + std::to_wstring(code) + L">"; },
                            L"REGISTRY-MESSAGE"};
+        system.xcv = &m_xcv;
+        system.accounts = m_accounts;
+        return system;
     }
 
     int Install(const char* commandLine, bool x64 = true)
@@ -107,6 +145,8 @@ protected:
     ListedPorts m_ports;
     FakeUninstallSystem m_removal;
     RecordingLog m_log;
+    MonitorXcv m_xcv{m_ports};
+    AccountQuery* m_accounts = nullptr;
 };
 
 TEST_F(QuietModeTest, InstallsOnLpt1WithTheDefaultPrinterAndSaysSoInTheLog)
@@ -212,6 +252,71 @@ TEST_F(QuietModeTest, RunningAgainRepairsAndSaysSo)
     ASSERT_EQ(1u, m_install.rebinds.size());
     EXPECT_EQ("COM1:", m_install.rebinds[0].portName);
     EXPECT_TRUE(m_log.Has(L"Printer \"VELM58KD\" existed and was put on port \"COM1:\".")) << m_log.Dump();
+}
+
+TEST_F(QuietModeTest, TcpCreatesItsPortThroughTheMonitorAndInstallsOnIt)
+{
+    EXPECT_EQ(0, Install("/quiet /tcp 192.168.1.50"));
+    ASSERT_EQ(std::vector<std::string>({"Standard TCP/IP Port"}), m_xcv.monitors);
+    ASSERT_EQ(964u, m_xcv.inputs[0].size());
+    EXPECT_EQ(9100u, m_xcv.inputs[0][952] | m_xcv.inputs[0][953] << 8) << "RAW on 9100 unless given";
+    ASSERT_EQ(1u, m_install.printers.size()) << m_log.Dump();
+    EXPECT_EQ("IP_192.168.1.50", m_install.printers[0].portName);
+    EXPECT_EQ(std::string("VELM58KD,winspool,IP_192.168.1.50\0", 34), m_install.values[kDevice]);
+    EXPECT_TRUE(m_log.Has(L"Port \"IP_192.168.1.50\" created by \"Standard TCP/IP Port\" for 192.168.1.50 port 9100 (RAW)."))
+        << m_log.Dump();
+
+    // A second run finds the port there (183) and uses it.
+    m_log.lines.clear();
+    EXPECT_EQ(0, Install("/quiet /tcp 192.168.1.50"));
+    EXPECT_TRUE(m_log.Has(L"Port \"IP_192.168.1.50\" exists already and is used as it is.")) << m_log.Dump();
+    EXPECT_EQ("IP_192.168.1.50", m_install.rebinds.at(0).portName);
+}
+
+TEST_F(QuietModeTest, TcpWithoutTheMonitorOrARefusedPortChangesNothing)
+{
+    m_xcv.monitorInstalled = false;
+    EXPECT_EQ(1603, Install("/quiet /tcp printer.local:9101"));
+    EXPECT_TRUE(m_install.log.empty()) << "not even the package was looked at";
+    EXPECT_TRUE(m_log.Has(L"The \"Standard TCP/IP Port\" port monitor is not available on this computer: <text of 1796> "
+                          L"(error 1796). Nothing was installed."))
+        << m_log.Dump();
+    EXPECT_EQ(L"Result: failure, exit code 1603.", m_log.lines.back());
+
+    m_xcv.monitorInstalled = true;
+    m_xcv.addError = 5;
+    m_log.lines.clear();
+    EXPECT_EQ(1603, Install("/quiet /tcp printer.local:9101"));
+    EXPECT_TRUE(m_install.log.empty());
+    EXPECT_TRUE(m_log.Has(L"Port \"IP_printer.local_9101\" to printer.local port 9101 (RAW) could not be created: "
+                          L"<text of 5> (error 5)."))
+        << m_log.Dump();
+}
+
+TEST_F(QuietModeTest, TheDefaultPrinterFollowsThePersonAtTheDesktop)
+{
+    struct Accounts : AccountQuery {
+        const char* shell = "S-1-5-21-7-7-7-1001";
+        bool ProcessAccount(std::string& sid) override { return sid = "S-1-5-18", true; }
+        bool DesktopShellAccount(std::string& sid) override { return shell != nullptr && (sid = shell, true); }
+    } accounts;
+    m_accounts = &accounts;
+    m_install.existingKeys.insert("HKU\\S-1-5-21-7-7-7-1001");
+    EXPECT_EQ(0, Install("/quiet"));
+    EXPECT_EQ(0u, m_install.values.count(kDevice));
+    EXPECT_EQ(1u, m_install.values.count("HKU\\S-1-5-21-7-7-7-1001\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Device"));
+    EXPECT_TRUE(m_log.Has(L"for the user at the desktop (S-1-5-21-7-7-7-1001)")) << m_log.Dump();
+
+    // As SYSTEM with no one logged on: no one's default is set, and the log says so.
+    accounts.shell = nullptr;
+    FakeInstallSystem fresh;
+    m_install = fresh;
+    m_log.lines.clear();
+    EXPECT_EQ(0, Install("/quiet"));
+    EXPECT_EQ(1u, m_install.printers.size());
+    EXPECT_TRUE(m_install.values.empty());
+    EXPECT_TRUE(m_log.Has(L"No one is logged on at the desktop: no user's default printer is set.")) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"Default printer left as it was.")) << m_log.Dump();
 }
 
 TEST_F(QuietModeTest, UninstallUsesTheHostsEnvironmentAndLogsEachStep)
