@@ -3,12 +3,16 @@
 // tool starts it. The exit code, the log and the prefix's spooler, driver directory and
 // registry show what it did.
 #include <windows.h>
+#include <winspool.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "InstallationWineSupport.h"
+#include "install/XcvPorts_win32.h"
 #include "WineTestSupport.h"
 #include "res/resource.h"
 
@@ -126,6 +130,121 @@ TEST_F(QuietMode, APortNameWithBlanksComesQuoted)
     InstalledPrinter printer = FindPrinter();
     ASSERT_TRUE(printer.found);
     EXPECT_EQ(kSpacedPort, printer.port);
+}
+
+// A top-level window of this process that notes each WM_SETTINGCHANGE another process
+// broadcasts, with the "Device" value as it stood when the message came.
+struct SettingChange {
+    std::string section;
+    std::string deviceThen;
+};
+std::vector<SettingChange> g_settingChanges;
+
+LRESULT CALLBACK SettingListener(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTINGCHANGE)
+        g_settingChanges.push_back({lParam != 0 ? reinterpret_cast<const char*>(lParam) : "", DeviceValue()});
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(QuietMode, TheNewDefaultPrinterIsAnnouncedToTheWindowsOfOtherPrograms)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = SettingListener;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "SettingListener";
+    RegisterClassA(&windowClass);
+    HWND listener = CreateWindowExA(0, "SettingListener", "listener", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+    ASSERT_NE(nullptr, listener);
+    g_settingChanges.clear();
+
+    StartedProgram program;
+    ASSERT_TRUE(StartProgram(m_folder + "\\PrinterSetup.exe", "/quiet /log q.log", m_folder, program));
+    // The broadcast is a sent message: it arrives only while this thread takes its messages.
+    DWORD exitCode = STILL_ACTIVE;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 30000) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        if (MsgWaitForMultipleObjects(1, &program.process, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(program.process, &exitCode);
+            break;
+        }
+    }
+    DestroyWindow(listener);
+    ASSERT_EQ(0u, exitCode) << Log();
+    EXPECT_EQ("VELM58KD,winspool,LPT1:", DeviceValue());
+    bool announced = false;
+    for (const SettingChange& change : g_settingChanges) {
+        if (lstrcmpiA(change.section.c_str(), "windows") != 0)
+            continue;
+        announced = true;
+        EXPECT_EQ("VELM58KD,winspool,LPT1:", change.deviceThen) << "announced after the value was written";
+    }
+    EXPECT_TRUE(announced) << g_settingChanges.size() << " setting changes, none for \"windows\"";
+}
+
+TEST_F(QuietMode, TcpWithoutTheTcpIpMonitorFailsNamingItAndChangesNothing)
+{
+    // Wine has no Standard TCP/IP Port monitor.
+    EXPECT_EQ(1603u, Run("/quiet /tcp 192.168.1.50 /log q.log"));
+    ExpectNothingInstalled();
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("The \"Standard TCP/IP Port\" port monitor is not available on this computer"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("(error 1796)")) << log;
+    EXPECT_NE(std::string::npos, log.find("Result: failure, exit code 1603.")) << log;
+    EXPECT_EQ(87u, Run("/quiet /tcp 192.168.1.50 /port LPT1: /log q.log", 10000));
+    EXPECT_EQ(87u, Run("/quiet /tcp printer_1 /log q.log", 10000));
+    ExpectNothingInstalled();
+}
+
+std::vector<std::string> SpoolerPortNames()
+{
+    DWORD needed = 0, count = 0;
+    EnumPortsA(nullptr, 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    std::vector<std::string> names;
+    if (needed != 0 && EnumPortsA(nullptr, 1, buffer.data(), needed, &needed, &count))
+        for (DWORD i = 0; i < count; ++i)
+            names.push_back(reinterpret_cast<PORT_INFO_1A*>(buffer.data())[i].pName);
+    return names;
+}
+
+// The Xcv plumbing that /tcp uses, through the one monitor Wine has: the local port monitor
+// takes the new port's name (UTF-16) as its "AddPort" input.
+TEST(XcvPorts, TheLocalPortMonitorAddsAPortAndKnowsItTheSecondTime)
+{
+    const char name[] = "C:\\xcv added.prn";
+    std::vector<uint8_t> input;
+    for (const char* c = name; ; ++c) {
+        input.push_back(static_cast<uint8_t>(*c));
+        input.push_back(0);
+        if (*c == '\0')
+            break;
+    }
+    Win32XcvPorts xcv;
+    XcvAddPortResult first = xcv.AddPort("Local Port", input);
+    EXPECT_TRUE(first.monitorOpened);
+    EXPECT_EQ(0u, first.error);
+    std::vector<std::string> ports = SpoolerPortNames();
+    EXPECT_NE(ports.end(), std::find(ports.begin(), ports.end(), name));
+
+    XcvAddPortResult second = xcv.AddPort("Local Port", input);
+    EXPECT_TRUE(second.monitorOpened);
+    EXPECT_EQ(183u, second.error) << "ERROR_ALREADY_EXISTS, as /tcp reads it";
+
+    XcvAddPortResult missing = xcv.AddPort("No Such Monitor", input);
+    EXPECT_FALSE(missing.monitorOpened);
+    EXPECT_NE(0u, missing.error);
+
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    }
 }
 
 TEST_F(QuietMode, APortTheSpoolerDoesNotListFailsAndChangesNothing)
