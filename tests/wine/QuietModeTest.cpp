@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "InstallationWineSupport.h"
+#include "install/DesktopAccount_win32.h"
 #include "install/XcvPorts_win32.h"
 #include "WineTestSupport.h"
 #include "res/resource.h"
@@ -184,6 +185,14 @@ TEST_F(QuietMode, TheNewDefaultPrinterIsAnnouncedToTheWindowsOfOtherPrograms)
         EXPECT_EQ("VELM58KD,winspool,LPT1:", change.deviceThen) << "announced after the value was written";
     }
     EXPECT_TRUE(announced) << g_settingChanges.size() << " setting changes, none for \"windows\"";
+
+    // Why HKCU was right here: the account adapter finds this user at the desktop too.
+    Win32AccountQuery accounts;
+    std::string own, shell;
+    ASSERT_TRUE(accounts.ProcessAccount(own));
+    EXPECT_EQ(0u, own.find("S-1-5-")) << own;
+    ASSERT_TRUE(accounts.DesktopShellAccount(shell));
+    EXPECT_EQ(own, shell);
 }
 
 TEST_F(QuietMode, TcpWithoutTheTcpIpMonitorFailsNamingItAndChangesNothing)
