@@ -202,7 +202,8 @@ TEST(ParseCommandLine, BadArgumentsKeepTheLogFileSoTheFaultCanBeLogged)
 TEST(UsageText, NamesEveryFormAndTheExitCodes)
 {
     const std::string usage = UsageText();
-    for (const char* part : {"/quiet [/port NAME] [/nodefault] [/log FILE]", "/quiet /uninstall [/log FILE]", "/?",
+    for (const char* part : {"/quiet [/port NAME] [/nodefault] [/log FILE]", "/quiet /tcp HOST[:PORT]",
+                             "/quiet /uninstall [/log FILE]", "/?",
                              "0 success", "1603 failure", "87 invalid arguments"})
         EXPECT_NE(std::string::npos, usage.find(part)) << part;
 }
