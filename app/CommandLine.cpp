@@ -71,6 +71,24 @@ std::vector<std::string> SplitArguments(const char* arguments)
     }
 }
 
+const char* ArgumentsAfterProgramName(const char* commandLine)
+{
+    if (commandLine == nullptr)
+        return "";
+    // As MinGW's start-up code skips the name: quotes toggle, anything up to a blank or a
+    // control outside quotes belongs to it. Bytes of UTF-8 sequences are above the blank.
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(commandLine);
+    bool quoted = false;
+    while (*p > ' ' || (*p != '\0' && quoted)) {
+        if (*p == '"')
+            quoted = !quoted;
+        ++p;
+    }
+    while (*p != '\0' && *p <= ' ')
+        ++p;
+    return reinterpret_cast<const char*>(p);
+}
+
 CommandLineOptions ParseCommandLine(const char* arguments)
 {
     CommandLineOptions options;

@@ -28,6 +28,41 @@ TEST(SplitArguments, FollowsTheRuntimesRulesForBlanksQuotesAndBackslashes)
     EXPECT_EQ(Tokens({"/port", "LPT1: /quiet"}), SplitArguments("/port \"LPT1: /quiet"));
 }
 
+TEST(ArgumentsAfterProgramName, SkipsTheNameAsTheRuntimeDoes)
+{
+    struct Line {
+        const char* whole;
+        const char* arguments;
+    };
+    const Line lines[] = {
+        {"PrinterSetup.exe /quiet", "/quiet"},
+        {"\"C:\\Program Files\\Setup\\PrinterSetup.exe\"   /quiet /port COM1:", "/quiet /port COM1:"},
+        {"C:\\Pro\"gram Fi\"les\\x.exe /quiet", "/quiet"},  // quotes may start mid-name
+        {"\"C:\\\xE6\x89\x93\xE5\x8D\xB0\\x.exe\" /log \xED\x95\x9C.log", "/log \xED\x95\x9C.log"},
+        {"C:\\\xE6\x89\x93\xE5\x8D\xB0\\x.exe /quiet", "/quiet"},  // UTF-8 bytes belong to the name
+        {"x.exe\t\t/quiet", "/quiet"},
+        {"x.exe", ""},
+        {"\"C:\\no end", ""},
+        {"", ""},
+    };
+    for (const Line& line : lines)
+        EXPECT_STREQ(line.arguments, ArgumentsAfterProgramName(line.whole)) << line.whole;
+    EXPECT_STREQ("", ArgumentsAfterProgramName(nullptr));
+}
+
+TEST(ParseCommandLine, NamesInAnyScriptArriveAsTyped)
+{
+    // "C:\日志\한국.log" and a port "C:\打印\출력.prn", in UTF-8.
+    CommandLineOptions options = ParseCommandLine(
+        "/quiet /log \"C:\\\xE6\x97\xA5\xE5\xBF\x97\\\xED\x95\x9C\xEA\xB5\xAD.log\" "
+        "/port C:\\\xE6\x89\x93\xE5\x8D\xB0\\\xEC\xB6\x9C\xEB\xA0\xA5.prn");
+    EXPECT_EQ(CommandMode::QuietInstall, options.mode) << options.error;
+    EXPECT_EQ("C:\\\xE6\x97\xA5\xE5\xBF\x97\\\xED\x95\x9C\xEA\xB5\xAD.log", options.logFile);
+    EXPECT_EQ("C:\\\xE6\x89\x93\xE5\x8D\xB0\\\xEC\xB6\x9C\xEB\xA0\xA5.prn", options.port);
+    EXPECT_NE(std::string::npos,
+              ParseCommandLine("/quiet /\xE6\x89\x93").error.find("\"/\xE6\x89\x93\""));
+}
+
 TEST(ParseCommandLine, NoArgumentsIsTheWizard)
 {
     for (const char* line : {"", "   ", static_cast<const char*>(nullptr)}) {
