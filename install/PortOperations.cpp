@@ -35,7 +35,7 @@ void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug)
     // A candidate of 0 means "none": a port in row 0 is never chosen.
     int lpt1 = 0, com1 = 0, file = 0;
     uint32_t count = records.Count();
-    for (uint32_t i = 0; i < count && i < static_cast<uint32_t>(kMaxPortRows); ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         const auto& record = records.At<PortInfo2Record>(i);
         std::string name = records.Text(record.pPortName);
         std::string description = records.Text(record.pDescription);

@@ -8,12 +8,11 @@
 #include "install/PortList.h"
 #include "install/PortSpooler.h"
 
-// Only the first 256 ports are listed.
-constexpr int kMaxPortRows = 256;
-
-// Adds a row per port (name, description) to the empty port list, in the spooler's order,
-// writes each listed name to the debug output, and selects the default row: the last port
-// whose name begins with "LPT1", else with "COM1", else with "FILE" - never row 0.
+// Adds a row per port (name, description) to the empty port list, every port the spooler
+// reports, in its order, writes each listed name to the debug output, and selects the default
+// row: the last port whose name begins with "LPT1", else with "COM1", else with "FILE" - never
+// row 0. There is no cap: a list view holds thousands of rows, and a system with many ports
+// still gets its LPT1 or COM1 row chosen.
 void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug);
 
 // Adds a row per named port monitor to the empty monitor list and selects row 0.

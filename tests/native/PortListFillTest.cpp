@@ -130,29 +130,20 @@ TEST_F(PortListFill, ThePrefixIsTheFirstFourBytesComparedExactly)
     EXPECT_TRUE(list.SelectedRows().empty());
 }
 
-TEST_F(PortListFill, ListsOnlyTheFirst256PortsAndIgnoresTheRest)
+TEST_F(PortListFill, ListsEveryOneOf300PortsAndChoosesLpt1BeyondRow255)
 {
     spooler.AddNumberedPorts(260);
     spooler.ports.push_back({std::string("LPT1:"), std::string("Local Port")});  // record 260
-    spooler.AddNumberedPorts(300);
+    spooler.AddNumberedPorts(299);
+    spooler.ports.push_back({std::string("COM1:"), std::string("Local Port")});  // record 299, the last
     Fill();
-    ASSERT_EQ(256, list.RowCount());
+    ASSERT_EQ(300, list.RowCount());
     EXPECT_EQ("P000", list.rows.front().text);
-    EXPECT_EQ("P255", list.rows.back().text);
-    EXPECT_TRUE(list.SelectedRows().empty());
-    ASSERT_EQ(256u, debug.texts.size());
-    EXPECT_EQ("P255\n", debug.texts.back());
-}
-
-TEST_F(PortListFill, ACom1PortWithinTheFirst256IsStillChosenAmong300)
-{
-    spooler.AddNumberedPorts(200);
-    spooler.ports.push_back({std::string("COM1:"), std::string("Local Port")});  // record 200
-    spooler.AddNumberedPorts(259);
-    spooler.ports.push_back({std::string("COM1:"), std::string("Local Port")});  // record 259, not listed
-    spooler.AddNumberedPorts(300);
-    Fill();
-    EXPECT_EQ(std::vector<int>{200}, list.SelectedRows());
+    EXPECT_EQ("LPT1:", list.rows[260].text);
+    EXPECT_EQ("COM1:", list.rows.back().text);
+    EXPECT_EQ(std::vector<int>{260}, list.SelectedRows());
+    ASSERT_EQ(300u, debug.texts.size());
+    EXPECT_EQ("COM1:\n", debug.texts.back());
 }
 
 TEST_F(PortListFill, ARefillChoosesTheDefaultRowAgain)
