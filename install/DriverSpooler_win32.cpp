@@ -1,10 +1,21 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <cstring>
 #include <vector>
 
 #include "install/InstallSystem_win32.h"
+#include "install/TextCompare.h"
 #include "install/Win32Calls_win32.h"
+
+namespace {
+
+std::string TextOrEmpty(const char* text)
+{
+    return text != nullptr ? std::string(text) : std::string();
+}
+
+}  // namespace
 
 uint32_t Win32DriverSpooler::GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
                                                 uint32_t& needed)
@@ -33,6 +44,43 @@ uint32_t Win32DriverSpooler::AddDriver(const DriverRecord& driver)
     if (AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)))
         return 0;
     return LastErrorOfFailedCall();
+}
+
+uint32_t Win32DriverSpooler::GetInstalledDriver(const std::string& name, const std::string& environment,
+                                                InstalledDriverFiles& files)
+{
+    // Enumerated rather than read through a printer, so that the files can be checked before
+    // a printer is put on the driver. A driver added in between grows the answer: ask again.
+    std::vector<BYTE> buffer;
+    DWORD needed = 0, count = 0;
+    EnumPrinterDriversA(nullptr, MutableText(environment), 3, nullptr, 0, &needed, &count);
+    bool filled = false;
+    for (int attempt = 0; attempt < 3 && needed != 0 && !filled; ++attempt) {
+        buffer.assign(needed, 0);
+        count = 0;
+        filled = EnumPrinterDriversA(nullptr, MutableText(environment), 3, buffer.data(), needed, &needed, &count) != FALSE;
+        if (!filled && GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return LastErrorOfFailedCall();
+    }
+    if (!filled)
+        return needed == 0 ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_INSUFFICIENT_BUFFER;
+    const DWORD fits = static_cast<DWORD>(buffer.size() / sizeof(DRIVER_INFO_3A));
+    const auto* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(buffer.data());
+    for (DWORD i = 0; i < count && i < fits; ++i) {
+        const DRIVER_INFO_3A& driver = drivers[i];
+        if (driver.pName == nullptr || !SameTextIgnoringCase(driver.pName, name))
+            continue;
+        files = InstalledDriverFiles();
+        files.version = driver.cVersion;
+        files.driverPath = TextOrEmpty(driver.pDriverPath);
+        files.dataFile = TextOrEmpty(driver.pDataFile);
+        files.configFile = TextOrEmpty(driver.pConfigFile);
+        files.helpFile = TextOrEmpty(driver.pHelpFile);
+        for (const char* file = driver.pDependentFiles; file != nullptr && *file != '\0'; file += strlen(file) + 1)
+            files.dependentFiles.push_back(file);
+        return 0;
+    }
+    return ERROR_UNKNOWN_PRINTER_DRIVER;
 }
 
 uint32_t Win32DriverSpooler::CreatePrinter(const PrinterRecord& record, PrinterHandle& printer)

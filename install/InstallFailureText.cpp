@@ -9,6 +9,30 @@ std::wstring Quoted(const std::wstring& text)
     return L"\"" + text + L"\"";
 }
 
+// What the read-back found, naming the installed file and the package's copy.
+std::wstring VerifyProblemText(const InstallOutcome& outcome, const std::wstring& subject, const std::wstring& target)
+{
+    const std::wstring installed = L"The installed driver file\n    " + subject + L"\n";
+    switch (outcome.fileProblem) {
+    case InstalledFileProblem::DriverNotReported:
+        return L"The print spooler does not report the printer driver " + Quoted(subject) +
+               L" it has just registered, so its files cannot be checked.";
+    case InstalledFileProblem::NotRegistered:
+        return L"The print spooler did not register the driver file " + Quoted(subject) + L".";
+    case InstalledFileProblem::Missing:
+        return installed + L"is not there, although the print spooler registered it.";
+    case InstalledFileProblem::Unreadable:
+        return installed + L"cannot be read to check it.";
+    case InstalledFileProblem::SizeDiffers:
+    case InstalledFileProblem::ContentDiffers:
+        return installed + L"is not the same as the package's\n    " + target +
+               L"\nAn older copy is still in place: Windows could not replace it, probably because it is in use.";
+    case InstalledFileProblem::None:
+        break;
+    }
+    return L"The installed driver files could not be checked.";
+}
+
 }  // namespace
 
 std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wstring& errorText,
@@ -24,10 +48,21 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
     case InstallStep::CheckModel:
         return L"No printer model is selected.\n" + std::wstring(kNothingChanged);
     case InstallStep::CheckPackage:
-        text = L"The driver package is incomplete. These files are missing:\n";
-        for (const std::string& file : outcome.missingFiles)
-            text += L"\n    " + widenAnsi(file);
-        return text + L"\n\nStart the setup from the folder of the driver package.\n" + kNothingChanged;
+        text = L"The driver package is incomplete.";
+        if (!outcome.missingFiles.empty()) {
+            text += L" These files are missing:\n";
+            for (const std::string& file : outcome.missingFiles)
+                text += L"\n    " + widenAnsi(file);
+        }
+        if (!outcome.emptyFiles.empty()) {
+            text += outcome.missingFiles.empty() ? L" " : L"\n\n";
+            text += L"These files are empty (0 bytes):\n";
+            for (const std::string& file : outcome.emptyFiles)
+                text += L"\n    " + widenAnsi(file);
+        }
+        text += outcome.emptyFiles.empty() ? L"\n\nStart the setup from the folder of the driver package.\n"
+                                           : L"\n\nCopy the driver package again and start the setup from its folder.\n";
+        return text + kNothingChanged;
     case InstallStep::ReadPackage:
         text = L"The driver file\n    " + subject + L"\ncannot be read. " + kNothingChanged;
         break;
@@ -39,6 +74,11 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
         break;
     case InstallStep::RegisterDriver:
         text = L"The printer driver " + Quoted(subject) + L" could not be registered.";
+        break;
+    case InstallStep::VerifyDriver:
+        text = VerifyProblemText(outcome, subject, target) +
+               L"\nClose all programs that print, or restart the computer, then run the setup again. "
+               L"No printer was added or changed.";
         break;
     case InstallStep::AddPrinter:
         text = L"The printer " + Quoted(subject) + L" could not be added on port " + Quoted(target) + L".";

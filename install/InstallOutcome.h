@@ -8,13 +8,25 @@ enum class InstallStep {
     None,
     CheckPort,        // the port name was refused before anything changed
     CheckModel,       // the model selection names no model; nothing was changed
-    CheckPackage,     // package files are missing; nothing was changed
+    CheckPackage,     // package files are missing or empty; nothing was changed
     ReadPackage,      // a package file is there but cannot be read; nothing was changed
     DriverDirectory,  // the spooler did not name its driver directory
     CopyFile,         // copying one package file into the driver directory
     RegisterDriver,   // AddPrinterDriver
+    VerifyDriver,     // the files the spooler registered are not the package's; no printer was touched
     AddPrinter,       // AddPrinter
     UpdatePrinter,    // the printer was there already and could not be put on the chosen port
+};
+
+// What the read-back of the registered driver found wrong, for VerifyDriver.
+enum class InstalledFileProblem {
+    None,
+    DriverNotReported,  // the spooler does not report the driver it has just registered
+    NotRegistered,      // a package file is not among the registered files (subject: its name)
+    Missing,            // a registered file is not there
+    Unreadable,         // a registered file cannot be read
+    SizeDiffers,        // the installed file and the package's copy differ in size
+    ContentDiffers,     // same size, other bytes
 };
 
 struct InstallOutcome {
@@ -22,8 +34,11 @@ struct InstallOutcome {
     InstallStep failedStep = InstallStep::None;
     uint32_t errorCode = 0;                 // the Win32 error of the failed call, 0 when none applies
     std::string subject;                    // the file or name the failed step worked on (ANSI)
-    std::string target;                     // CopyFile: the destination of the failed copy (ANSI)
+    std::string target;                     // CopyFile: the destination of the failed copy; VerifyDriver:
+                                            // the package's copy (ANSI)
     std::vector<std::string> missingFiles;  // CheckPackage: every package file that is missing
+    std::vector<std::string> emptyFiles;    // CheckPackage: every package file of 0 bytes
+    InstalledFileProblem fileProblem = InstalledFileProblem::None;  // VerifyDriver
     bool printerExisted = false;            // a printer of that name was there already: a repair
     bool driverExisted = false;             // the spooler kept a driver of that name already
     bool registryWriteFailed = false;       // a registry setting could not be written (already shown)

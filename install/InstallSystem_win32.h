@@ -11,6 +11,8 @@ public:
     uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
                                 uint32_t& needed) override;
     uint32_t AddDriver(const DriverRecord& driver) override;
+    uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
+                                InstalledDriverFiles& files) override;
     uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override;
     uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) override;
     uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) override;
@@ -19,8 +21,9 @@ public:
 
 class Win32PackageFiles : public PackageFiles {
 public:
-    uint32_t CheckReadable(const std::string& path) override;
+    uint32_t CheckReadable(const std::string& path, uint64_t& size) override;
     uint32_t Copy(const std::string& from, const std::string& to) override;
+    uint32_t ReadAll(const std::string& path, std::string& bytes) override;
 };
 
 class Win32RegistryWriter : public RegistryWriter {

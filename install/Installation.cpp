@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "install/DriverReadBack.h"
 #include "install/ModelCatalogue.h"
 #include "install/RegistrySettings.h"
 #include "install/Win32ErrorCodes.h"
@@ -123,18 +124,24 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     const std::vector<PackageFile> files = PackageFilesFor(names, model.pluginBaseName, model.gpdBaseName);
 
     // Every file is checked before the first copy, so that a file that cannot be read does not
-    // leave half a package in the driver directory.
-    InstallOutcome missing = Failure(InstallStep::CheckPackage, kErrorFileNotFound);
+    // leave half a package in the driver directory. A file of 0 bytes is broken for certain
+    // (no driver, GPD or help file is empty) and is named as a missing one is.
+    InstallOutcome incomplete = Failure(InstallStep::CheckPackage, 0);
     InstallOutcome unreadable;
     for (const PackageFile& file : files) {
-        uint32_t error = system.files.CheckReadable(file.source);
+        uint64_t size = 0;
+        uint32_t error = system.files.CheckReadable(file.source, size);
         if (error == kErrorFileNotFound || error == kErrorPathNotFound)
-            missing.missingFiles.push_back(file.source);
+            incomplete.missingFiles.push_back(file.source);
+        else if (error == 0 && size == 0)
+            incomplete.emptyFiles.push_back(file.source);
         else if (error != 0 && unreadable.failedStep == InstallStep::None)
             unreadable = Failure(InstallStep::ReadPackage, error, file.source);
     }
-    if (!missing.missingFiles.empty())
-        return missing;
+    if (!incomplete.missingFiles.empty())
+        incomplete.errorCode = kErrorFileNotFound;
+    if (!incomplete.missingFiles.empty() || !incomplete.emptyFiles.empty())
+        return incomplete;
     if (unreadable.failedStep != InstallStep::None)
         return unreadable;
 
@@ -161,6 +168,13 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
         outcome.driverExisted = true;
     else if (error != 0)
         return Failure(InstallStep::RegisterDriver, error, model.driverName);
+    // Before any printer is put on the driver: a stale file would be printed with.
+    InstallOutcome verified =
+        VerifyInstalledDriver(system.spooler, system.files, model.driverName, names.environment, files);
+    if (verified.failedStep != InstallStep::None) {
+        verified.driverExisted = outcome.driverExisted;
+        return verified;
+    }
     system.feedback.SetProgress(70);
 
     const PrinterRecord printerRecord = PrinterRecordFor(model, choices.port);

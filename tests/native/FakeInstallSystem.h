@@ -2,6 +2,7 @@
 // lands in one log, in order, so a test sees the exact sequence across all four; any call
 // whose log line starts with `failOn` fails with `failError`.
 #pragma once
+#include <cctype>
 #include <cstring>
 #include <list>
 #include <map>
@@ -18,6 +19,15 @@ public:
     std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
     std::set<std::string> missing;  // package files that are not there
     std::map<std::string, uint32_t> unreadable;  // package files that are there but cannot be opened
+    std::set<std::string> empty;                 // package files of 0 bytes
+    // The files as they are on disk, by path in upper case; a package file not in here holds
+    // "bytes of " and its path. Copy and AddDriver write here.
+    std::map<std::string, std::string> disk;
+    std::map<std::string, uint32_t> readErrors;  // ReadAll of these paths (upper case) fails
+    // Files that AddDriver leaves as they were in the version folder, as a spooler that cannot
+    // replace a file in use does: file name -> the older content.
+    std::map<std::string, std::string> staleInstalled;
+    std::set<std::string> notRegistered;  // file names GetInstalledDriver leaves out of the record
     std::set<std::string> existingKeys = {"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports"};
     std::set<std::string> existingPrinters;
     bool driverInstalled = false;
@@ -70,8 +80,38 @@ public:
         if (driverInstalled && alreadyInstalledError != 0)
             return alreadyInstalledError;
         driverInstalled = true;
+        // The spooler copies the named files from the driver directory into its version folder.
+        for (const std::string& name : RegisteredNames(driver)) {
+            auto stale = staleInstalled.find(name);
+            disk[Upper(VersionFolder() + "\\" + name)] =
+                stale != staleInstalled.end() ? stale->second : Content(driverDirectory + "\\" + name);
+        }
         return 0;
     }
+    uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
+                                InstalledDriverFiles& files) override
+    {
+        if (uint32_t error = Record("GetInstalledDriver " + name + " " + environment))
+            return error;
+        if (!driverInstalled || drivers.empty())
+            return 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
+        const DriverRecord& driver = drivers.back();
+        auto path = [&](const std::string& file) {
+            std::string bare = file.rfind("\\", 0) == 0 ? file.substr(1) : file;
+            return notRegistered.count(bare) ? std::string() : VersionFolder() + "\\" + bare;
+        };
+        files = InstalledDriverFiles();
+        files.version = driver.version;
+        files.driverPath = path(driver.driverPath);
+        files.dataFile = path(driver.dataFile);
+        files.configFile = path(driver.configFile);
+        files.helpFile = path(driver.helpFile);
+        for (const std::string& dependent : Names(driver.dependentFiles))
+            if (!path(dependent).empty())
+                files.dependentFiles.push_back(path(dependent));
+        return 0;
+    }
+    std::string VersionFolder() const { return driverDirectory + "\\3"; }
     uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override
     {
         printers.push_back(record);
@@ -105,17 +145,44 @@ public:
     }
 
     // PackageFiles
-    uint32_t CheckReadable(const std::string& path) override
+    uint32_t CheckReadable(const std::string& path, uint64_t& size) override
     {
         Record("CheckReadable " + path);
         if (missing.count(path))
             return kErrorFileNotFound;
         auto found = unreadable.find(path);
-        return found == unreadable.end() ? 0 : found->second;
+        if (found != unreadable.end())
+            return found->second;
+        size = Content(path).size();
+        return 0;
     }
     uint32_t Copy(const std::string& from, const std::string& to) override
     {
-        return Record("Copy " + from + " -> " + to);
+        if (uint32_t error = Record("Copy " + from + " -> " + to))
+            return error;
+        disk[Upper(to)] = Content(from);
+        return 0;
+    }
+    // Not logged: reading changes nothing, and the read-back reads every file twice.
+    uint32_t ReadAll(const std::string& path, std::string& bytes) override
+    {
+        auto error = readErrors.find(Upper(path));
+        if (error != readErrors.end())
+            return error->second;
+        if (missing.count(path))
+            return kErrorFileNotFound;
+        if (path.rfind(driverDirectory, 0) == 0 && !disk.count(Upper(path)))
+            return kErrorFileNotFound;  // nothing was put there
+        bytes = Content(path);
+        return 0;
+    }
+    // What a file holds now.
+    std::string Content(const std::string& path) const
+    {
+        auto found = disk.find(Upper(path));
+        if (found != disk.end())
+            return found->second;
+        return empty.count(path) ? std::string() : "bytes of " + path;
     }
 
     // RegistryWriter
@@ -175,6 +242,34 @@ public:
     uint32_t alreadyInstalledError = 0;
 
 private:
+    static std::string Upper(std::string text)
+    {
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    }
+    static std::vector<std::string> Names(const std::vector<char>& list)
+    {
+        std::vector<std::string> names;
+        for (size_t at = 0; at < list.size() && list[at] != '\0';) {
+            names.emplace_back(&list[at]);
+            at += names.back().size() + 1;
+        }
+        return names;
+    }
+    // The bare file names of a driver record, as the spooler copies them.
+    static std::vector<std::string> RegisteredNames(const DriverRecord& driver)
+    {
+        std::vector<std::string> names;
+        for (const std::string& file : {driver.driverPath, driver.dataFile, driver.configFile, driver.helpFile})
+            names.push_back(file);
+        for (const std::string& file : Names(driver.dependentFiles))
+            names.push_back(file);
+        for (std::string& name : names)
+            if (name.rfind("\\", 0) == 0)
+                name = name.substr(1);
+        return names;
+    }
     static std::string RootName(RegistryRoot root)
     {
         return root == RegistryRoot::CurrentUser ? "HKCU\\" : root == RegistryRoot::Users ? "HKU\\" : "HKLM\\";

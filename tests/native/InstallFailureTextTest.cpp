@@ -76,3 +76,47 @@ TEST(InstallFailureText, NoErrorTextAddsNoEmptyParagraph)
     std::wstring text = Describe(outcome, L"");
     EXPECT_EQ(L"The printer driver \"VELM58KD\" could not be registered.", text);
 }
+
+TEST(InstallFailureText, EmptyFilesAreListedLikeMissingOnes)
+{
+    InstallOutcome outcome;
+    outcome.failedStep = InstallStep::CheckPackage;
+    outcome.missingFiles = {"Printer Driver\\x64\\QRX58.DLL"};
+    outcome.emptyFiles = {"Printer Driver\\x64\\VELM58KD.GPD", "Printer Driver\\x64\\UNIRES.DLL"};
+    std::wstring text = Describe(outcome, L"");
+    EXPECT_TRUE(Has(text, L"missing:\n\n    Printer Driver\\x64\\QRX58.DLL")) << text;
+    EXPECT_TRUE(Has(text, L"empty (0 bytes):\n\n    Printer Driver\\x64\\VELM58KD.GPD\n    Printer Driver\\x64\\UNIRES.DLL"))
+        << text;
+    EXPECT_TRUE(Has(text, L"Nothing was installed.")) << text;
+
+    outcome.missingFiles.clear();
+    text = Describe(outcome, L"");
+    EXPECT_FALSE(Has(text, L"missing")) << text;
+    EXPECT_TRUE(Has(text, L"incomplete. These files are empty")) << text;
+}
+
+TEST(InstallFailureText, AnInstalledFileThatDiffersIsNamedWithWhatToDo)
+{
+    InstallOutcome outcome;
+    outcome.failedStep = InstallStep::VerifyDriver;
+    outcome.subject = "C:\\spool\\drivers\\x64\\3\\VELM58KD.GPD";
+    outcome.target = "Printer Driver\\x64\\VELM58KD.GPD";
+    const std::wstring advice = L"Close all programs that print, or restart the computer, then run the setup again.";
+    struct Case {
+        InstalledFileProblem problem;
+        std::wstring words;
+    };
+    for (const Case& c : {Case{InstalledFileProblem::SizeDiffers, L"is not the same as the package's"},
+                          Case{InstalledFileProblem::ContentDiffers, L"is not the same as the package's"},
+                          Case{InstalledFileProblem::Missing, L"is not there"},
+                          Case{InstalledFileProblem::Unreadable, L"cannot be read"}}) {
+        outcome.fileProblem = c.problem;
+        std::wstring text = Describe(outcome, L"");
+        EXPECT_TRUE(Has(text, L"\n    C:\\spool\\drivers\\x64\\3\\VELM58KD.GPD\n")) << text;
+        EXPECT_TRUE(Has(text, c.words)) << text;
+        EXPECT_TRUE(Has(text, advice)) << text;
+        EXPECT_TRUE(Has(text, L"No printer was added")) << text;
+    }
+    outcome.fileProblem = InstalledFileProblem::ContentDiffers;
+    EXPECT_TRUE(Has(Describe(outcome, L""), L"\n    Printer Driver\\x64\\VELM58KD.GPD\n"));
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,13 @@ std::vector<std::string> Names(const std::vector<char>& list)
 
 const std::vector<int> kFullProgress = {10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 100};
 
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
 }  // namespace
 
 TEST(Installation, X64RunsEveryStepInOrder)
@@ -68,6 +77,7 @@ TEST(Installation, X64RunsEveryStepInOrder)
     copy("STDNAMES.GPD");
     expected.push_back("Progress 60");
     expected.push_back("AddDriver VELM58KD Windows x64");
+    expected.push_back("GetInstalledDriver VELM58KD Windows x64");
     expected.push_back("Progress 70");
     expected.push_back("CreatePrinter VELM58KD on LPT1:");
     expected.push_back("Progress 80");
@@ -183,6 +193,28 @@ TEST(Installation, MissingPackageFilesAreAllNamedAndNothingChanges)
     EXPECT_TRUE(fake.Changes().empty());
     EXPECT_TRUE(fake.progress.empty());
     EXPECT_EQ(8u, fake.log.size());  // only the eight checks
+}
+
+TEST(Installation, EmptyPackageFilesAreNamedWithTheMissingOnesAndNothingChanges)
+{
+    FakeInstallSystem fake;
+    fake.empty = {"Printer Driver\\x64\\VELM58KD.GPD"};
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+    EXPECT_EQ(InstallStep::CheckPackage, outcome.failedStep);
+    EXPECT_EQ(std::vector<std::string>({"Printer Driver\\x64\\VELM58KD.GPD"}), outcome.emptyFiles);
+    EXPECT_TRUE(outcome.missingFiles.empty());
+    EXPECT_TRUE(fake.Changes().empty());
+    EXPECT_TRUE(fake.progress.empty());
+
+    // Both kinds in one message, whatever the order of the files.
+    FakeInstallSystem both;
+    both.empty = {"Printer Driver\\x64\\QRX58.DLL"};
+    both.missing = {"Printer Driver\\x64\\UNIRES.DLL"};
+    outcome = Install(both, DefaultChoices());
+    EXPECT_EQ(InstallStep::CheckPackage, outcome.failedStep);
+    EXPECT_EQ(std::vector<std::string>({"Printer Driver\\x64\\QRX58.DLL"}), outcome.emptyFiles);
+    EXPECT_EQ(std::vector<std::string>({"Printer Driver\\x64\\UNIRES.DLL"}), outcome.missingFiles);
+    EXPECT_TRUE(both.Changes().empty());
 }
 
 TEST(Installation, AFileThatCannotBeReadStopsTheRunBeforeTheFirstCopy)
@@ -344,13 +376,27 @@ TEST(Installation, AnExistingPrinterThatCannotBeChangedIsReported)
 
 TEST(Installation, ADriverTheSpoolerKeepsIsNotAFailure)
 {
+    // A rerun: the kept driver's files are the package's.
     FakeInstallSystem fake;
     fake.driverInstalled = true;
     fake.alreadyInstalledError = kErrorPrinterDriverAlreadyInstalled;
+    const char* const names[] = {"QRX58.DLL", "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL",
+                                 "UNIDRV.HLP", "UNIRES.DLL", "TTFSUB.GPD",   "STDNAMES.GPD"};
+    for (const char* name : names)
+        fake.disk[Upper(kDir + "\\3\\" + name)] = fake.Content(std::string("Printer Driver\\x64\\") + name);
     InstallOutcome outcome = Install(fake, DefaultChoices());
     EXPECT_TRUE(outcome.succeeded);
     EXPECT_TRUE(outcome.driverExisted);
     EXPECT_EQ(kFullProgress, fake.progress);
+
+    // A kept driver of another package: its files are not these, so no printer goes on it.
+    fake.disk[Upper(kDir + "\\3\\VELM58KD.GPD")] = "*GPDSpecVersion: \"0.9\"";
+    fake.existingPrinters.clear();
+    fake.printers.clear();
+    outcome = Install(fake, DefaultChoices());
+    EXPECT_EQ(InstallStep::VerifyDriver, outcome.failedStep);
+    EXPECT_TRUE(outcome.driverExisted);
+    EXPECT_TRUE(fake.printers.empty());
 }
 
 TEST(Installation, RegistryFailuresShowTheMessageAndTheInstallationGoesOn)
@@ -372,5 +418,73 @@ TEST(Installation, TheProgressReachesItsEndAfterOnePauseOfHalfASecond)
     FakeInstallSystem fake;
     ASSERT_TRUE(Install(fake, DefaultChoices()).succeeded);
     EXPECT_EQ(std::vector<int>({500}), fake.pauses);
+    EXPECT_EQ(kFullProgress, fake.progress);
+}
+
+// The read-back after the driver's registration: every package file must be what the spooler
+// registered, in size and content, before a printer is put on the driver.
+struct ReadBackCase {
+    const char* what;
+    std::function<void(FakeInstallSystem&)> arrange;
+    InstalledFileProblem problem;
+    std::string subject;  // the file the failure names
+    uint32_t errorCode;
+};
+
+class InstallationReadBack : public testing::TestWithParam<ReadBackCase> {};
+
+TEST_P(InstallationReadBack, AnInstalledFileThatIsNotThePackagesFailsBeforeAnyPrinter)
+{
+    const ReadBackCase& c = GetParam();
+    FakeInstallSystem fake;
+    c.arrange(fake);
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+
+    EXPECT_FALSE(outcome.succeeded) << c.what;
+    EXPECT_EQ(InstallStep::VerifyDriver, outcome.failedStep) << c.what;
+    EXPECT_EQ(c.problem, outcome.fileProblem) << c.what;
+    EXPECT_EQ(c.subject, outcome.subject) << c.what;
+    EXPECT_EQ(c.errorCode, outcome.errorCode) << c.what;
+    EXPECT_TRUE(fake.printers.empty()) << c.what;
+    EXPECT_TRUE(fake.rebinds.empty()) << c.what;
+    EXPECT_TRUE(fake.values.empty()) << c.what;
+    EXPECT_EQ((std::vector<int>{10, 20, 30, 40, 50, 60}), fake.progress) << c.what;
+}
+
+const std::string kVersionDir = kDir + "\\3";
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryProblem, InstallationReadBack,
+    testing::Values(
+        ReadBackCase{"an older GPD of another size stayed",
+                     [](FakeInstallSystem& f) { f.staleInstalled["VELM58KD.GPD"] = "*OldGPD"; },
+                     InstalledFileProblem::SizeDiffers, kVersionDir + "\\VELM58KD.GPD", 0},
+        ReadBackCase{"an older DLL of the same size stayed",
+                     [](FakeInstallSystem& f) {
+                         std::string same = f.Content("Printer Driver\\x64\\uniDRV.DLL");
+                         same.back() ^= 1;
+                         f.staleInstalled["uniDRV.DLL"] = same;
+                     },
+                     InstalledFileProblem::ContentDiffers, kVersionDir + "\\uniDRV.DLL", 0},
+        ReadBackCase{"an installed file cannot be read",
+                     [](FakeInstallSystem& f) { f.readErrors[Upper(kVersionDir + "\\uniDRVui.DLL")] = 32; },
+                     InstalledFileProblem::Unreadable, kVersionDir + "\\uniDRVui.DLL", 32},
+        ReadBackCase{"a dependent file is not in the version folder",
+                     [](FakeInstallSystem& f) { f.readErrors[Upper(kVersionDir + "\\unires.DLL")] = 2; },
+                     InstalledFileProblem::Missing, kVersionDir + "\\unires.DLL", 0},
+        ReadBackCase{"a dependent file is not in the registration",
+                     [](FakeInstallSystem& f) { f.notRegistered.insert("QRX58.DLL"); },
+                     InstalledFileProblem::NotRegistered, "QRX58.DLL", 0},
+        ReadBackCase{"the spooler does not report the driver",
+                     [](FakeInstallSystem& f) { f.failOn = "GetInstalledDriver"; f.failError = 1797; },
+                     InstalledFileProblem::DriverNotReported, "VELM58KD", 1797}));
+
+TEST(Installation, TheReadBackPassesEqualFilesAndIgnoresRegisteredFilesThePackageDoesNotShip)
+{
+    // Equal files pass; the KAPLINX files are registered but never shipped, so not compared.
+    FakeInstallSystem fake;
+    fake.readErrors[Upper(kVersionDir + "\\KAPLINX.dll")] = 2;
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+    ASSERT_TRUE(outcome.succeeded) << outcome.subject;
     EXPECT_EQ(kFullProgress, fake.progress);
 }

@@ -1,0 +1,22 @@
+// After the driver's registration: what the spooler registered, read back and compared file by
+// file with the package. A spooler can report success while an older file stays in the driver's
+// version folder (a file in use on Windows; Wine's spooler fails its own copy and answers
+// success), and a printer on such a driver would print with the old file.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "install/DriverSpooler.h"
+#include "install/InstallOutcome.h"
+#include "install/Installation.h"
+#include "install/PackageFiles.h"
+
+// The file name after the last backslash or slash (the whole path when there is none).
+std::string FileNameOf(const std::string& path);
+
+// Every package file must be among the registered files (matched by file name, ignoring case)
+// and equal the package's copy in size and content. Registered files that the package does not
+// ship are not checked. Answers the first problem: failedStep VerifyDriver, the installed path in
+// `subject`, the package's file in `target`; an outcome with failedStep None when all match.
+InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files, const std::string& driverName,
+                                     const std::string& environment, const std::vector<PackageFile>& package);
