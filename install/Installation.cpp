@@ -43,6 +43,10 @@ uint32_t DriverDirectory(DriverSpooler& spooler, const std::string& environment,
         if (end == nullptr || end == buffer.data())
             return kErrorFileNotFound;
         directory.assign(buffer.data(), static_cast<size_t>(end - buffer.data()));
+        // No Windows path holds a '?': this one had characters the code page cannot hold, and
+        // copies to it would land nowhere or fail one by one.
+        if (directory.find('?') != std::string::npos)
+            return kErrorNoUnicodeTranslation;
         return 0;
     }
     return kErrorInsufficientBuffer;

@@ -32,6 +32,11 @@ public:
     // Inserts a row at `index` (an index past the last row appends it); answers the index the
     // row got, or -1 when it could not be inserted.
     virtual int InsertRow(int index, const std::string& text) = 0;
+    // Inserts a row for a port whose name the system code page cannot hold: it shows
+    // `utf8Name`, the true name, and is marked, so that no text of it is taken for a port name.
+    virtual int InsertUnusableRow(int index, const std::string& utf8Name) = 0;
+    // Whether InsertUnusableRow made the row.
+    virtual bool IsRowUnusable(int row) const = 0;
     virtual void SetRowSecondText(int row, const std::string& text) = 0;
     // Sets the flags under `mask` to those of `state`; the other flags stay.
     virtual void SetRowState(int row, uint32_t state, uint32_t mask) = 0;

@@ -39,14 +39,23 @@ void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug)
         const auto& record = records.At<PortInfo2Record>(i);
         std::string name = records.Text(record.pPortName);
         std::string description = records.Text(record.pDescription);
+        const std::string unicodeName = records.Text(record.pUnicodeName);
         int index = static_cast<int>(i);
+        debug.Write(name + "\n");
+        if (!unicodeName.empty()) {
+            // Its code-page form ("COM1?") could pass for a default port; it is none.
+            int row = ports.InsertUnusableRow(index, unicodeName);
+            if (row >= 0)
+                ports.SetRowSecondText(row, description.empty() ? kUnusablePortNote
+                                                                : description + " " + kUnusablePortNote);
+            continue;
+        }
         if (HasPrefix(name, "COM1"))
             com1 = index;
         else if (HasPrefix(name, "LPT1"))
             lpt1 = index;
         else if (HasPrefix(name, "FILE"))
             file = index;
-        debug.Write(name + "\n");
         int row = ports.InsertRow(index, name);
         if (row >= 0)
             ports.SetRowSecondText(row, description);
@@ -90,6 +99,26 @@ bool GetSelectedRowText(const IPortList& list, std::string& text)
     return false;
 }
 
+const char kUnusablePortNote[] = "(name outside the system code page: cannot be used by this setup)";
+
+PortChoice GetSelectedPort(const IPortList& ports, std::string& name, int* row)
+{
+    if (row != nullptr)
+        *row = -1;
+    int count = ports.RowCount();
+    for (int at = 0; at < count; ++at) {
+        if (!ports.IsRowSelected(at))
+            continue;
+        if (row != nullptr)
+            *row = at;
+        if (ports.IsRowUnusable(at))
+            return PortChoice::NameOutsideCodePage;
+        name = ports.RowText(at);
+        return PortChoice::Name;
+    }
+    return PortChoice::None;
+}
+
 std::optional<SpoolerResult> AddPortOfSelectedType(OwnerWindow owner, const IPortList& monitors,
                                                    IPortSpooler& spooler)
 {
@@ -102,7 +131,13 @@ std::optional<SpoolerResult> AddPortOfSelectedType(OwnerWindow owner, const IPor
 std::optional<SpoolerResult> ConfigureSelectedPort(OwnerWindow owner, const IPortList& ports, IPortSpooler& spooler)
 {
     std::string port;
-    if (!GetSelectedRowText(ports, port))
+    switch (GetSelectedPort(ports, port)) {
+    case PortChoice::None:
         return std::nullopt;
+    case PortChoice::NameOutsideCodePage:
+        return SpoolerResult{false, kErrorNoUnicodeTranslation};
+    case PortChoice::Name:
+        break;
+    }
     return spooler.ConfigureExistingPort(owner, port);
 }

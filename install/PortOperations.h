@@ -12,7 +12,9 @@
 // reports, in its order, writes each listed name to the debug output, and selects the default
 // row: the last port whose name begins with "LPT1", else with "COM1", else with "FILE" - never
 // row 0. There is no cap: a list view holds thousands of rows, and a system with many ports
-// still gets its LPT1 or COM1 row chosen.
+// still gets its LPT1 or COM1 row chosen. A port whose name the system code page cannot hold
+// is listed by its true name, marked unusable (kUnusablePortNote after its description), and
+// never chosen as the default row.
 void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug);
 
 // Adds a row per named port monitor to the empty monitor list and selects row 0.
@@ -21,9 +23,21 @@ void FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& d
 // The column-0 text of the first selected row; false when no row is selected.
 bool GetSelectedRowText(const IPortList& list, std::string& text);
 
+// The second column of a port whose name this program cannot pass to the spooler.
+extern const char kUnusablePortNote[];
+
+enum class PortChoice {
+    None,                 // no row is selected
+    Name,                 // `name` is the selected port's name
+    NameOutsideCodePage,  // the selected port's name cannot be passed on; `name` stays empty
+};
+// The selected port of the port list, and in `row` (when given) the selected row, -1 for none.
+PortChoice GetSelectedPort(const IPortList& ports, std::string& name, int* row = nullptr);
+
 // AddPortA for the selected monitor; nothing (no result) when no row is selected.
 std::optional<SpoolerResult> AddPortOfSelectedType(OwnerWindow owner, const IPortList& monitors,
                                                    IPortSpooler& spooler);
 
-// ConfigurePortA for the selected port; nothing (no result) when no row is selected.
+// ConfigurePortA for the selected port; nothing (no result) when no row is selected. A port
+// whose name the code page cannot hold is not handed on: ERROR_NO_UNICODE_TRANSLATION.
 std::optional<SpoolerResult> ConfigureSelectedPort(OwnerWindow owner, const IPortList& ports, IPortSpooler& spooler);

@@ -7,16 +7,22 @@
 
 #include "install/Win32ErrorCodes.h"
 
-// Records with the layout of PORT_INFO_2A and MONITOR_INFO_1A, as the spooler writes them into
-// the caller's buffer: the records first, the texts they point to after them.
+// A port record: the fields of PORT_INFO_2A, texts in the system code page, packed as the
+// spooler packs its records (the records first, the texts they point to after them). The
+// adapter builds these from EnumPortsW, so that it can tell which names the code page holds.
 struct PortInfo2Record {
     char* pPortName;
     char* pMonitorName;
     char* pDescription;
     uint32_t fPortType;
     uint32_t Reserved;
+    // Null when pPortName is the port's name exactly. Otherwise the name has characters the
+    // system code page cannot hold, pPortName is its lossy form ("C:\??\??.prn", a port that
+    // does not exist), and this is the true name in UTF-8, to be shown, never passed on.
+    char* pUnicodeName;
 };
 
+// Record with the layout of MONITOR_INFO_1A, as EnumMonitorsA writes it.
 struct MonitorInfo1Record {
     char* pName;
 };
@@ -35,7 +41,8 @@ using OwnerWindow = void*;
 class IPortSpooler {
 public:
     virtual ~IPortSpooler() = default;
-    // EnumPortsA and EnumMonitorsA on the local machine: `level` 2 for ports, 1 for monitors.
+    // The ports (PortInfo2Record) and EnumMonitorsA on the local machine: `level` 2 for ports,
+    // 1 for monitors.
     // `buffer` may be null with `size` 0. On return `needed` holds the byte count the records
     // and their texts take, `returned` the number of records written into the buffer.
     virtual SpoolerResult EnumeratePorts(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,

@@ -2,19 +2,18 @@
 #include <winspool.h>
 
 #include <cstddef>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
 
 #include "install/PortSpooler_win32.h"
 
-// The window-free code reads the spooler's records through its own declarations.
-static_assert(sizeof(PortInfo2Record) == sizeof(PORT_INFO_2A), "PORT_INFO_2A layout");
-static_assert(offsetof(PortInfo2Record, pPortName) == offsetof(PORT_INFO_2A, pPortName), "pPortName");
-static_assert(offsetof(PortInfo2Record, pMonitorName) == offsetof(PORT_INFO_2A, pMonitorName), "pMonitorName");
-static_assert(offsetof(PortInfo2Record, pDescription) == offsetof(PORT_INFO_2A, pDescription), "pDescription");
-static_assert(offsetof(PortInfo2Record, fPortType) == offsetof(PORT_INFO_2A, fPortType), "fPortType");
-static_assert(offsetof(PortInfo2Record, Reserved) == offsetof(PORT_INFO_2A, Reserved), "Reserved");
+// The window-free code reads the monitors' records through its own declaration.
 static_assert(sizeof(MonitorInfo1Record) == sizeof(MONITOR_INFO_1A), "MONITOR_INFO_1A layout");
 static_assert(offsetof(MonitorInfo1Record, pName) == offsetof(MONITOR_INFO_1A, pName), "pName");
 static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER, "ERROR_INSUFFICIENT_BUFFER");
+static_assert(kErrorNoUnicodeTranslation == ERROR_NO_UNICODE_TRANSLATION, "ERROR_NO_UNICODE_TRANSLATION");
 
 namespace {
 
@@ -25,17 +24,121 @@ SpoolerResult Result(BOOL succeeded)
     return {false, GetLastError()};
 }
 
+// `text` in code page `codePage`; false when a character had no exact equivalent there. Best-fit
+// mappings ("ａ" to "a", "é" to "e" on some code pages) count as lossy: they name another port.
+bool Narrow(const wchar_t* text, UINT codePage, std::string& narrow)
+{
+    narrow.clear();
+    if (text == nullptr || *text == L'\0')
+        return true;
+    // UTF-8 as the system code page takes neither the flag nor the default-character report.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* used = utf8 ? nullptr : &usedDefault;
+    int size = WideCharToMultiByte(codePage, flags, text, -1, nullptr, 0, nullptr, used);
+    if (size <= 0)
+        return false;
+    std::vector<char> buffer(static_cast<size_t>(size));
+    WideCharToMultiByte(codePage, flags, text, -1, buffer.data(), size, nullptr, used);
+    narrow.assign(buffer.data());
+    if (usedDefault)
+        return false;
+    // Back again: what the code page turns the narrow name into must be the name itself.
+    int back = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, narrow.c_str(), -1, nullptr, 0);
+    if (back <= 0)
+        return false;
+    std::vector<wchar_t> wide(static_cast<size_t>(back));
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, narrow.c_str(), -1, wide.data(), back);
+    return std::wcscmp(wide.data(), text) == 0;
+}
+
+struct PortEntry {
+    std::string name, monitor, description, unicodeName;
+    DWORD type = 0;
+};
+
+// EnumPortsW level 2, asked again while the set grows between the sizing call and the filling one.
+SpoolerResult EnumerateWidePorts(std::vector<PortEntry>& entries)
+{
+    entries.clear();
+    DWORD needed = 0, count = 0;
+    if (EnumPortsW(nullptr, 2, nullptr, 0, &needed, &count) && needed == 0)
+        return {true, 0};
+    std::vector<BYTE> buffer;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (needed == 0) {
+            DWORD error = GetLastError();
+            return {false, static_cast<uint32_t>(error != 0 ? error : ERROR_GEN_FAILURE)};
+        }
+        buffer.assign(needed, 0);
+        count = 0;
+        if (EnumPortsW(nullptr, 2, buffer.data(), needed, &needed, &count)) {
+            const UINT codePage = GetACP();
+            const DWORD fits = static_cast<DWORD>(buffer.size() / sizeof(PORT_INFO_2W));
+            const auto* ports = reinterpret_cast<const PORT_INFO_2W*>(buffer.data());
+            for (DWORD i = 0; i < count && i < fits; ++i) {
+                PortEntry entry;
+                if (!Narrow(ports[i].pPortName, codePage, entry.name))
+                    Narrow(ports[i].pPortName, CP_UTF8, entry.unicodeName);
+                // Shown only: a monitor or description the code page cannot hold loses characters.
+                Narrow(ports[i].pMonitorName, codePage, entry.monitor);
+                Narrow(ports[i].pDescription, codePage, entry.description);
+                entry.type = ports[i].fPortType;
+                entries.push_back(entry);
+            }
+            return {true, 0};
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return Result(FALSE);
+    }
+    return {false, ERROR_INSUFFICIENT_BUFFER};
+}
+
+// Writes `text` at `at` (NUL included), moves `at` past it and answers where it went.
+char* Put(char*& at, const std::string& text)
+{
+    char* start = at;
+    std::memcpy(at, text.c_str(), text.size() + 1);
+    at += text.size() + 1;
+    return start;
+}
+
 }  // namespace
 
 SpoolerResult Win32PortSpooler::EnumeratePorts(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
                                           uint32_t& returned)
 {
-    DWORD neededBytes = 0, count = 0;
-    BOOL ok = EnumPortsA(nullptr, level, buffer, size, &neededBytes, &count);
-    SpoolerResult result = Result(ok);
-    needed = neededBytes;
-    returned = count;
-    return result;
+    needed = 0;
+    returned = 0;
+    if (level != 2)
+        return {false, ERROR_INVALID_LEVEL};
+    std::vector<PortEntry> entries;
+    SpoolerResult result = EnumerateWidePorts(entries);
+    if (!result.succeeded)
+        return result;
+    size_t total = entries.size() * sizeof(PortInfo2Record);
+    for (const PortEntry& entry : entries) {
+        total += entry.name.size() + entry.monitor.size() + entry.description.size() + 3;
+        if (!entry.unicodeName.empty())
+            total += entry.unicodeName.size() + 1;
+    }
+    needed = static_cast<uint32_t>(total);
+    if (buffer == nullptr || size < total)
+        return {false, ERROR_INSUFFICIENT_BUFFER};
+    std::memset(buffer, 0, size);
+    auto* records = reinterpret_cast<PortInfo2Record*>(buffer);
+    char* text = reinterpret_cast<char*>(buffer + entries.size() * sizeof(PortInfo2Record));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        records[i].pPortName = Put(text, entries[i].name);
+        records[i].pMonitorName = Put(text, entries[i].monitor);
+        records[i].pDescription = Put(text, entries[i].description);
+        records[i].fPortType = entries[i].type;
+        if (!entries[i].unicodeName.empty())
+            records[i].pUnicodeName = Put(text, entries[i].unicodeName);
+    }
+    returned = static_cast<uint32_t>(entries.size());
+    return {true, 0};
 }
 
 SpoolerResult Win32PortSpooler::EnumerateMonitors(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,

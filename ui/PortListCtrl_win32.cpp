@@ -1,5 +1,7 @@
 #include "ui/PortListCtrl_win32.h"
 
+#include "win/Messages_win32.h"
+
 static_assert(kRowFocused == LVIS_FOCUSED && kRowSelected == LVIS_SELECTED, "row flags");
 static_assert(kListExGridLines == LVS_EX_GRIDLINES && kListExTrackSelect == LVS_EX_TRACKSELECT &&
                   kListExFullRowSelect == LVS_EX_FULLROWSELECT,
@@ -8,4 +10,10 @@ static_assert(kListExGridLines == LVS_EX_GRIDLINES && kListExTrackSelect == LVS_
 void CPortListCtrl::ApplyFilledListStyle() const
 {
     SetExtendedStyle(FilledListExtendedStyle(GetExtendedStyle()));
+}
+
+int CPortListCtrl::InsertUnusableRow(int index, const std::string& utf8Name)
+{
+    // Through the Unicode message: the code page cannot hold the name.
+    return InsertRowWide(index, Widen(utf8Name), kUnusableRowMark);
 }

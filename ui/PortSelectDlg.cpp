@@ -14,6 +14,13 @@ const wchar_t* const CPortSelectDlg::kSelectPortMessage = L"Please select a port
 const wchar_t* const CPortSelectDlg::kNoSettingsPageMessage =
     L"The printer settings are not available, so nothing was installed.";
 
+const wchar_t* const CPortSelectDlg::kPortNameOutsideCodePageMessage[2] = {
+    L"The port \"",
+    L"\" cannot be used by this setup: its name has characters outside this system's code page, "
+    L"so the printer would be put on a port of another name that does not exist.\n\n"
+    L"Choose another port, or create one whose name uses only characters of the system's language. "
+    L"Nothing was changed."};
+
 CPortSelectDlg::CPortSelectDlg(HWND parent) : CDialog(IDD_PORT_SELECT, parent) {}
 
 CPortSelectDlg::~CPortSelectDlg() = default;
@@ -84,15 +91,34 @@ void CPortSelectDlg::OnConfigurePort()
 {
     // The monitor's dialog reports its own errors; its cancelling is the user's choice.
     Win32PortSpooler spooler;
-    ConfigureSelectedPort(m_hWnd, m_list, spooler);
+    std::optional<SpoolerResult> result = ConfigureSelectedPort(m_hWnd, m_list, spooler);
+    if (result && !result->succeeded && result->errorCode == kErrorNoUnicodeTranslation) {
+        std::string unused;
+        int row = -1;
+        GetSelectedPort(m_list, unused, &row);
+        ShowPortNameOutsideCodePage(row);
+    }
+}
+
+void CPortSelectDlg::ShowPortNameOutsideCodePage(int row)
+{
+    ShowMessage(kPortNameOutsideCodePageMessage[0] + m_list.RowTextWide(row) + kPortNameOutsideCodePageMessage[1]);
 }
 
 void CPortSelectDlg::OnInstall()
 {
     std::string port;
-    if (!GetSelectedRowText(m_list, port)) {
+    int row = -1;
+    switch (GetSelectedPort(m_list, port, &row)) {
+    case PortChoice::None:
         ShowMessage(kSelectPortMessage);
         return;
+    case PortChoice::NameOutsideCodePage:
+        // Its code-page form names a port that does not exist; the page stays for another choice.
+        ShowPortNameOutsideCodePage(row);
+        return;
+    case PortChoice::Name:
+        break;
     }
     m_strPort = port;
     if (!g_pPrinterDlg) {

@@ -21,6 +21,9 @@ public:
     static const wchar_t* const kSelectPortMessage;
     // The message for "&Install" when no printer settings page is there to install from.
     static const wchar_t* const kNoSettingsPageMessage;
+    // The message for "&Install" and "Configure Port..." on a port named outside the code page;
+    // the port's name goes between its two parts.
+    static const wchar_t* const kPortNameOutsideCodePageMessage[2];
 
 protected:
     BOOL OnInitDialog() override;
@@ -37,4 +40,5 @@ protected:
 
 private:
     void FillPorts();
+    void ShowPortNameOutsideCodePage(int row);
 };

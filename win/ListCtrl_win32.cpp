@@ -89,6 +89,43 @@ int CListCtrl::InsertRow(int index, const std::string& text)
     return static_cast<int>(SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+int CListCtrl::InsertRowWide(int index, const std::wstring& text, LPARAM data)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    item.lParam = data;
+    return static_cast<int>(SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+LPARAM CListCtrl::RowData(int row) const
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return 0;
+    return item.lParam;
+}
+
+std::wstring CListCtrl::RowTextWide(int row) const
+{
+    // As ItemText: a text that filled the buffer may be longer.
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+        LVITEMW item = {};
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(buffer.size());
+        int length = static_cast<int>(SendMessageW(m_hWnd, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
+        if (length < 0)
+            return std::wstring();
+        if (static_cast<size_t>(length) + 1 < buffer.size() || buffer.size() >= (1u << 20))
+            return std::wstring(buffer.data(), static_cast<size_t>(length) < buffer.size() ? length : 0);
+        buffer.assign(buffer.size() * 2, L'\0');
+    }
+}
+
 void CListCtrl::SetRowSecondText(int row, const std::string& text)
 {
     LVITEMA item = {};

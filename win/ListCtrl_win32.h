@@ -26,6 +26,11 @@ public:
     bool IsRowSelected(int row) const;
     std::string RowText(int row) const;
     int InsertRow(int index, const std::string& text);
+    // A row with a Unicode text and the application's value `data` (LVIF_PARAM).
+    int InsertRowWide(int index, const std::wstring& text, LPARAM data);
+    // The application's value of a row: 0 for a row inserted without one.
+    LPARAM RowData(int row) const;
+    std::wstring RowTextWide(int row) const;
     void SetRowSecondText(int row, const std::string& text);
     void SetRowState(int row, uint32_t state, uint32_t mask);
     std::string RowSecondText(int row) const;

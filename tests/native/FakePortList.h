@@ -12,6 +12,7 @@ public:
         std::string text;
         std::string secondText;
         uint32_t state = 0;
+        bool unusable = false;  // made by InsertUnusableRow
     };
     struct StateCall {
         int row;
@@ -36,6 +37,15 @@ public:
         rows.insert(rows.begin() + at, Row{text, std::string(), 0});
         return at;
     }
+
+    int InsertUnusableRow(int index, const std::string& utf8Name) override
+    {
+        int at = InsertRow(index, utf8Name);
+        if (at >= 0)
+            rows[at].unusable = true;
+        return at;
+    }
+    bool IsRowUnusable(int row) const override { return Valid(row) && rows[row].unusable; }
 
     void SetRowSecondText(int row, const std::string& text) override
     {

@@ -2,6 +2,7 @@
 // first, their texts after them in the same buffer, and ERROR_INSUFFICIENT_BUFFER with the
 // needed size when the buffer is too small. It records every call.
 #pragma once
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -15,6 +16,9 @@ struct FakePort {
     std::optional<std::string> name;         // nullopt: a null pointer in the record
     std::optional<std::string> description;
     std::optional<std::string> monitor = std::string("Local Port");
+    // Set for a name the code page cannot hold: the true name in UTF-8 (`name` is then its
+    // lossy code-page form).
+    std::optional<std::string> unicodeName = std::nullopt;
 };
 
 class FakePortSpooler : public IPortSpooler {
@@ -56,8 +60,11 @@ public:
             return {false, kErrorInvalidLevel};
         std::vector<std::vector<std::optional<std::string>>> records;
         for (const FakePort& port : ports)
-            records.push_back({port.name, port.monitor, port.description});
-        return Fill(records, sizeof(PortInfo2Record), buffer, size, needed, returned);
+            records.push_back({port.name, port.monitor, port.description, port.unicodeName});
+        return Fill(records,
+                    {offsetof(PortInfo2Record, pPortName), offsetof(PortInfo2Record, pMonitorName),
+                     offsetof(PortInfo2Record, pDescription), offsetof(PortInfo2Record, pUnicodeName)},
+                    sizeof(PortInfo2Record), buffer, size, needed, returned);
     }
 
     SpoolerResult EnumerateMonitors(uint32_t level, uint8_t* buffer, uint32_t size, uint32_t& needed,
@@ -69,7 +76,8 @@ public:
         std::vector<std::vector<std::optional<std::string>>> records;
         for (const auto& monitor : monitors)
             records.push_back({monitor});
-        return Fill(records, sizeof(MonitorInfo1Record), buffer, size, needed, returned);
+        return Fill(records, {offsetof(MonitorInfo1Record, pName)}, sizeof(MonitorInfo1Record), buffer, size, needed,
+                    returned);
     }
 
     SpoolerResult AddNewPort(OwnerWindow owner, const std::string& monitorName) override
@@ -95,9 +103,11 @@ public:
     }
 
 private:
-    // Each record is a row of text pointers (nullopt: null), packed as the spooler packs them.
-    SpoolerResult Fill(const std::vector<std::vector<std::optional<std::string>>>& records, size_t recordSize,
-                       uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned)
+    // Each record is a row of texts (nullopt: null) for the pointer fields at `offsets`, packed
+    // as the spooler packs them.
+    SpoolerResult Fill(const std::vector<std::vector<std::optional<std::string>>>& records,
+                       const std::vector<size_t>& offsets, size_t recordSize, uint8_t* buffer, uint32_t size,
+                       uint32_t& needed, uint32_t& returned)
     {
         if (enumFailure)
             return {false, enumFailure};
@@ -115,12 +125,11 @@ private:
         std::memset(buffer, 0, size);
         char* strings = reinterpret_cast<char*>(buffer) + records.size() * recordSize;
         for (size_t i = 0; i < records.size(); ++i) {
-            char** fields = reinterpret_cast<char**>(buffer + i * recordSize);
             for (size_t f = 0; f < records[i].size(); ++f) {
                 if (!records[i][f])
                     continue;
                 std::memcpy(strings, records[i][f]->c_str(), records[i][f]->size() + 1);
-                fields[f] = strings;
+                std::memcpy(buffer + i * recordSize + offsets[f], &strings, sizeof(char*));
                 strings += records[i][f]->size() + 1;
             }
         }

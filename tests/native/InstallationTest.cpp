@@ -253,7 +253,7 @@ TEST(Installation, ALongDriverDirectoryIsAskedForAgainWithTheSizeNeeded)
     EXPECT_EQ("Copy Printer Driver\\x64\\QRX58.DLL -> " + fake.driverDirectory + "\\QRX58.DLL", fake.log[10]);
 }
 
-TEST(Installation, AnEmptyDriverDirectoryStopsBeforeAnyCopy)
+TEST(Installation, AnEmptyOrLossyDriverDirectoryStopsBeforeAnyCopy)
 {
     FakeInstallSystem fake;
     fake.driverDirectory = "";
@@ -261,6 +261,14 @@ TEST(Installation, AnEmptyDriverDirectoryStopsBeforeAnyCopy)
     EXPECT_EQ(InstallStep::DriverDirectory, outcome.failedStep);
     EXPECT_NE(0u, outcome.errorCode);
     EXPECT_TRUE(fake.Changes().empty());
+
+    // The code page's form of a folder it cannot name: no path to copy to.
+    FakeInstallSystem lossy;
+    lossy.driverDirectory = "C:\\??\\spool\\drivers\\x64";
+    outcome = Install(lossy, DefaultChoices());
+    EXPECT_EQ(InstallStep::DriverDirectory, outcome.failedStep);
+    EXPECT_EQ(kErrorNoUnicodeTranslation, outcome.errorCode);
+    EXPECT_TRUE(lossy.Changes().empty());
 }
 
 struct StepFailure {

@@ -146,6 +146,27 @@ TEST_F(PortListFill, ListsEveryOneOf300PortsAndChoosesLpt1BeyondRow255)
     EXPECT_EQ("COM1:\n", debug.texts.back());
 }
 
+TEST_F(PortListFill, ANameOutsideTheCodePageIsShownByItsTrueNameMarkedAndNeverTheDefault)
+{
+    // What the code page makes of the names: "COM1?" would pass for a COM1 port.
+    spooler.ports = {{std::string("X:"), std::string("Local Port")},
+                     {std::string("C:\\??\\??.prn"), std::string("Local Port"), std::string("Local Port"),
+                      std::string("C:\\\xED\x95\x9C\xEA\xB5\xAD\\\xEC\xB6\x9C\xEB\xA0\xA5.prn")},
+                     {std::string("COM1?"), std::nullopt, std::string("Local Port"), std::string("COM1\xED\x95\x9C")},
+                     {std::string("FILE:"), std::string("Local Port")}};
+    Fill();
+    EXPECT_EQ((Texts{"X:", "C:\\\xED\x95\x9C\xEA\xB5\xAD\\\xEC\xB6\x9C\xEB\xA0\xA5.prn", "COM1\xED\x95\x9C", "FILE:"}),
+              list.Texts());
+    EXPECT_FALSE(list.rows[0].unusable);
+    EXPECT_TRUE(list.rows[1].unusable);
+    EXPECT_TRUE(list.rows[2].unusable);
+    EXPECT_FALSE(list.rows[3].unusable);
+    EXPECT_EQ(std::string("Local Port ") + kUnusablePortNote, list.rows[1].secondText);
+    EXPECT_EQ(kUnusablePortNote, list.rows[2].secondText);
+    EXPECT_EQ(std::vector<int>{3}, list.SelectedRows());
+    EXPECT_EQ(4u, debug.texts.size());
+}
+
 TEST_F(PortListFill, ARefillChoosesTheDefaultRowAgain)
 {
     SetPorts({"COM1:", "COM2:", "LPT1:", "FILE:"});

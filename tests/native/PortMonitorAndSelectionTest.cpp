@@ -199,4 +199,34 @@ TEST(PortData1, TheDefaultPortKeepsTheWindowsNameAndTheLongestHostFits)
     EXPECT_EQ(9100u, record.dwPortNumber);
 }
 
+TEST(ConfigurePort, APortNamedOutsideTheCodePageIsNeitherChosenNorHandedOn)
+{
+    FakePortList list;
+    list.InsertRow(0, "LPT1:");
+    list.InsertUnusableRow(1, "C:\\\xED\x95\x9C\xEA\xB5\xAD.prn");
+    FakePortSpooler spooler;
+    std::string name = "before";
+    int row = -2;
+
+    list.SetRowState(1, kRowSelected, kRowSelected);
+    EXPECT_EQ(PortChoice::NameOutsideCodePage, GetSelectedPort(list, name, &row));
+    EXPECT_EQ(1, row);
+    EXPECT_EQ("before", name);
+    std::optional<SpoolerResult> result = ConfigureSelectedPort(nullptr, list, spooler);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_FALSE(result->succeeded);
+    EXPECT_EQ(kErrorNoUnicodeTranslation, result->errorCode);
+    EXPECT_TRUE(spooler.dialogCalls.empty());
+
+    list.SetRowState(1, 0, kRowSelected);
+    list.SetRowState(0, kRowSelected, kRowSelected);
+    EXPECT_EQ(PortChoice::Name, GetSelectedPort(list, name, &row));
+    EXPECT_EQ("LPT1:", name);
+    EXPECT_EQ(0, row);
+
+    list.SetRowState(0, 0, kRowSelected);
+    EXPECT_EQ(PortChoice::None, GetSelectedPort(list, name, &row));
+    EXPECT_EQ(-1, row);
+}
+
 }  // namespace

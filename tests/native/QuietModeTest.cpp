@@ -525,6 +525,24 @@ TEST(LogText, ReadsUtf8AndMarksWhatIsBroken)
     EXPECT_EQ(L"x\xFFFD", FromUtf8("x\xE6"));                     // cut at the end
 }
 
+TEST_F(QuietModeTest, TheLogSaysTheInstalledFilesWereVerifiedOrNamesTheOneThatIsNot)
+{
+    EXPECT_EQ(0, Install("/quiet"));
+    EXPECT_TRUE(m_log.Has(L"Installed driver files verified: each one the spooler registered is the package's copy."))
+        << m_log.Dump();
+
+    FakeInstallSystem stale;
+    stale.staleInstalled["VELM58KD.GPD"] = "*GPDSpecVersion: \"0.9\"";
+    m_install = stale;
+    m_log.lines.clear();
+    EXPECT_EQ(1603, Install("/quiet"));
+    EXPECT_TRUE(m_install.printers.empty());
+    const std::wstring installed = L"C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\VELM58KD.GPD";
+    EXPECT_TRUE(m_log.Has(L"Failed: The installed driver file \"" + installed + L"\" is not the same as the package's"))
+        << m_log.Dump();
+    EXPECT_FALSE(m_log.Has(L"Installed driver files verified")) << m_log.Dump();
+}
+
 TEST(OneLine, JoinsTheLinesOfAMessage)
 {
     EXPECT_EQ(L"", OneLine(L""));

@@ -131,6 +131,69 @@ TEST_F(Faults, ALockedFileInTheDriverDirectoryStopsTheInstallationWithItsName)
     ExpectFailureNaming(program, "VELM58KD.GPD");
 }
 
+TEST_F(Faults, AnEmptyPackageFileIsNamedLikeAMissingOneAndNothingIsCopied)
+{
+    std::string folder = NewPackage(MakeTempDir("empty-file"));
+    ASSERT_FALSE(folder.empty());
+    HANDLE emptied = CreateFileA((folder + "\\Printer Driver\\x64\\STDNAMES.GPD").c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, emptied);
+    CloseHandle(emptied);
+    StartedProgram program;
+    ASSERT_TRUE(Start(folder, program));
+    ExpectFailureNaming(program, "STDNAMES.GPD");
+    for (const char* name : kPackageFiles)
+        EXPECT_FALSE(FileExists(DriverDirectory(kEnvironment) + "\\" + name))
+            << name << " was copied before the refusal";
+}
+
+TEST_F(Faults, AStaleDriverFileTheSpoolerCannotReplaceIsNamedInsteadOfCompleted)
+{
+    std::string folder = NewPackage(MakeTempDir("stale-gpd"));
+    ASSERT_FALSE(folder.empty());
+    // A first installation shows where the spooler keeps the driver's files.
+    StartedProgram first;
+    ASSERT_TRUE(Start(folder, first));
+    ExpectCompletedFrom(first, folder);
+    const std::string installed = FindDriver(kEnvironment).dataFile;
+    ASSERT_TRUE(EndsWith(installed, "\\VELM58KD.GPD")) << installed;
+    RemovePrinterAndDriver();
+
+    // An older GPD stays in that folder, read-only: the spooler cannot overwrite it.
+    SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE stale = CreateFileA(installed.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, stale);
+    const char older[] = "*GPDSpecVersion: \"0.9\"\r\n";
+    DWORD written = 0;
+    WriteFile(stale, older, sizeof(older) - 1, &written, nullptr);
+    CloseHandle(stale);
+    ASSERT_TRUE(SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    StartedProgram second;
+    ASSERT_TRUE(Start(folder, second));
+    HWND portPage = nullptr;
+    HWND message = InstallThroughThePages(second, &portPage);
+    std::wstring text = message ? AllStaticTextsW(message) : std::wstring();
+    const std::string afterwards = ReadFileText(installed);
+    SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(installed.c_str());
+    ASSERT_NE(nullptr, message) << "no message after the installation";
+    EXPECT_EQ(std::wstring::npos, text.find(L"Completed!"));
+    EXPECT_NE(std::wstring::npos, text.find(Utf16(installed.c_str()))) << "the message does not name the stale file";
+    EXPECT_NE(std::wstring::npos, text.find(L"restart the computer"));
+    EXPECT_EQ(0u, afterwards.rfind("*GPDSpecVersion: \"0.9\"", 0)) << "the test's premise: the old file stayed";
+    ClickButton(message, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(message); }, 5000));
+    ASSERT_TRUE(IsWindowVisible(portPage)) << "the port page stays for another try";
+    ClickButton(portPage, IDC_PP_CANCEL);
+    HWND settings = WaitForTopWindow(kSettingsCaption, second.pid);
+    ASSERT_NE(nullptr, settings);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(settings) != FALSE; }, 5000));
+    ClickButton(settings, IDC_PS_EXIT);
+    EXPECT_EQ(0u, second.WaitForExit());
+    EXPECT_FALSE(FindPrinter().found) << "a printer was put on the stale driver";
+}
+
 TEST_F(Faults, ACurrentDirectoryWithChineseCharactersInstallsAndStartsTheUsbInstaller)
 {
     // Under the zh_CN locale the ANSI code page is 936, which holds these characters.

@@ -92,6 +92,31 @@ void SelectOnly(HWND list, int row)
     SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
+// A local port added or deleted ("AddPort", "DeletePort") through the local monitor's Xcv
+// interface, by its Unicode name, as a port named on a system of another language arrives.
+bool LocalPortByXcv(const wchar_t* command, const std::wstring& name)
+{
+    HANDLE xcv = nullptr;
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, SERVER_ACCESS_ADMINISTER};
+    if (!OpenPrinterW(const_cast<wchar_t*>(L",XcvMonitor Local Port"), &xcv, &defaults))
+        return false;
+    DWORD needed = 0, status = 0;
+    BOOL ok = XcvDataW(xcv, command, reinterpret_cast<BYTE*>(const_cast<wchar_t*>(name.c_str())),
+                       static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t)), nullptr, 0, &needed, &status);
+    ClosePrinter(xcv);
+    return ok && status == ERROR_SUCCESS;
+}
+
+std::wstring RowTextW(HWND list, int row)
+{
+    wchar_t text[512] = {};
+    LVITEMW item = {};
+    item.pszText = text;
+    item.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 // The program's message box (its caption is the program's name), found among this process's windows.
 HWND WaitForMessageBox(int timeoutMs = 5000)
 {
@@ -287,6 +312,73 @@ TEST_F(PortPage, AFailedInstallationIsShownTheProgressGoesBackToZeroAndThePageSt
     EXPECT_EQ(IDCANCEL, end);
     EXPECT_EQ("LPT1:", page.m_strPort);
     EXPECT_FALSE(page.m_installSucceeded);
+}
+
+TEST_F(PortPage, APortNamedOutsideTheCodePageIsListedByItsNameAndRefusedWithTheSameName)
+{
+    // A file port under a Korean folder; zh_CN's code page 936 has no Hangul.
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring portName = std::wstring(temp) + L"\uD55C\uAD6D\\\uCD9C\uB825-" +
+                                  std::to_wstring(GetCurrentProcessId()) + L".prn";
+    BOOL lossy = FALSE;
+    char ansi[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, portName.c_str(), -1, ansi, MAX_PATH, nullptr, &lossy);
+    ASSERT_TRUE(lossy) << "the test needs a code page without Hangul (LANG=zh_CN.UTF-8: 936)";
+    ASSERT_TRUE(LocalPortByXcv(L"AddPort", portName));
+    bool ansiListsIt = false;
+    for (const SpoolerPort& port : SpoolerPorts())
+        ansiListsIt = ansiListsIt || port.name == ansi;
+
+    CPrinterSettingDlg settings;  // never shown: an installation must not start at all
+    g_pPrinterDlg = &settings;
+    int row = -1, lpt1Row = -2;
+    std::vector<int> selectedAtOpening;
+    std::wstring installMessage, configureMessage;
+    bool stayedAfterInstall = false, monitorDialogShown = false;
+    INT_PTR end = Run([&](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_PP_PORT_LIST);
+        selectedAtOpening = ListSelectedRows(list);
+        lpt1Row = IndexOf(ListColumnTexts(list, 0), "LPT1:");
+        const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int at = 0; at < rows && row < 0; ++at)
+            if (RowTextW(list, at) == portName)
+                row = at;
+        if (row < 0)
+            return;
+        SelectOnly(list, row);
+        ClickButton(dialog, IDC_PP_INSTALL);
+        if (HWND box = WaitForMessageBox()) {
+            installMessage = AllStaticTextsW(box);
+            ClickButton(box, IDOK);
+            WaitUntil([&] { return !IsWindow(box); });
+        }
+        stayedAfterInstall = IsWindow(dialog) != FALSE;
+        ClickButton(dialog, IDC_PP_CONFIGURE_PORT);
+        if (HWND box = WaitForMessageBox()) {
+            configureMessage = AllStaticTextsW(box);
+            ClickButton(box, IDOK);
+            WaitUntil([&] { return !IsWindow(box); });
+        }
+        if (HWND monitorDialog = WaitForTopWindowW(kConfigurePortCaption, 500)) {
+            monitorDialogShown = true;
+            ClickButton(monitorDialog, IDCANCEL);
+        }
+        ClickButton(dialog, IDC_PP_CANCEL);
+    });
+    LocalPortByXcv(L"DeletePort", portName);
+
+    EXPECT_TRUE(ansiListsIt) << "the test's premise: EnumPortsA gives the name with question marks";
+    ASSERT_GE(row, 0) << "the port is not listed by its own name";
+    EXPECT_EQ(std::vector<int>{lpt1Row}, selectedAtOpening);
+    EXPECT_NE(std::wstring::npos, installMessage.find(L"\"" + portName + L"\" cannot be used"));
+    EXPECT_EQ(installMessage, configureMessage);
+    EXPECT_FALSE(monitorDialogShown) << "the monitor was handed the name with question marks";
+    EXPECT_TRUE(stayedAfterInstall);
+    EXPECT_EQ(IDCANCEL, end);
+    EXPECT_EQ("", page.m_strPort);
+    EXPECT_FALSE(page.m_installSucceeded);
+    EXPECT_FALSE(FindPrinter().found);
 }
 
 TEST_F(PortPage, ConfigurePortWithoutASelectedPortDoesNothing)
