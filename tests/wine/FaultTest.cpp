@@ -159,15 +159,15 @@ TEST_F(Faults, AStaleDriverFileTheSpoolerCannotReplaceIsNamedInsteadOfCompleted)
     ASSERT_TRUE(EndsWith(installed, "\\VELM58KD.GPD")) << installed;
     RemovePrinterAndDriver();
 
-    // An older GPD stays in that folder, read-only: the spooler cannot overwrite it.
-    SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE stale = CreateFileA(installed.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    // An older GPD stays in that folder, held open by a program that prints with it: the
+    // spooler cannot overwrite it, though anyone may read it.
+    HANDLE stale = CreateFileA(installed.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, stale);
     const char older[] = "*GPDSpecVersion: \"0.9\"\r\n";
     DWORD written = 0;
     WriteFile(stale, older, sizeof(older) - 1, &written, nullptr);
-    CloseHandle(stale);
-    ASSERT_TRUE(SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_READONLY));
+    FlushFileBuffers(stale);
 
     StartedProgram second;
     ASSERT_TRUE(Start(folder, second));
@@ -175,7 +175,7 @@ TEST_F(Faults, AStaleDriverFileTheSpoolerCannotReplaceIsNamedInsteadOfCompleted)
     HWND message = InstallThroughThePages(second, &portPage);
     std::wstring text = message ? AllStaticTextsW(message) : std::wstring();
     const std::string afterwards = ReadFileText(installed);
-    SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL);
+    CloseHandle(stale);
     DeleteFileA(installed.c_str());
     ASSERT_NE(nullptr, message) << "no message after the installation";
     EXPECT_EQ(std::wstring::npos, text.find(L"Completed!"));
