@@ -79,8 +79,12 @@ SpoolerResult EnumerateWidePorts(std::vector<PortEntry>& entries)
             const auto* ports = reinterpret_cast<const PORT_INFO_2W*>(buffer.data());
             for (DWORD i = 0; i < count && i < fits; ++i) {
                 PortEntry entry;
-                if (!Narrow(ports[i].pPortName, codePage, entry.name))
+                if (!Narrow(ports[i].pPortName, codePage, entry.name)) {
                     Narrow(ports[i].pPortName, CP_UTF8, entry.unicodeName);
+                    // The mark must stay even for a name that UTF-8 cannot render either.
+                    if (entry.unicodeName.empty())
+                        entry.unicodeName = "?";
+                }
                 // Shown only: a monitor or description the code page cannot hold loses characters.
                 Narrow(ports[i].pMonitorName, codePage, entry.monitor);
                 Narrow(ports[i].pDescription, codePage, entry.description);

@@ -159,7 +159,7 @@ TEST_F(DllPlanting, TheWizardLoadsNoneThroughAWholeInstallation)
     ASSERT_NE(nullptr, walk.settings);
     HWND portPage = walk.port;
     ASSERT_NE(nullptr, portPage);
-    // The spooler is really in use: the port list comes from EnumPortsA.
+    // The spooler is really in use: the port list comes from EnumPortsW.
     HWND list = GetDlgItem(portPage, IDC_PP_PORT_LIST);
     EXPECT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
     ClickButton(portPage, IDC_PP_INSTALL);
