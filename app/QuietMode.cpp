@@ -188,8 +188,10 @@ bool FindListedPort(IPortSpooler& ports, const std::string& wanted, std::string&
         sizeof(PortInfo2Record));
     bool matched = false;
     for (uint32_t i = 0; i < records.Count(); ++i) {
-        const std::string name = records.Text(records.At<PortInfo2Record>(i).pPortName);
-        if (name.empty())
+        const PortInfo2Record& record = records.At<PortInfo2Record>(i);
+        const std::string name = records.Text(record.pPortName);
+        // A name the code page cannot hold is listed in a lossy form that names no port.
+        if (name.empty() || record.pUnicodeName != nullptr)
             continue;
         listed.push_back(name);
         // The first of two names that differ only in case; Windows would not list both.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ namespace {
 class ListedPorts : public IPortSpooler {
 public:
     std::vector<std::string> names;
+    // Names in their code-page form of a port whose true name the code page cannot hold: their
+    // records carry that true name (here: the same text) as pUnicodeName.
+    std::vector<std::string> lossy;
     uint32_t failure = 0;  // what every enumeration answers instead (0: none)
     std::vector<uint32_t> levels;
 
@@ -39,6 +43,8 @@ public:
         for (size_t i = 0; i < names.size(); ++i) {
             std::memcpy(text, names[i].c_str(), names[i].size() + 1);
             records[i].pPortName = text;
+            if (std::find(lossy.begin(), lossy.end(), names[i]) != lossy.end())
+                records[i].pUnicodeName = text;
             text += names[i].size() + 1;
         }
         returned = static_cast<uint32_t>(names.size());
@@ -523,6 +529,17 @@ TEST(LogText, ReadsUtf8AndMarksWhatIsBroken)
     EXPECT_EQ(L"\xFFFD\xFFFD", FromUtf8("\xC0\xAF"));             // overlong "/": two bytes that start nothing
     EXPECT_EQ(L"\xFFFD", FromUtf8("\xED\xA0\x80"));              // a surrogate
     EXPECT_EQ(L"x\xFFFD", FromUtf8("x\xE6"));                     // cut at the end
+}
+
+TEST_F(QuietModeTest, APortListedOnlyInItsLossyFormIsNotAPortToInstallOn)
+{
+    // The spooler has "C:\한국\출력.prn"; given its code-page form, nothing is installed on it.
+    m_ports.names.push_back("C:\\??\\??.prn");
+    m_ports.lossy.push_back("C:\\??\\??.prn");
+    EXPECT_EQ(1603, Install("/quiet /port \"C:\\??\\??.prn\""));
+    EXPECT_TRUE(m_install.printers.empty());
+    EXPECT_TRUE(m_install.Changes().empty());
+    EXPECT_TRUE(m_log.Has(L"is not a port of this computer")) << m_log.Dump();
 }
 
 TEST_F(QuietModeTest, TheLogSaysTheInstalledFilesWereVerifiedOrNamesTheOneThatIsNot)
