@@ -87,6 +87,15 @@ if(WIZARD_TESTS)
   target_compile_definitions(wine_tests PRIVATE WIZARD_TEST_PROGRAM)
   add_dependencies(wine_tests sample_package planted_dll plant_control dll_search_probe)
   add_test(NAME wine_tests COMMAND wine_tests)
+
+  # The Windows Installer package of the sample package with this build's program, for the MSI
+  # tests under Wine, and a later version of it to upgrade to.
+  set(MAKE_MSI bash ${CMAKE_SOURCE_DIR}/scripts/make-msi.sh ${PACKAGE_DIR})
+  add_custom_target(test_msi ALL
+    COMMAND ${MAKE_MSI} ${CMAKE_BINARY_DIR}/PrinterSetup.msi
+    COMMAND ${MAKE_MSI} ${CMAKE_BINARY_DIR}/PrinterSetup-upgrade.msi 99.0.0.0
+    VERBATIM)
+  add_dependencies(test_msi sample_package)
 endif()
 
 if(WIZARD_TESTS)

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Builds the Windows Installer package from a driver-package folder (PrinterSetup.exe at its
+# top, the folders beside it as in the release zip), with msi/PrinterSetup.wxs and Debian's wixl.
+# Usage: scripts/make-msi.sh PACKAGE_DIR OUTPUT.msi [VERSION]
+# Product name, manufacturer and version come from the program's version resource (VERSION
+# overrides the version: the tests build a later one to upgrade to); the ProductCode is a
+# name-based UUID of the version, so the same version always has the same one.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+package=${1:?usage: make-msi.sh PACKAGE_DIR OUTPUT.msi}
+output=${2:?usage: make-msi.sh PACKAGE_DIR OUTPUT.msi}
+package=$(cd "$package" && pwd)
+exe=$package/PrinterSetup.exe
+wxs=$root/msi/PrinterSetup.wxs
+command -v wixl >/dev/null && command -v msibuild >/dev/null ||
+    { echo "make-msi.sh needs wixl and msibuild (scripts/ensure-deps.sh installs them)" >&2; exit 1; }
+
+peinfo() { python3 "$root/tests/release/peinfo.py" "$@"; }
+version=${3:-$(peinfo file-version "$exe")}
+[[ $version =~ ^[0-9]{1,3}\.[0-9]{1,3}\.[0-9]{1,5}(\.[0-9]{1,5})?$ ]] ||
+    { echo "\"$version\" is not a Windows Installer version (major.minor.build)" >&2; exit 1; }
+strings=$(peinfo version "$exe")
+product_name=$(sed -n 's/^ProductName=//p' <<<"$strings")
+manufacturer=$(sed -n 's/^CompanyName=//p' <<<"$strings")
+[ -n "$version" ] && [ -n "$product_name" ] && [ -n "$manufacturer" ] ||
+    { echo "$exe: no version, ProductName or CompanyName in its version resource" >&2; exit 1; }
+# They go into SQL strings and a folder name below.
+for text in "$product_name" "$manufacturer"; do
+    ! grep -q "['\\/:*?\"<>|]" <<<"$text" || { echo "$exe: \"$text\" cannot name a folder" >&2; exit 1; }
+done
+upgrade_code=$(sed -n 's/^<?define UpgradeCode = "\([0-9A-Fa-f-]*\)"?>$/\1/p' "$wxs")
+product_code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), "ProductCode " + sys.argv[2])).upper())' \
+    "$upgrade_code" "$version")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+python3 "$root/msi/package-files.py" "$upgrade_code" "$package" > "$work/PackageFiles.wxs"
+mkdir -p "$(dirname "$output")"
+output=$(cd "$(dirname "$output")" && pwd)/$(basename "$output")
+rm -f "$output"
+# wixl reports what it ignores or cannot do on stderr and may still succeed: any such report
+# is a fault in the source.
+(cd "$package" && wixl -a x86 -o "$output" \
+    -D AsciiName=PrinterSetup -D Manufacturer=Manufacturer -D Version="$version" \
+    -D ProductCode="$product_code" \
+    "$wxs" "$work/PackageFiles.wxs") 2> "$work/wixl.txt" || { cat "$work/wixl.txt" >&2; exit 1; }
+if grep -E 'WARNING|CRITICAL|ERROR' "$work/wixl.txt" >&2; then
+    exit 1
+fi
+
+# What wixl 0.101 cannot express, set in the built database:
+# - The product's name and maker in the package's code page (936, Simplified Chinese), which
+#   must be declared before any text outside ASCII is written.
+# - The custom action types. 34: run an exe from a directory (Source INSTALLDIR), which
+#   becomes its working folder; +0x400 deferred (in the script); +0x100 with it: rollback;
+#   +0x800 not impersonated (SYSTEM); +0x40 its exit code is ignored. 51: set a property.
+# - The public properties an elevated or managed installation may take from the command line.
+# - RemoveExistingProducts between InstallValidate and InstallInitialize: the older version is
+#   removed whole before this one installs, outside its transaction.
+# - install.log, the program's own log in INSTALLDIR, goes with the uninstallation.
+secure=$(msiinfo export "$output" Property | sed -n 's/^SecureCustomProperties\t//p')
+printf '\r\n\r\n936\t_ForceCodepage\r\n' > "$work/_ForceCodepage.idt"
+msibuild "$output" -i "$work/_ForceCodepage.idt"
+msibuild "$output" \
+    -q "UPDATE Property SET Value = '$product_name' WHERE Property = 'ProductName'" \
+    -q "UPDATE Property SET Value = '$manufacturer' WHERE Property = 'Manufacturer'" \
+    -q "UPDATE Directory SET DefaultDir = '$product_name' WHERE Directory = 'INSTALLDIR'" \
+    -q "UPDATE CustomAction SET Type = 51 WHERE Source = 'PrinterSetupArguments' OR Action = 'SetInstallLocation'" \
+    -q "UPDATE CustomAction SET Type = 3106 WHERE Action = 'InstallPrinter'" \
+    -q "UPDATE CustomAction SET Type = 3426 WHERE Action = 'RollbackPrinter'" \
+    -q "UPDATE CustomAction SET Type = 3106 WHERE Action = 'UninstallPrinter'" \
+    -q "UPDATE Property SET Value = 'PORT;TCP;SETDEFAULT;PRINTERPRESENT;$secure' WHERE Property = 'SecureCustomProperties'" \
+    -q "UPDATE InstallExecuteSequence SET Sequence = 1450 WHERE Action = 'RemoveExistingProducts'" \
+    -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ('InstallLog', 'ProgramComponent', 'install.log', 'INSTALLDIR', 2)"
+# The summary's languages and author as the database has them (its package code as wixl made it).
+package_code=$(msiinfo suminfo "$output" | sed -n 's/^Revision number (UUID): //p')
+msibuild "$output" -s "PrinterSetup $version" "$manufacturer" "Intel;2052" "$package_code"
+echo "== $output: $product_name $version, ProductCode {$product_code}"
