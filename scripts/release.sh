@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release program (i686 PrinterSetup.exe), checks it, and packs it in the folder
-# layout of a driver package into dist/PrinterSetup-<version>.zip, with dist/...zip.sha256.
+# layout of a driver package into dist/PrinterSetup-<version>.zip, with dist/...zip.sha256,
+# and the same layout into the Windows Installer package dist/PrinterSetup-<version>.msi
+# (scripts/make-msi.sh), with dist/...msi.sha256.
 # The version is the program's own (its VERSIONINFO). The driver files and the three USB
 # installers in the zip are PLACEHOLDERS (the sample package and tools/dpinst-standin.c):
 # the real driver package replaces them; PLACEHOLDERS.txt in the zip names each one.
@@ -54,3 +56,15 @@ done
 (cd "$dist" && sha256sum --quiet -c "$name.zip.sha256")
 echo "== $zip_path ($(stat -c %s "$zip_path") bytes), program $(stat -c %s "$exe") bytes"
 cat "$zip_path.sha256"
+
+# The same folder as a Windows Installer package, for Group Policy, Intune and Configuration Manager.
+msi_path=$dist/$name.msi
+rm -f "$msi_path" "$msi_path.sha256"
+bash "$root/scripts/make-msi.sh" "$top" "$msi_path"
+# >>> Signing the MSI: when a signing key is given, sign "$msi_path" here (osslsigncode signs
+# >>> MSI files as well as programs), before its checks and its checksum.
+bash "$root/tests/release/check-msi.sh" "$msi_path" >/dev/null ||
+    { bash "$root/tests/release/check-msi.sh" "$msi_path" | grep FAIL >&2; echo "the MSI failed its checks" >&2; exit 1; }
+(cd "$dist" && sha256sum "$name.msi" > "$name.msi.sha256")
+echo "== $msi_path ($(stat -c %s "$msi_path") bytes)"
+cat "$msi_path.sha256"
