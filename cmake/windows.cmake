@@ -82,7 +82,7 @@ if(WIZARD_TESTS)
   file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS tests/wine/*.cpp)
   add_executable(wine_tests ${WINE_TEST_SOURCES} res/PrinterSetup.rc)
   target_include_directories(wine_tests PRIVATE tests/wine)
-  target_link_libraries(wine_tests PRIVATE wizard_win gtest version ${STATIC_LINK})
+  target_link_libraries(wine_tests PRIVATE wizard_win gtest version msi ${STATIC_LINK})
   # No administrator manifest for the test program itself (res/PrinterSetup.rc).
   target_compile_definitions(wine_tests PRIVATE WIZARD_TEST_PROGRAM)
   add_dependencies(wine_tests sample_package planted_dll plant_control dll_search_probe)
