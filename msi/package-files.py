@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Writes the WiX fragment that installs a driver-package folder into INSTALLDIR.
 
-  package-files.py UPGRADE_CODE PACKAGE_DIR > PackageFiles.wxs
+  package-files.py UPGRADE_CODE PACKAGE_DIR SOURCE_PREFIX > PackageFiles.wxs
 
 One component per file (its key path), under directories named as in the folder, gathered in
-the component group PackageFiles. Sources are relative to PACKAGE_DIR: wixl takes them from
-its current folder. Every identifier and component GUID is derived from the
+the component group PackageFiles. Each file's source is SOURCE_PREFIX and its path inside the
+package: wixl 0.101 takes relative sources only, from its current folder. Every identifier and component GUID is derived from the
 file's path inside the package, so the same folder always gives the same fragment and a file
 keeps its component from one version to the next, as Windows Installer's component rules ask.
 """
@@ -23,8 +23,9 @@ def ident(kind, relative):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 4:
         raise SystemExit(__doc__)
+    prefix = sys.argv[3]
     namespace = uuid.UUID(sys.argv[1])
     root = os.path.abspath(sys.argv[2])
     if not os.path.isfile(os.path.join(root, 'PrinterSetup.exe')):
@@ -52,7 +53,7 @@ def main():
                 guid = str(uuid.uuid5(namespace, 'component:' + rel.lower())).upper()
                 lines.append(f'{indent}<Component Id="{component}" Guid="{guid}">')
                 lines.append(f'{indent}  <File Id="{ident("fil", rel)}" Name={quoteattr(name)} '
-                             f'Source={quoteattr(rel.replace(chr(92), "/"))} KeyPath="yes"/>')
+                             f'Source={quoteattr(prefix + rel.replace(chr(92), "/"))} KeyPath="yes"/>')
                 lines.append(f'{indent}</Component>')
                 components.append(component)
 

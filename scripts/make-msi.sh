@@ -34,13 +34,16 @@ product_code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-python3 "$root/msi/package-files.py" "$upgrade_code" "$package" > "$work/PackageFiles.wxs"
+# wixl finds sources relative to its current folder only: the package and the icon are there.
+ln -s "$package" "$work/package"
+cp "$root/res/PrinterSetup.ico" "$work/"
+python3 "$root/msi/package-files.py" "$upgrade_code" "$package" package/ > "$work/PackageFiles.wxs"
 mkdir -p "$(dirname "$output")"
 output=$(cd "$(dirname "$output")" && pwd)/$(basename "$output")
 rm -f "$output"
 # wixl reports what it ignores or cannot do on stderr and may still succeed: any such report
 # is a fault in the source.
-(cd "$package" && wixl -a x86 -o "$output" \
+(cd "$work" && wixl -a x86 -o "$output" \
     -D AsciiName=PrinterSetup -D Manufacturer=Manufacturer -D Version="$version" \
     -D ProductCode="$product_code" \
     "$wxs" "$work/PackageFiles.wxs") 2> "$work/wixl.txt" || { cat "$work/wixl.txt" >&2; exit 1; }
