@@ -4,7 +4,9 @@
 # Usage: scripts/make-msi.sh PACKAGE_DIR OUTPUT.msi [VERSION]
 # Product name, manufacturer and version come from the program's version resource (VERSION
 # overrides the version: the tests build a later one to upgrade to); the ProductCode is a
-# name-based UUID of the version, so the same version always has the same one.
+# name-based UUID of the version, so the same version always has the same one. Same inputs,
+# same file: the clock wixl and msibuild stamp into the package is frozen at SOURCE_DATE_EPOCH
+# (default: the last commit's time, as for the zip) and the package code derives from the inputs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 package=${1:?usage: make-msi.sh PACKAGE_DIR OUTPUT.msi}
@@ -12,8 +14,10 @@ output=${2:?usage: make-msi.sh PACKAGE_DIR OUTPUT.msi}
 package=$(cd "$package" && pwd)
 exe=$package/PrinterSetup.exe
 wxs=$root/msi/PrinterSetup.wxs
-command -v wixl >/dev/null && command -v msibuild >/dev/null ||
-    { echo "make-msi.sh needs wixl and msibuild (scripts/ensure-deps.sh installs them)" >&2; exit 1; }
+command -v wixl >/dev/null && command -v msibuild >/dev/null && command -v faketime >/dev/null ||
+    { echo "make-msi.sh needs wixl, msibuild and faketime (scripts/ensure-deps.sh installs them)" >&2; exit 1; }
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}
+at_epoch() { TZ=UTC faketime -f "$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')" "$@"; }
 
 peinfo() { python3 "$root/tests/release/peinfo.py" "$@"; }
 version=${3:-$(peinfo file-version "$exe")}
@@ -43,7 +47,7 @@ output=$(cd "$(dirname "$output")" && pwd)/$(basename "$output")
 rm -f "$output"
 # wixl reports what it ignores or cannot do on stderr and may still succeed: any such report
 # is a fault in the source.
-(cd "$work" && wixl -a x86 -o "$output" \
+(cd "$work" && at_epoch wixl -a x86 -o "$output" \
     -D AsciiName=PrinterSetup -D Manufacturer=Manufacturer -D Version="$version" \
     -D ProductCode="$product_code" \
     "$wxs" "$work/PackageFiles.wxs") 2> "$work/wixl.txt" || { cat "$work/wixl.txt" >&2; exit 1; }
@@ -63,8 +67,8 @@ fi
 # - install.log, the program's own log in INSTALLDIR, goes with the uninstallation.
 secure=$(msiinfo export "$output" Property | sed -n 's/^SecureCustomProperties\t//p')
 printf '\r\n\r\n936\t_ForceCodepage\r\n' > "$work/_ForceCodepage.idt"
-msibuild "$output" -i "$work/_ForceCodepage.idt"
-msibuild "$output" \
+at_epoch msibuild "$output" -i "$work/_ForceCodepage.idt"
+at_epoch msibuild "$output" \
     -q "UPDATE Property SET Value = '$product_name' WHERE Property = 'ProductName'" \
     -q "UPDATE Property SET Value = '$manufacturer' WHERE Property = 'Manufacturer'" \
     -q "UPDATE Directory SET DefaultDir = '$product_name' WHERE Directory = 'INSTALLDIR'" \
@@ -75,7 +79,21 @@ msibuild "$output" \
     -q "UPDATE Property SET Value = 'PORT;TCP;SETDEFAULT;PRINTERPRESENT;$secure' WHERE Property = 'SecureCustomProperties'" \
     -q "UPDATE InstallExecuteSequence SET Sequence = 1450 WHERE Action = 'RemoveExistingProducts'" \
     -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ('InstallLog', 'ProgramComponent', 'install.log', 'INSTALLDIR', 2)"
-# The summary's languages and author as the database has them (its package code as wixl made it).
-package_code=$(msiinfo suminfo "$output" | sed -n 's/^Revision number (UUID): //p')
-msibuild "$output" -s "PrinterSetup $version" "$manufacturer" "Intel;2052" "$package_code"
+# The summary's languages and author as the database has them, and a package code of its own
+# for every different package: a name-based UUID of everything it is made of.
+package_code=$(python3 - "$upgrade_code" "$package" "$version" "$wxs" "$0" <<'PY'
+import hashlib, os, sys, uuid
+upgrade, package, version, *sources = sys.argv[1:]
+digest = hashlib.sha256(version.encode())
+for source in sources:
+    digest.update(open(source, 'rb').read())
+for folder, dirs, files in sorted(os.walk(package)):
+    dirs.sort()
+    for name in sorted(files):
+        path = os.path.join(folder, name)
+        digest.update(os.path.relpath(path, package).encode() + b'\0' + open(path, 'rb').read())
+print('{%s}' % str(uuid.uuid5(uuid.UUID(upgrade), 'Package ' + digest.hexdigest())).upper())
+PY
+)
+at_epoch msibuild "$output" -s "PrinterSetup $version" "$manufacturer" "Intel;2052" "$package_code"
 echo "== $output: $product_name $version, ProductCode {$product_code}"
