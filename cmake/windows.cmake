@@ -89,11 +89,12 @@ if(WIZARD_TESTS)
   add_test(NAME wine_tests COMMAND wine_tests)
 
   # The Windows Installer package of the sample package with this build's program, for the MSI
-  # tests under Wine, and a later version of it to upgrade to.
+  # tests under Wine, and a later release of it to upgrade to (its fourth version field one
+  # higher, which Windows Installer does not compare: the hardest upgrade to get right).
   set(MAKE_MSI bash ${CMAKE_SOURCE_DIR}/scripts/make-msi.sh ${PACKAGE_DIR})
   add_custom_target(test_msi ALL
     COMMAND ${MAKE_MSI} ${CMAKE_BINARY_DIR}/PrinterSetup.msi
-    COMMAND ${MAKE_MSI} ${CMAKE_BINARY_DIR}/PrinterSetup-upgrade.msi 99.0.0.0
+    COMMAND ${MAKE_MSI} ${CMAKE_BINARY_DIR}/PrinterSetup-upgrade.msi +1
     VERBATIM)
   add_dependencies(test_msi sample_package)
 endif()

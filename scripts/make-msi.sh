@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Windows Installer package from a driver-package folder (PrinterSetup.exe at its
 # top, the folders beside it as in the release zip), with msi/PrinterSetup.wxs and Debian's wixl.
-# Usage: scripts/make-msi.sh PACKAGE_DIR OUTPUT.msi [VERSION]
+# Usage: scripts/make-msi.sh PACKAGE_DIR OUTPUT.msi [VERSION | +1]
 # Product name, manufacturer and version come from the program's version resource (VERSION
-# overrides the version: the tests build a later one to upgrade to); the ProductCode is a
+# overrides the version, +1 adds one to its fourth field: the tests build a later release to
+# upgrade to); the ProductCode is a
 # name-based UUID of the version, so the same version always has the same one. Same inputs,
 # same file: the clock wixl and msibuild stamp into the package is frozen at SOURCE_DATE_EPOCH
 # (default: the last commit's time, as for the zip) and the package code derives from the inputs.
@@ -20,7 +21,12 @@ epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || e
 at_epoch() { TZ=UTC faketime -f "$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')" "$@"; }
 
 peinfo() { python3 "$root/tests/release/peinfo.py" "$@"; }
-version=${3:-$(peinfo file-version "$exe")}
+version=$(peinfo file-version "$exe")
+case ${3:-} in
+    '') ;;
+    +1) version=${version%.*}.$(( ${version##*.} + 1 )) ;;
+    *) version=$3 ;;
+esac
 [[ $version =~ ^[0-9]{1,3}\.[0-9]{1,3}\.[0-9]{1,5}(\.[0-9]{1,5})?$ ]] ||
     { echo "\"$version\" is not a Windows Installer version (major.minor.build)" >&2; exit 1; }
 strings=$(peinfo version "$exe")
@@ -62,6 +68,8 @@ fi
 #   becomes its working folder; +0x400 deferred (in the script); +0x100 with it: rollback;
 #   +0x800 not impersonated (SYSTEM); +0x40 its exit code is ignored. 51: set a property.
 # - The public properties an elevated or managed installation may take from the command line.
+# - Earlier versions up to this one's own included: Windows Installer compares three fields, so
+#   a release that differs only in the fourth (4.0.0.1) still replaces the one before it.
 # - RemoveExistingProducts between InstallValidate and InstallInitialize: the older version is
 #   removed whole before this one installs, outside its transaction.
 # - install.log, the program's own log in INSTALLDIR, goes with the uninstallation.
@@ -78,6 +86,8 @@ at_epoch msibuild "$output" \
     -q "UPDATE CustomAction SET Type = 3106 WHERE Action = 'UninstallPrinter'" \
     -q "UPDATE Property SET Value = 'PORT;TCP;SETDEFAULT;PRINTERPRESENT;$secure' WHERE Property = 'SecureCustomProperties'" \
     -q "UPDATE InstallExecuteSequence SET Sequence = 1450 WHERE Action = 'RemoveExistingProducts'" \
+    -q "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'" \
+    -q "INSERT INTO Upgrade (UpgradeCode, VersionMin, VersionMax, Attributes, ActionProperty) VALUES ('{$upgrade_code}', '', '$version', 513, 'WIX_UPGRADE_DETECTED')" \
     -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ('InstallLog', 'ProgramComponent', 'install.log', 'INSTALLDIR', 2)"
 # The summary's languages and author as the database has them, and a package code of its own
 # for every different package: a name-based UUID of everything it is made of.

@@ -74,6 +74,12 @@ conditions() {
 check "conditions: install once, roll back only a printer it added, uninstall on removal but not on upgrade" conditions
 check "install.log goes with the uninstallation" \
     grep -qP '^InstallLog\tProgramComponent\tinstall\.log\tINSTALLDIR\t2$' <<<"$(table RemoveFile)"
+replaces_earlier() {
+    local version; version=$(property ProductVersion)
+    # UpgradeCode, VersionMin, VersionMax, Language, Attributes (0x200: maximum included, 1: migrate features)
+    grep -qP "^\{6F1C2B4E-8D3A-4E57-9B0C-5A2E71D4C3F8\}\t\t\Q$version\E\t\t513\t\tWIX_UPGRADE_DETECTED$" <<<"$(table Upgrade)"
+}
+check "earlier releases up to this version, fourth field aside, are replaced" replaces_earlier
 secure() { local p; for p in PORT TCP SETDEFAULT; do grep -qE "(^|;)$p(;|$)" <<<"$(property SecureCustomProperties)" || return 1; done; }
 check "PORT, TCP and SETDEFAULT pass to an elevated or managed installation" secure
 

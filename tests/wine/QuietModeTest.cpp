@@ -259,7 +259,7 @@ protected:
         QuietMode::SetUp();
         m_msi = TestProgramDir() + "\\PrinterSetup.msi";
         m_upgradeMsi = TestProgramDir() + "\\PrinterSetup-upgrade.msi";
-        m_productCode = ProductCodeOf(m_msi);
+        m_productCode = PackageProperty(m_msi, "ProductCode");
         ASSERT_EQ(38u, m_productCode.size()) << "a braced GUID from the package's Property table";
         wchar_t programFiles[MAX_PATH] = {};
         // A 32-bit package: Windows Installer puts ProgramFilesFolder in the 32-bit folder.
@@ -284,23 +284,24 @@ protected:
         return msiexec.WaitForExit(120000);
     }
 
-    static std::string ProductCodeOf(const std::string& msi)
+    // A property of a package, from its Property table.
+    static std::string PackageProperty(const std::string& msi, const char* name)
     {
+        const std::string query = std::string("SELECT `Value` FROM `Property` WHERE `Property` = '") + name + "'";
         MSIHANDLE database = 0, view = 0, record = 0;
-        std::string code;
+        std::string text;
         if (MsiOpenDatabaseA(msi.c_str(), MSIDBOPEN_READONLY, &database) == ERROR_SUCCESS &&
-            MsiDatabaseOpenViewA(database, "SELECT `Value` FROM `Property` WHERE `Property` = 'ProductCode'", &view) ==
-                ERROR_SUCCESS &&
+            MsiDatabaseOpenViewA(database, query.c_str(), &view) == ERROR_SUCCESS &&
             MsiViewExecute(view, 0) == ERROR_SUCCESS && MsiViewFetch(view, &record) == ERROR_SUCCESS) {
-            char value[64] = {};
+            char value[256] = {};
             DWORD size = sizeof(value);
             if (MsiRecordGetStringA(record, 1, value, &size) == ERROR_SUCCESS)
-                code = value;
+                text = value;
         }
         for (MSIHANDLE handle : {record, view, database})
             if (handle)
                 MsiCloseHandle(handle);
-        return code;
+        return text;
     }
 
     // A value of the product's Apps & Features entry in the given registry view, or "<none>".
@@ -417,18 +418,22 @@ TEST_F(MsiPackage, AFailingProgramFailsTheInstallationAndLeavesNothing)
     EXPECT_EQ(L"<none>", UninstallValue(m_productCode, L"DisplayName"));
 }
 
-// Windows removes the earlier version with UPGRADINGPRODUCTCODE set, and its uninstall action
-// leaves the printer for the later version to take over; Wine 8 passes only REMOVE=ALL, so here
-// the earlier version removes the printer and the later one adds it again. One printer either way.
-TEST_F(MsiPackage, ALaterVersionReplacesTheEarlierOneAndKeepsOnePrinter)
+// The later release differs only in the fourth version field, which Windows Installer does
+// not compare: it replaces the earlier one all the same. Windows removes the earlier release
+// with UPGRADINGPRODUCTCODE set, and its uninstall action leaves the printer for the later one
+// to take over; Wine 8 passes only REMOVE=ALL, so here the earlier release removes the printer
+// and the later one adds it again. One printer either way.
+TEST_F(MsiPackage, ALaterReleaseReplacesTheEarlierOneAndKeepsOnePrinter)
 {
     ASSERT_EQ(0u, Msiexec("/i \"" + m_msi + "\" /qn PORT=COM2:"));
-    const std::string upgradeCode = ProductCodeOf(m_upgradeMsi);
-    ASSERT_NE(m_productCode, upgradeCode) << "each version has its own product code";
+    const std::string laterCode = PackageProperty(m_upgradeMsi, "ProductCode");
+    const std::string laterVersion = PackageProperty(m_upgradeMsi, "ProductVersion");
+    ASSERT_NE(m_productCode, laterCode) << "each release has its own product code";
+    ASSERT_NE(PackageProperty(m_msi, "ProductVersion"), laterVersion);
 
     ASSERT_EQ(0u, Msiexec("/i \"" + m_upgradeMsi + "\" /qn PORT=COM2: SETDEFAULT=1"));
-    EXPECT_EQ(L"<none>", UninstallValue(m_productCode, L"DisplayName")) << "the earlier version is gone";
-    EXPECT_EQ(L"99.0.0.0", UninstallValue(upgradeCode, L"DisplayVersion"));
+    EXPECT_EQ(L"<none>", UninstallValue(m_productCode, L"DisplayName")) << "the earlier release is gone";
+    EXPECT_EQ(Utf16(laterVersion.c_str()), UninstallValue(laterCode, L"DisplayVersion"));
     EXPECT_EQ(1, PrintersNamedLikeTheModel());
     InstalledPrinter printer = FindPrinter();
     ASSERT_TRUE(printer.found);
