@@ -43,6 +43,9 @@ def main():
         for name in entries:
             path = os.path.join(folder, name)
             rel = f'{relative}\\{name}' if relative else name
+            if not name.isascii():
+                # wixl 0.101 crashes on text outside ASCII: say which name rather than crash.
+                raise SystemExit(f'{rel}: wixl cannot package a name outside ASCII')
             if os.path.isdir(path):
                 lines.append(f'{indent}<Directory Id="{ident("dir", rel)}" Name={quoteattr(name)}>')
                 walk(path, rel, depth + 1)
