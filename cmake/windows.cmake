@@ -82,11 +82,21 @@ if(WIZARD_TESTS)
   file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS tests/wine/*.cpp)
   add_executable(wine_tests ${WINE_TEST_SOURCES} res/PrinterSetup.rc)
   target_include_directories(wine_tests PRIVATE tests/wine)
-  target_link_libraries(wine_tests PRIVATE wizard_win gtest version ${STATIC_LINK})
+  target_link_libraries(wine_tests PRIVATE wizard_win gtest version msi ${STATIC_LINK})
   # No administrator manifest for the test program itself (res/PrinterSetup.rc).
   target_compile_definitions(wine_tests PRIVATE WIZARD_TEST_PROGRAM)
   add_dependencies(wine_tests sample_package planted_dll plant_control dll_search_probe)
   add_test(NAME wine_tests COMMAND wine_tests)
+
+  # The Windows Installer package of the sample package with this build's program, for the MSI
+  # tests under Wine, and a later release of it to upgrade to (its fourth version field one
+  # higher, which Windows Installer does not compare: the hardest upgrade to get right).
+  set(MAKE_MSI bash ${CMAKE_SOURCE_DIR}/scripts/make-msi.sh ${PACKAGE_DIR})
+  add_custom_target(test_msi ALL
+    COMMAND ${MAKE_MSI} ${CMAKE_BINARY_DIR}/PrinterSetup.msi
+    COMMAND ${MAKE_MSI} ${CMAKE_BINARY_DIR}/PrinterSetup-upgrade.msi +1
+    VERBATIM)
+  add_dependencies(test_msi sample_package)
 endif()
 
 if(WIZARD_TESTS)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release program (i686 PrinterSetup.exe), checks it, signs it when given a key, and
 # packs it in the folder layout of a driver package into dist/PrinterSetup-<version>.zip, with
-# dist/...zip.sha256. The version is the program's own (its VERSIONINFO).
+# dist/...zip.sha256, and the same folder into the Windows Installer package
+# dist/PrinterSetup-<version>.msi (scripts/make-msi.sh; signed too when given a key), with
+# dist/...msi.sha256. The version is the program's own (its VERSIONINFO).
 #
 #   scripts/release.sh [--package DIR]      (or PACKAGE_DIR=DIR)
 #
@@ -237,6 +239,21 @@ release_main() {
         echo "PrinterSetup.exe is UNSIGNED (no SIGN_PFX): Windows will show \"Unknown publisher\""
     fi
     cat "$zip_path.sha256"
+
+    # The same folder as a Windows Installer package, for Group Policy, Intune and Configuration
+    # Manager; its program is the zip's (signed when the zip's is).
+    local msi_path=$dist/$name.msi
+    rm -f "$msi_path" "$msi_path.sha256"
+    bash "$root/scripts/make-msi.sh" "$top" "$msi_path" || { echo "no MSI" >&2; return 1; }
+    if [ -n "${SIGN_PFX:-}" ]; then
+        echo "== signing $name.msi"
+        sign_file "$msi_path" && verify_signature "$msi_path" || { rm -f "$msi_path"; echo "no MSI" >&2; return 1; }
+    fi
+    bash "$root/tests/release/check-msi.sh" "$msi_path" > "$stage/check-msi.txt" ||
+        { grep FAIL "$stage/check-msi.txt" >&2; rm -f "$msi_path"; echo "the MSI failed its checks" >&2; return 1; }
+    (cd "$dist" && sha256sum "$name.msi" > "$name.msi.sha256")
+    echo "== $msi_path ($(stat -c %s "$msi_path") bytes)$([ -n "${SIGN_PFX:-}" ] || echo ", UNSIGNED (no SIGN_PFX)")"
+    cat "$msi_path.sha256"
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

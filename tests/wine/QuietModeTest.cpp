@@ -5,6 +5,10 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <msi.h>
+#include <msiquery.h>
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -525,6 +529,206 @@ TEST_F(QuietMode, WithoutArgumentsTheWizardStartsAsBefore)
     ClickButton(os, IDC_OS_EXIT);
     EXPECT_EQ(0u, program.WaitForExit(10000));
     ExpectNothingInstalled();
+}
+
+// The Windows Installer package that the build makes of the sample package, installed and
+// removed by Wine's msiexec as a deployment engine does (/qn, as SYSTEM on Windows): its
+// deferred actions run the installed program, so it must leave what the program leaves.
+const char kInstalledName[] = "TOLV 打印机驱动安装程序";  // ProductName of the version resource
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+class MsiPackage : public QuietMode {
+protected:
+    void SetUp() override
+    {
+        QuietMode::SetUp();
+        m_msi = TestProgramDir() + "\\PrinterSetup.msi";
+        m_upgradeMsi = TestProgramDir() + "\\PrinterSetup-upgrade.msi";
+        m_productCode = PackageProperty(m_msi, "ProductCode");
+        ASSERT_EQ(38u, m_productCode.size()) << "a braced GUID from the package's Property table";
+        wchar_t programFiles[MAX_PATH] = {};
+        // A 32-bit package: Windows Installer puts ProgramFilesFolder in the 32-bit folder.
+        ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILESX86, nullptr, 0, programFiles));
+        m_installDir = std::wstring(programFiles) + L"\\" + Utf16(kInstalledName) + L"\\";
+    }
+
+    void TearDown() override
+    {
+        Msiexec("/x \"" + m_upgradeMsi + "\" /qn");
+        Msiexec("/x \"" + m_msi + "\" /qn");
+        QuietMode::TearDown();
+    }
+
+    static DWORD Msiexec(const std::string& arguments)
+    {
+        char system[MAX_PATH] = {};
+        GetSystemDirectoryA(system, MAX_PATH);
+        StartedProgram msiexec;
+        if (!StartProgram(std::string(system) + "\\msiexec.exe", arguments, TestProgramDir(), msiexec))
+            return 0xFFFFFFFF;
+        return msiexec.WaitForExit(120000);
+    }
+
+    // A property of a package, from its Property table.
+    static std::string PackageProperty(const std::string& msi, const char* name)
+    {
+        const std::string query = std::string("SELECT `Value` FROM `Property` WHERE `Property` = '") + name + "'";
+        MSIHANDLE database = 0, view = 0, record = 0;
+        std::string text;
+        if (MsiOpenDatabaseA(msi.c_str(), MSIDBOPEN_READONLY, &database) == ERROR_SUCCESS &&
+            MsiDatabaseOpenViewA(database, query.c_str(), &view) == ERROR_SUCCESS &&
+            MsiViewExecute(view, 0) == ERROR_SUCCESS && MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+            char value[256] = {};
+            DWORD size = sizeof(value);
+            if (MsiRecordGetStringA(record, 1, value, &size) == ERROR_SUCCESS)
+                text = value;
+        }
+        for (MSIHANDLE handle : {record, view, database})
+            if (handle)
+                MsiCloseHandle(handle);
+        return text;
+    }
+
+    // A value of the product's Apps & Features entry in the given registry view, or "<none>".
+    static std::wstring UninstallValue(const std::string& productCode, const wchar_t* name,
+                                       REGSAM view = KEY_WOW64_32KEY)
+    {
+        std::wstring key = kUninstallKey + Utf16(productCode.c_str());
+        HKEY opened = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
+            return L"<none>";
+        wchar_t data[512] = {};
+        DWORD size = sizeof(data) - sizeof(wchar_t), type = 0;
+        LONG read = RegQueryValueExW(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+        RegCloseKey(opened);
+        return read == ERROR_SUCCESS ? std::wstring(data) : L"<none>";
+    }
+
+    bool Installed(const char* relative) const
+    {
+        return GetFileAttributesW((m_installDir + Utf16(relative)).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::string InstallLog() const
+    {
+        std::wstring path = m_installDir + L"install.log";
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return std::string();
+        std::string text(GetFileSize(file, nullptr), '\0');
+        DWORD read = 0;
+        ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+        CloseHandle(file);
+        return text.substr(0, read);
+    }
+
+    // How many printers of this model's name the spooler lists (Wine's accepts duplicates).
+    static int PrintersNamedLikeTheModel()
+    {
+        DWORD needed = 0, count = 0;
+        EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &count);
+        std::vector<BYTE> buffer(needed + 1);
+        if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed, &count))
+            return -1;
+        const PRINTER_INFO_4A* printers = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+        int found = 0;
+        for (DWORD i = 0; i < count; ++i)
+            found += lstrcmpiA(printers[i].pPrinterName, kDriver) == 0;
+        return found;
+    }
+
+    std::string m_msi, m_upgradeMsi, m_productCode;
+    std::wstring m_installDir;
+};
+
+TEST_F(MsiPackage, InstallLeavesWhatTheWizardLeavesAndAnAppsAndFeaturesEntry)
+{
+    ASSERT_EQ(0u, Msiexec("/i \"" + m_msi + "\" /qn PORT=COM2:"));
+
+    InstalledDriver driver = FindDriver("Windows x64");
+    ASSERT_TRUE(driver.found);
+    EXPECT_TRUE(EndsWith(driver.dataFile, "\\VELM58KD.GPD")) << driver.dataFile;
+    InstalledPrinter printer = FindPrinter();
+    ASSERT_TRUE(printer.found);
+    EXPECT_EQ("COM2:", printer.port) << "PORT reaches the program";
+    EXPECT_EQ(kDriver, printer.driver);
+    const std::string directory = DriverDirectory("Windows x64");
+    for (const char* name : kPackageFiles)
+        EXPECT_EQ(ReadFileText(SamplePackageDir() + "\\Printer Driver\\x64\\" + name),
+                  ReadFileText(directory + "\\" + name))
+            << name;
+    EXPECT_EQ(kSentinelDevice, DeviceValue()) << "no default printer without SETDEFAULT=1";
+
+    // The zip's layout under [ProgramFilesFolder]<product>, and the program's log beside it.
+    for (const char* file : {"PrinterSetup.exe", "README.txt", "Printer Driver\\x86\\VELM58KD.GPD",
+                             "Printer Driver\\x64\\QRX58.DLL", "USB Driver\\x64\\dpinstx64.exe", "USBdriver\\x86\\dpinst.exe"})
+        EXPECT_TRUE(Installed(file)) << file;
+    const std::string log = InstallLog();
+    EXPECT_NE(std::string::npos, log.find("Printer \"VELM58KD\" added on port \"COM2:\".")) << log;
+
+    // Apps & Features: the entry of a 32-bit package, named as the version resource names it.
+    EXPECT_EQ(Utf16(kInstalledName), UninstallValue(m_productCode, L"DisplayName"));
+    EXPECT_EQ(L"4.0.0.0", UninstallValue(m_productCode, L"DisplayVersion"));
+    EXPECT_EQ(L"TOLV", UninstallValue(m_productCode, L"Publisher"));
+    EXPECT_EQ(m_installDir, UninstallValue(m_productCode, L"InstallLocation"));
+    EXPECT_NE(std::wstring::npos, UninstallValue(m_productCode, L"UninstallString").find(L"/X{"));
+    EXPECT_EQ(L"<none>", UninstallValue(m_productCode, L"DisplayName", KEY_WOW64_64KEY));
+}
+
+TEST_F(MsiPackage, UninstallRemovesPrinterDriverFilesAndTheEntry)
+{
+    ASSERT_EQ(0u, Msiexec("/i \"" + m_msi + "\" /qn"));
+    ASSERT_TRUE(FindPrinter().found);
+
+    EXPECT_EQ(0u, Msiexec("/x \"" + m_msi + "\" /qn"));
+    EXPECT_FALSE(FindPrinter().found);
+    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_FALSE(Installed("PrinterSetup.exe"));
+    EXPECT_FALSE(Installed("install.log")) << "the program's log goes with the files";
+    EXPECT_FALSE(Installed("")) << "nor does the folder stay";
+    EXPECT_EQ(L"<none>", UninstallValue(m_productCode, L"DisplayName"));
+}
+
+// A failing program fails the installation and Windows Installer rolls the files back. Windows
+// ends msiexec with 1603 then; Wine 8 with 1627 (ERROR_FUNCTION_FAILED). Wine also runs the
+// rollback script forwards, removing the files before the rollback action could start the
+// program's /uninstall (Windows runs it backwards): that action is not exercised here.
+TEST_F(MsiPackage, AFailingProgramFailsTheInstallationAndLeavesNothing)
+{
+    const DWORD failed = Msiexec("/i \"" + m_msi + "\" /qn PORT=NOSUCH:");
+    EXPECT_TRUE(failed == 1603u || failed == 1627u) << failed;
+    ExpectNothingInstalled();
+    EXPECT_FALSE(Installed("PrinterSetup.exe")) << "files rolled back";
+    EXPECT_EQ(L"<none>", UninstallValue(m_productCode, L"DisplayName"));
+}
+
+// The later release differs only in the fourth version field, which Windows Installer does
+// not compare: it replaces the earlier one all the same. Windows removes the earlier release
+// with UPGRADINGPRODUCTCODE set, and its uninstall action leaves the printer for the later one
+// to take over; Wine 8 passes only REMOVE=ALL, so here the earlier release removes the printer
+// and the later one adds it again. One printer either way.
+TEST_F(MsiPackage, ALaterReleaseReplacesTheEarlierOneAndKeepsOnePrinter)
+{
+    ASSERT_EQ(0u, Msiexec("/i \"" + m_msi + "\" /qn PORT=COM2:"));
+    const std::string laterCode = PackageProperty(m_upgradeMsi, "ProductCode");
+    const std::string laterVersion = PackageProperty(m_upgradeMsi, "ProductVersion");
+    ASSERT_NE(m_productCode, laterCode) << "each release has its own product code";
+    ASSERT_NE(PackageProperty(m_msi, "ProductVersion"), laterVersion);
+
+    ASSERT_EQ(0u, Msiexec("/i \"" + m_upgradeMsi + "\" /qn PORT=COM2: SETDEFAULT=1"));
+    EXPECT_EQ(L"<none>", UninstallValue(m_productCode, L"DisplayName")) << "the earlier release is gone";
+    EXPECT_EQ(Utf16(laterVersion.c_str()), UninstallValue(laterCode, L"DisplayVersion"));
+    EXPECT_EQ(1, PrintersNamedLikeTheModel());
+    InstalledPrinter printer = FindPrinter();
+    ASSERT_TRUE(printer.found);
+    EXPECT_EQ("COM2:", printer.port);
+    EXPECT_EQ("VELM58KD,winspool,COM2:", DeviceValue()) << "SETDEFAULT=1 makes it the default";
+    EXPECT_TRUE(Installed("PrinterSetup.exe"));
+
+    EXPECT_EQ(0u, Msiexec("/x \"" + m_upgradeMsi + "\" /qn"));
+    EXPECT_EQ(0, PrintersNamedLikeTheModel());
+    EXPECT_FALSE(Installed(""));
 }
 
 }  // namespace
