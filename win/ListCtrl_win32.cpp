@@ -2,6 +2,31 @@
 
 #include <vector>
 
+namespace {
+
+// LVM_GETITEMTEXT answers the length it copied; a text that filled the buffer may be
+// longer, so ask again with twice the room. The message (A or W) matches the item type;
+// list-view messages pass their records unconverted, whichever SendMessage sends them.
+template <typename Char, typename Item>
+std::basic_string<Char> ReadItemText(HWND list, UINT message, int row, int column)
+{
+    std::vector<Char> buffer(256);
+    for (;;) {
+        Item item = {};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(buffer.size());
+        int length = static_cast<int>(SendMessageW(list, message, row, reinterpret_cast<LPARAM>(&item)));
+        if (length < 0)
+            return std::basic_string<Char>();
+        if (static_cast<size_t>(length) + 1 < buffer.size() || buffer.size() >= (1u << 20))
+            return std::basic_string<Char>(buffer.data(), static_cast<size_t>(length) < buffer.size() ? length : 0);
+        buffer.assign(buffer.size() * 2, Char());
+    }
+}
+
+}  // namespace
+
 DWORD CListCtrl::GetExtendedStyle() const
 {
     return static_cast<DWORD>(SendMessageA(m_hWnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
@@ -53,21 +78,7 @@ bool CListCtrl::IsRowSelected(int row) const
 
 std::string CListCtrl::ItemText(int row, int column) const
 {
-    // LVM_GETITEMTEXT answers the length it copied; a text that filled the buffer may be
-    // longer, so ask again with twice the room.
-    std::vector<char> buffer(256);
-    for (;;) {
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = buffer.data();
-        item.cchTextMax = static_cast<int>(buffer.size());
-        int length = static_cast<int>(SendMessageA(m_hWnd, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
-        if (length < 0)
-            return std::string();
-        if (static_cast<size_t>(length) + 1 < buffer.size() || buffer.size() >= (1u << 20))
-            return std::string(buffer.data(), static_cast<size_t>(length) < buffer.size() ? length : 0);
-        buffer.assign(buffer.size() * 2, '\0');
-    }
+    return ReadItemText<char, LVITEMA>(m_hWnd, LVM_GETITEMTEXTA, row, column);
 }
 
 std::string CListCtrl::RowText(int row) const
@@ -111,19 +122,7 @@ LPARAM CListCtrl::RowData(int row) const
 
 std::wstring CListCtrl::RowTextWide(int row) const
 {
-    // As ItemText: a text that filled the buffer may be longer.
-    std::vector<wchar_t> buffer(256);
-    for (;;) {
-        LVITEMW item = {};
-        item.pszText = buffer.data();
-        item.cchTextMax = static_cast<int>(buffer.size());
-        int length = static_cast<int>(SendMessageW(m_hWnd, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
-        if (length < 0)
-            return std::wstring();
-        if (static_cast<size_t>(length) + 1 < buffer.size() || buffer.size() >= (1u << 20))
-            return std::wstring(buffer.data(), static_cast<size_t>(length) < buffer.size() ? length : 0);
-        buffer.assign(buffer.size() * 2, L'\0');
-    }
+    return ReadItemText<wchar_t, LVITEMW>(m_hWnd, LVM_GETITEMTEXTW, row, 0);
 }
 
 void CListCtrl::SetRowSecondText(int row, const std::string& text)

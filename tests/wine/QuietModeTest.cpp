@@ -40,21 +40,6 @@ bool FitsCodePage(const std::wstring& text)
     return !usedDefault;
 }
 
-std::string ReadFileW(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
-
 void DeletePrinterNamed(const char* name)
 {
     HANDLE printer = nullptr;
@@ -488,14 +473,14 @@ TEST_F(QuietMode, NamesOutsideTheCodePage_TheLogIsFoundAndSuchAPortIsRefused)
     RegDeleteValueW(ports, port.c_str());
     RegCloseKey(ports);
     ExpectNothingInstalled();
-    const std::string text = ReadFileW(log);
+    const std::string text = ReadFileText(log);
     const std::string portUtf8 = m_folder + "\\" + kKoreanFolder + "\\" + kKoreanPortName;
     EXPECT_NE(std::string::npos, text.find("Port \"" + portUtf8 + "\" cannot be used")) << text;
 
     // The same log takes a run that succeeds.
     EXPECT_EQ(0u, RunW(L"/quiet /nodefault /log \"" + log + L"\""));
     EXPECT_TRUE(FindPrinter().found);
-    EXPECT_NE(std::string::npos, ReadFileW(log).find("Result: success, exit code 0.")) << ReadFileW(log);
+    EXPECT_NE(std::string::npos, ReadFileText(log).find("Result: success, exit code 0.")) << ReadFileText(log);
 }
 
 TEST_F(QuietMode, ALineBreakInAValueCannotForgeALogLine)

@@ -86,6 +86,12 @@ std::string ReadFileText(const std::string& path)
                                     OPEN_EXISTING, 0, nullptr));
 }
 
+std::string ReadFileText(const std::wstring& path)
+{
+    return ReadAndClose(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+}
+
 std::string ReadLongPath(const std::string& ansiPath)
 {
     wchar_t wide[1024] = {};

@@ -18,6 +18,8 @@ std::string MakeTempDir(const char* prefix);
 bool CopyTree(const std::string& from, const std::string& to);
 bool FileExists(const std::string& path);
 std::string ReadFileText(const std::string& path);
+// The same for a path that the code page may not hold.
+std::string ReadFileText(const std::wstring& path);
 // The same also where the path is longer than MAX_PATH, which the ANSI functions (and
 // ReadFileText) do not reach: through the Unicode function and the "\\?\" prefix.
 std::string ReadLongPath(const std::string& ansiPath);
