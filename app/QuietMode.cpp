@@ -134,7 +134,7 @@ bool FindListedPort(IPortSpooler& ports, const std::string& wanted, std::string&
 int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
 {
     const ModelRecord& model = kModelRecords[0];
-    const EnvironmentNames names = EnvironmentFor(system.x64Environment);
+    const EnvironmentNames names = EnvironmentFor(system.host);
     const std::wstring printer = Quoted(Ascii(model.driverName));
     system.log.Write(L"Quiet install of printer " + printer + L" on port " + Quoted(system.widenAnsi(options.port)) +
                      L", environment " + Quoted(Ascii(names.environment)) + L", default printer: " +
@@ -155,7 +155,7 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     }
 
     InstallChoices choices;  // the printer settings page's defaults: model 0, its serial panel on LPT1
-    choices.x64Environment = system.x64Environment;
+    choices.host = system.host;
     choices.port = port;
     choices.setDefaultPrinter = options.setDefaultPrinter;
     LoggingFeedback feedback(system);
@@ -184,7 +184,7 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
 int RunQuietUninstall(QuietSystem& system)
 {
     const ModelRecord& model = kModelRecords[0];
-    const EnvironmentNames names = EnvironmentFor(system.x64Environment);
+    const EnvironmentNames names = EnvironmentFor(system.host);
     system.log.Write(L"Quiet removal of printer " + Quoted(Ascii(model.driverName)) + L" and its driver for " +
                      Quoted(Ascii(names.environment)) + L".");
     const UninstallOutcome outcome =

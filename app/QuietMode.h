@@ -9,6 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "install/DriverSpooler.h"
+#include "install/HostArchitecture.h"
 #include "install/PackageFiles.h"
 #include "install/PortSpooler.h"
 #include "install/RegistryWriter.h"
@@ -28,7 +29,7 @@ struct QuietSystem {
     IPortSpooler& ports;
     UninstallSystem& removal;
     QuietLog& log;
-    bool x64Environment;  // the host is a 64-bit Windows: "Windows x64"
+    HostArchitecture host;  // whose driver environment: "Windows NT x86", "Windows x64", "Windows ARM64"
     // The system code page's texts (port and file names) in UTF-16.
     std::function<std::wstring(const std::string&)> widenAnsi;
     // Windows' own description of an error code.

@@ -20,6 +20,7 @@ public:
 class Win32PackageFiles : public PackageFiles {
 public:
     uint32_t CheckReadable(const std::string& path) override;
+    bool HasFolder(const std::string& path) override;
     uint32_t Copy(const std::string& from, const std::string& to) override;
 };
 

@@ -10,6 +10,8 @@ public:
     // for reading the way the copy will open it; else the Windows error: 2 or 3 when it is
     // not there, 32 when another program holds it, 206 when the path is too long, ...
     virtual uint32_t CheckReadable(const std::string& path) = 0;
+    // True when the folder at `path` (relative to the current directory) is there.
+    virtual bool HasFolder(const std::string& path) = 0;
     // Copies, overwriting `to`; answers 0 or the Windows error.
     virtual uint32_t Copy(const std::string& from, const std::string& to) = 0;
 };

@@ -17,6 +17,7 @@ public:
     // The system as a fresh Windows has it.
     std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
     std::set<std::string> missing;  // package files that are not there
+    std::set<std::string> folders = {"Printer Driver\\x86\\", "Printer Driver\\x64\\"};  // the package's folders
     std::map<std::string, uint32_t> unreadable;  // package files that are there but cannot be opened
     std::set<std::string> existingKeys = {"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports"};
     std::set<std::string> existingPrinters;
@@ -112,6 +113,11 @@ public:
             return kErrorFileNotFound;
         auto found = unreadable.find(path);
         return found == unreadable.end() ? 0 : found->second;
+    }
+    bool HasFolder(const std::string& path) override
+    {
+        Record("HasFolder " + path);
+        return folders.count(path) != 0;
     }
     uint32_t Copy(const std::string& from, const std::string& to) override
     {

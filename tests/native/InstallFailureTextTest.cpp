@@ -76,3 +76,15 @@ TEST(InstallFailureText, NoErrorTextAddsNoEmptyParagraph)
     std::wstring text = Describe(outcome, L"");
     EXPECT_EQ(L"The printer driver \"VELM58KD\" could not be registered.", text);
 }
+
+TEST(InstallFailureText, AnArm64HostWithoutItsDriverIsToldSoAndThatNothingChanged)
+{
+    InstallOutcome outcome;
+    outcome.failedStep = InstallStep::NoDriverForHost;
+    outcome.subject = "Printer Driver\\arm64\\";
+    std::wstring text = Describe(outcome);
+    EXPECT_TRUE(Has(text, L"This driver package has no printer driver for ARM64 Windows")) << text;
+    EXPECT_TRUE(Has(text, L"\n    Printer Driver\\arm64\\\n")) << text;
+    EXPECT_TRUE(Has(text, L"Nothing was installed.")) << text;
+    EXPECT_FALSE(Has(text, L"Access is denied.")) << "no Windows error belongs to it: " << text;
+}
