@@ -71,6 +71,24 @@ std::vector<std::string> SplitArguments(const char* arguments)
     }
 }
 
+const char* ArgumentsAfterProgramName(const char* commandLine)
+{
+    if (commandLine == nullptr)
+        return "";
+    // As MinGW's start-up code skips the name: quotes toggle, anything up to a blank or a
+    // control outside quotes belongs to it. Bytes of UTF-8 sequences are above the blank.
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(commandLine);
+    bool quoted = false;
+    while (*p > ' ' || (*p != '\0' && quoted)) {
+        if (*p == '"')
+            quoted = !quoted;
+        ++p;
+    }
+    while (*p != '\0' && *p <= ' ')
+        ++p;
+    return reinterpret_cast<const char*>(p);
+}
+
 CommandLineOptions ParseCommandLine(const char* arguments)
 {
     CommandLineOptions options;
@@ -78,7 +96,7 @@ CommandLineOptions ParseCommandLine(const char* arguments)
     if (tokens.empty())
         return options;
 
-    bool help = false, uninstall = false, portGiven = false, noDefault = false, logGiven = false;
+    bool help = false, uninstall = false, portGiven = false, noDefault = false, logGiven = false, tcpGiven = false;
     std::string firstError;
     auto refuse = [&](const std::string& why) {
         // The first fault is the one reported; the rest of the line is still read so that
@@ -107,15 +125,24 @@ CommandLineOptions ParseCommandLine(const char* arguments)
             once(noDefault, token);
         } else if (name == "?" || name == "help") {
             help = true;
-        } else if (name == "port" || name == "log") {
-            bool& seen = name == "port" ? portGiven : logGiven;
+        } else if (name == "port" || name == "log" || name == "tcp") {
+            bool& seen = name == "port" ? portGiven : name == "tcp" ? tcpGiven : logGiven;
             once(seen, token);
             // A missing value must not swallow the next option: "/port /quiet" is a mistake,
             // not a port named "/quiet".
             if (i + 1 >= tokens.size() || LooksLikeOption(tokens[i + 1]) || tokens[i + 1].empty()) {
-                refuse(token + (name == "port" ? " needs a port name." : " needs a file name."));
+                refuse(token + (name == "port"  ? " needs a port name."
+                                : name == "tcp" ? " needs the printer's address (HOST or HOST:PORT)."
+                                                : " needs a file name."));
                 if (i + 1 < tokens.size() && tokens[i + 1].empty())
                     ++i;
+                continue;
+            }
+            if (name == "tcp") {
+                // Checked here, so that a mistyped address changes nothing on the computer.
+                std::string why;
+                if (!ParseTcpPrinterAddress(tokens[++i], options.tcpAddress, why))
+                    refuse(token + ": " + why);
                 continue;
             }
             (name == "port" ? options.port : options.logFile) = tokens[++i];
@@ -127,10 +154,12 @@ CommandLineOptions ParseCommandLine(const char* arguments)
     if (firstError.empty()) {
         if (help && options.quiet)
             refuse("/? shows a window and cannot be combined with /quiet.");
-        else if (!help && !options.quiet && (uninstall || portGiven || noDefault || logGiven))
-            refuse("/uninstall, /port, /nodefault and /log are used with /quiet.");
-        else if (uninstall && (portGiven || noDefault))
-            refuse("/port and /nodefault do not apply to /uninstall.");
+        else if (!help && !options.quiet && (uninstall || portGiven || noDefault || logGiven || tcpGiven))
+            refuse("/uninstall, /port, /tcp, /nodefault and /log are used with /quiet.");
+        else if (uninstall && (portGiven || noDefault || tcpGiven))
+            refuse("/port, /tcp and /nodefault do not apply to /uninstall.");
+        else if (portGiven && tcpGiven)
+            refuse("/port and /tcp both name the printer's port: give one of them.");
     }
 
     if (!firstError.empty()) {
@@ -139,6 +168,7 @@ CommandLineOptions ParseCommandLine(const char* arguments)
         return options;
     }
     options.setDefaultPrinter = !noDefault;
+    options.tcp = tcpGiven;
     if (help)
         options.mode = CommandMode::Help;
     else
@@ -155,6 +185,9 @@ std::string UsageText()
            "    Installs on port NAME (default LPT1:) and makes the\n"
            "    printer the default printer unless /nodefault is given.\n"
            "    A port name with blanks goes in double quotes.\n"
+           "PrinterSetup.exe /quiet /tcp HOST[:PORT] [/nodefault] [/log FILE]\n"
+           "    Installs on a Standard TCP/IP port (RAW, port 9100\n"
+           "    unless given) to the network printer at HOST.\n"
            "PrinterSetup.exe /quiet /uninstall [/log FILE]\n"
            "    Removes the printer and its driver.\n"
            "PrinterSetup.exe /?\n"

@@ -1,13 +1,16 @@
 // The command line of an unattended run, as deployment tools (Intune, Configuration Manager,
 // Group Policy scripts, PDQ) give it:
-//   PrinterSetup.exe /quiet [/port NAME] [/nodefault] [/log FILE]
+//   PrinterSetup.exe /quiet [/port NAME | /tcp HOST[:PORT]] [/nodefault] [/log FILE]
 //   PrinterSetup.exe /quiet /uninstall [/log FILE]
 //   PrinterSetup.exe /?   (or /help)
 // Options are case-insensitive and may start with "-" instead of "/". Without arguments the
-// program is the wizard.
+// program is the wizard. Texts are UTF-8 throughout: the command line is read in Unicode, so a
+// log path or a port name in any script arrives as it was typed.
 #pragma once
 #include <string>
 #include <vector>
+
+#include "install/TcpPort.h"
 
 // Exit codes as Windows Installer gives them, which deployment tools already understand.
 constexpr int kExitSuccess = 0;
@@ -26,10 +29,12 @@ enum class CommandMode {
 struct CommandLineOptions {
     CommandMode mode = CommandMode::Wizard;
     bool quiet = false;  // /quiet was given: no window at all, even for bad arguments
-    std::string port = "LPT1:";
+    std::string port = "LPT1:";  // UTF-8
+    bool tcp = false;             // /tcp: a Standard TCP/IP port to `tcpAddress` instead of `port`
+    TcpPrinterAddress tcpAddress;
     bool setDefaultPrinter = true;
-    std::string logFile;  // empty: no log
-    std::string error;    // BadArguments: what was wrong, for the log and the usage box
+    std::string logFile;  // UTF-8; empty: no log
+    std::string error;    // BadArguments: what was wrong, for the log and the usage box (UTF-8)
 };
 
 // Splits the arguments the way the C runtime builds argv: blanks separate, double quotes
@@ -37,7 +42,11 @@ struct CommandLineOptions {
 // 2n+1 give n and a literal quote, "" inside quotes is a literal quote.
 std::vector<std::string> SplitArguments(const char* arguments);
 
-// `arguments` is the command line without the program's name (WinMain's lpCmdLine).
+// The arguments of a whole command line (GetCommandLineW's, in UTF-8): what follows the
+// program's name and the blanks after it, as the C runtime finds WinMain's lpCmdLine.
+const char* ArgumentsAfterProgramName(const char* commandLine);
+
+// `arguments` is the command line without the program's name, in UTF-8.
 CommandLineOptions ParseCommandLine(const char* arguments);
 
 // The text of the usage box (lines separated by "\n").

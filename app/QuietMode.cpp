@@ -1,5 +1,6 @@
 #include "app/QuietMode.h"
 
+#include "app/LogText.h"
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/ModelCatalogue.h"
@@ -7,6 +8,14 @@
 #include "install/TextCompare.h"
 
 namespace {
+
+// Every line goes through here: once one is lost, the log ends there rather than go on with
+// a gap that a reader could not see.
+void Log(QuietSystem& system, const std::wstring& line)
+{
+    if (!system.logLost && !WriteLogLine(system.log, line))
+        system.logLost = true;
+}
 
 // The installation's messages go to the log; there is no bar to watch and nobody to wait for.
 class LoggingFeedback : public InstallFeedback {
@@ -16,7 +25,7 @@ public:
     void ShowRegistryMessage() override
     {
         ++registryMessages;
-        m_system.log.Write(L"Registry: " + m_system.registryMessage);
+        Log(m_system, L"Registry: " + m_system.registryMessage);
     }
     void Pause(int) override {}
     int registryMessages = 0;
@@ -38,21 +47,71 @@ std::wstring Ascii(const char* text)
 
 int Finish(QuietSystem& system, int exitCode)
 {
-    system.log.Write((exitCode == kExitSuccess ? L"Result: success, exit code " : L"Result: failure, exit code ") +
-                     std::to_wstring(exitCode) + L".");
+    Log(system, (exitCode == kExitSuccess ? L"Result: success, exit code " : L"Result: failure, exit code ") +
+                    std::to_wstring(exitCode) + L".");
+    // What was done stands; a success whose record was lost says so. A failure keeps its own
+    // code, which matters more to the deployment tool.
+    if (system.logLost && exitCode == kExitSuccess)
+        return kExitLogFailure;
     return exitCode;
+}
+
+// Windows' text for an error on one line: some of its texts have several.
+std::wstring ErrorText(QuietSystem& system, uint32_t errorCode)
+{
+    std::wstring text = system.errorText(errorCode);
+    for (wchar_t& c : text)
+        if (c == L'\r' || c == L'\n')
+            c = L' ';
+    std::wstring joined;
+    for (wchar_t c : text)
+        if (!(c == L' ' && (joined.empty() || joined.back() == L' ')))
+            joined += c;
+    while (!joined.empty() && joined.back() == L' ')
+        joined.pop_back();
+    return joined;
 }
 
 std::wstring ErrorSuffix(QuietSystem& system, uint32_t errorCode)
 {
     if (errorCode == 0)
         return std::wstring();
-    return L" " + system.errorText(errorCode) + L" (error " + std::to_wstring(errorCode) + L")";
+    return L" " + ErrorText(system, errorCode) + L" (error " + std::to_wstring(errorCode) + L")";
+}
+
+std::wstring QuotedList(const std::vector<std::string>& utf8Names)
+{
+    std::wstring list;
+    for (const std::string& name : utf8Names)
+        list += (list.empty() ? L"" : L", ") + Quoted(FromUtf8(name));
+    return list;
+}
+
+const wchar_t* RegistryTypeName(uint32_t type)
+{
+    switch (type) {
+    case 0:
+        return L"REG_NONE";
+    case 3:
+        return L"REG_BINARY";
+    case 4:
+        return L"REG_DWORD";
+    case 5:
+        return L"REG_DWORD_BIG_ENDIAN";
+    case 6:
+        return L"REG_LINK";
+    case 7:
+        return L"REG_MULTI_SZ";
+    case 11:
+        return L"REG_QWORD";
+    default:
+        return nullptr;
+    }
 }
 
 std::wstring DescribeStep(QuietSystem& system, const UninstallStep& step)
 {
-    const std::wstring subject = Quoted(system.widenAnsi(step.subject));
+    const std::wstring subject = Quoted(FromUtf8(step.subject));
     std::wstring what;
     switch (step.item) {
     case UninstallItem::Printer:
@@ -72,6 +131,17 @@ std::wstring DescribeStep(QuietSystem& system, const UninstallStep& step)
         return what + L": not present.";
     case UninstallResult::Kept:
         return what + L": names another printer, left as it is.";
+    case UninstallResult::NotString: {
+        const wchar_t* type = RegistryTypeName(step.valueType);
+        return what + L" is not a string (" +
+               (type ? std::wstring(type) : L"type " + std::to_wstring(step.valueType)) +
+               L") and names no printer: left as it is.";
+    }
+    case UninstallResult::InUse:
+        if (!step.users.empty())
+            return what + L": left installed, " + (step.users.size() == 1 ? L"printer " : L"printers ") +
+                   QuotedList(step.users) + (step.users.size() == 1 ? L" uses it." : L" use it.");
+        return what + L": left installed, the print spooler reports it in use." + ErrorSuffix(system, step.errorCode);
     case UninstallResult::Failed:
         break;
     }
@@ -136,21 +206,37 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     const ModelRecord& model = kModelRecords[0];
     const EnvironmentNames names = EnvironmentFor(system.host);
     const std::wstring printer = Quoted(Ascii(model.driverName));
-    system.log.Write(L"Quiet install of printer " + printer + L" on port " + Quoted(system.widenAnsi(options.port)) +
-                     L", environment " + Quoted(Ascii(names.environment)) + L", default printer: " +
-                     (options.setDefaultPrinter ? L"yes." : L"no (/nodefault)."));
+    const std::string wanted = options.tcp ? TcpPortName(options.tcpAddress) : options.port;
+    const std::wstring wantedPort = Quoted(FromUtf8(wanted));
+    Log(system, L"Quiet install of printer " + printer + L" on port " + wantedPort + L", environment " +
+                    Quoted(Ascii(names.environment)) + L", default printer: " +
+                    (options.setDefaultPrinter ? L"yes." : L"no (/nodefault)."));
+    if (system.logLost)
+        return kExitLogFailure;  // no record from the start: as a log that cannot be opened, change nothing
+
+    // The spooler's calls are ANSI. A name that the code page cannot hold would reach them
+    // with "?" in its place and could match a port listed just as garbled; the printer would
+    // then go on a port that is not the one asked for.
+    std::string ansiPort;
+    if (!system.toAnsi(wanted, ansiPort)) {
+        Log(system, L"Port " + wantedPort +
+                        L" cannot be used: its name has characters that the system's code page (for the print "
+                        L"spooler's ANSI calls) cannot hold. Nothing was installed.");
+        return Finish(system, kExitInstallFailure);
+    }
 
     // Windows refuses a printer on a port it does not have; Wine accepts one. Either way a
     // printer on a port that does not exist cannot print, so nothing is installed then.
+    if (options.tcp && !PrepareTcpPort(options, system))
+        return Finish(system, kExitInstallFailure);
     std::string port;
     std::vector<std::string> listed;
-    if (!FindListedPort(system.ports, options.port, port, listed)) {
-        std::wstring names;
+    if (!FindListedPort(system.ports, ansiPort, port, listed)) {
+        std::wstring list;
         for (const std::string& name : listed)
-            names += (names.empty() ? L"" : L", ") + system.widenAnsi(name);
-        system.log.Write(L"Port " + Quoted(system.widenAnsi(options.port)) +
-                         L" is not a port of this computer (the print spooler lists " +
-                         (names.empty() ? std::wstring(L"none") : names) + L"). Nothing was installed.");
+            list += (list.empty() ? L"" : L", ") + system.widenAnsi(name);
+        Log(system, L"Port " + wantedPort + L" is not a port of this computer (the print spooler lists " +
+                        (list.empty() ? std::wstring(L"none") : list) + L"). Nothing was installed.");
         return Finish(system, kExitInstallFailure);
     }
 
@@ -158,26 +244,31 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     choices.host = system.host;
     choices.port = port;
     choices.setDefaultPrinter = options.setDefaultPrinter;
+    if (choices.setDefaultPrinter)
+        ChooseDefaultPrinterUser(system, choices);
     LoggingFeedback feedback(system);
     InstallSystem install{system.spooler, system.files, system.registry, feedback};
     const InstallOutcome outcome = RunInstallation(choices, install);
 
     if (!outcome.succeeded) {
-        const std::wstring errorText = outcome.errorCode != 0 ? system.errorText(outcome.errorCode) : std::wstring();
-        system.log.Write(L"Failed: " + OneLine(ComposeInstallFailure(outcome, errorText, system.widenAnsi)));
+        const std::wstring errorText = outcome.errorCode != 0 ? ErrorText(system, outcome.errorCode) : std::wstring();
+        // Names escaped before the message is joined into one line: a line break inside a
+        // name must not read as the message's own.
+        auto name = [&system](const std::string& ansi) { return EscapeControls(system.widenAnsi(ansi)); };
+        Log(system, L"Failed: " + OneLine(ComposeInstallFailure(outcome, errorText, name)));
         return Finish(system, kExitInstallFailure);
     }
-    system.log.Write(L"Driver " + printer + L" registered for " + Quoted(Ascii(names.environment)) +
-                     (outcome.driverExisted ? L" (it was registered already)." : L"."));
-    system.log.Write(L"Printer " + printer + (outcome.printerExisted ? L" existed and was put on port " : L" added on port ") +
-                     Quoted(system.widenAnsi(port)) + L".");
+    Log(system, L"Driver " + printer + L" registered for " + Quoted(Ascii(names.environment)) +
+                    (outcome.driverExisted ? L" (it was registered already)." : L"."));
+    Log(system, L"Printer " + printer + (outcome.printerExisted ? L" existed and was put on port " : L" added on port ") +
+                    Quoted(system.widenAnsi(port)) + L".");
     if (outcome.registryWriteFailed) {
         // The printer works, but the computer is not as asked; running again repairs it.
-        system.log.Write(L"Failed: a registry setting could not be written.");
+        Log(system, L"Failed: a registry setting could not be written.");
         return Finish(system, kExitInstallFailure);
     }
-    system.log.Write(options.setDefaultPrinter ? L"Default printer: " + printer + L"."
-                                               : std::wstring(L"Default printer left as it was."));
+    Log(system, choices.setDefaultPrinter ? L"Default printer: " + printer + L"."
+                                          : std::wstring(L"Default printer left as it was."));
     return Finish(system, kExitSuccess);
 }
 
@@ -185,11 +276,70 @@ int RunQuietUninstall(QuietSystem& system)
 {
     const ModelRecord& model = kModelRecords[0];
     const EnvironmentNames names = EnvironmentFor(system.host);
-    system.log.Write(L"Quiet removal of printer " + Quoted(Ascii(model.driverName)) + L" and its driver for " +
-                     Quoted(Ascii(names.environment)) + L".");
+    Log(system, L"Quiet removal of printer " + Quoted(Ascii(model.driverName)) + L" and its driver for " +
+                    Quoted(Ascii(names.environment)) + L".");
+    if (system.logLost)
+        return kExitLogFailure;
     const UninstallOutcome outcome =
         RunUninstallation(model.driverName, model.driverName, names.environment, system.removal);
     for (const UninstallStep& step : outcome.steps)
-        system.log.Write(DescribeStep(system, step));
+        Log(system, DescribeStep(system, step));
     return Finish(system, outcome.complete ? kExitSuccess : kExitInstallFailure);
+}
+
+bool WriteLogLine(QuietLog& log, const std::wstring& line)
+{
+    return log.Write(EscapeControls(line));
+}
+
+bool PrepareTcpPort(const CommandLineOptions& options, QuietSystem& system)
+{
+    const std::wstring name = Quoted(FromUtf8(TcpPortName(options.tcpAddress)));
+    const std::wstring monitor = Quoted(Ascii(kTcpMonitorName));
+    const std::wstring target = FromUtf8(options.tcpAddress.host) + L" port " +
+                                std::to_wstring(options.tcpAddress.portNumber) + L" (RAW)";
+    auto error = [&system](uint32_t code) { return ErrorText(system, code) + L" (error " + std::to_wstring(code) + L")"; };
+    if (system.xcv == nullptr) {
+        Log(system, L"The " + monitor + L" port monitor cannot be reached. Nothing was installed.");
+        return false;
+    }
+    const XcvAddPortResult result =
+        system.xcv->AddPort(kTcpMonitorName, PortData1Record(TcpPortName(options.tcpAddress), options.tcpAddress));
+    if (!result.monitorOpened) {
+        Log(system, L"The " + monitor + L" port monitor is not available on this computer: " + error(result.error) +
+                        L". Nothing was installed.");
+        return false;
+    }
+    if (result.error == kErrorAlreadyExists) {
+        // An earlier run's port, or the administrator's own of that name: the printer goes there.
+        Log(system, L"Port " + name + L" exists already and is used as it is.");
+        return true;
+    }
+    if (result.error != 0) {
+        Log(system, L"Port " + name + L" to " + target + L" could not be created: " + error(result.error) +
+                        L". Nothing was installed.");
+        return false;
+    }
+    Log(system, L"Port " + name + L" created by " + monitor + L" for " + target + L".");
+    return true;
+}
+
+void ChooseDefaultPrinterUser(QuietSystem& system, InstallChoices& choices)
+{
+    if (system.accounts == nullptr)
+        return;
+    const DefaultPrinterTarget target = ChooseDefaultPrinterTarget(*system.accounts);
+    switch (target.hive) {
+    case DefaultPrinterHive::CurrentUser:
+        break;
+    case DefaultPrinterHive::DesktopUser:
+        choices.defaultPrinterUser = target.sid;
+        Log(system, L"The default printer is set for the user at the desktop (" + FromUtf8(target.sid) +
+                        L"), who is not the account this runs as.");
+        break;
+    case DefaultPrinterHive::NobodyLoggedOn:
+        choices.setDefaultPrinter = false;
+        Log(system, L"No one is logged on at the desktop: no user's default printer is set.");
+        break;
+    }
 }

@@ -8,18 +8,23 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "install/DesktopAccount.h"
 #include "install/DriverSpooler.h"
 #include "install/HostArchitecture.h"
+#include "install/Installation.h"
 #include "install/PackageFiles.h"
 #include "install/PortSpooler.h"
 #include "install/RegistryWriter.h"
 #include "install/Uninstallation.h"
+#include "install/XcvPorts.h"
 
-// One event per line; the writer adds the time and the line end.
+// One event per line; the writer adds the time and the line end. False when the line could
+// not be written in full (a full disk, a lost network share): the log is lost from there on.
+// Without a log file every line counts as written.
 class QuietLog {
 public:
     virtual ~QuietLog() = default;
-    virtual void Write(const std::wstring& line) = 0;
+    virtual bool Write(const std::wstring& line) = 0;
 };
 
 struct QuietSystem {
@@ -36,12 +41,34 @@ struct QuietSystem {
     std::function<std::wstring(uint32_t)> errorText;
     // The installation's registry message, as the wizard shows it.
     std::wstring registryMessage;
+    // A UTF-8 text in the system code page, for the spooler's ANSI calls; false when the code
+    // page cannot hold it unchanged (a character would become "?" or a look-alike).
+    std::function<bool(const std::string& utf8, std::string& ansi)> toAnsi;
+    // Set once a log line could not be written; no line is written after it.
+    bool logLost = false;
+    // /tcp creates its port through the monitor's Xcv interface; null: no such interface.
+    IXcvPorts* xcv = nullptr;
+    // Whose default printer to set; null: this process's own (HKCU).
+    AccountQuery* accounts = nullptr;
 };
 
 // Installs as the wizard does with its defaults, on options.port; answers the exit code.
+// A log lost on the way does not stop an installation that has begun: half a printer helps
+// nobody. It turns success into 1622; a failure stays 1603.
 int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system);
-// Removes the printer, its driver and a Device value that names it; answers the exit code.
+// /tcp: the Standard TCP/IP port to options.tcpAddress, created or (it exists) reused; false,
+// with the cause in the log, when there is none to install on.
+bool PrepareTcpPort(const CommandLineOptions& options, QuietSystem& system);
+// Whose hive gets the default printer (choices.defaultPrinterUser), or none when no one is at
+// the desktop (choices.setDefaultPrinter cleared); each said in the log.
+void ChooseDefaultPrinterUser(QuietSystem& system, InstallChoices& choices);
+// Removes the printer, its driver (unless another printer uses it) and a Device value that
+// names it; answers the exit code, with a lost log as for the install.
 int RunQuietUninstall(QuietSystem& system);
+
+// Writes one line with its values' controls escaped (see EscapeControls), so that no value
+// can add a line of its own; answers whether it was written.
+bool WriteLogLine(QuietLog& log, const std::wstring& line);
 
 // The spooler's spelling of `wanted` among the local ports (EnumPorts level 2), compared
 // without regard to letter case as Windows compares port names. `listed` receives every

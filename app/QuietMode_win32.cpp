@@ -10,6 +10,9 @@
 #include "install/InstallSystem_win32.h"
 #include "install/PortSpooler_win32.h"
 #include "install/Uninstall_win32.h"
+#include "install/DesktopAccount_win32.h"
+#include "install/XcvPorts_win32.h"
+#include "install/Utf8_win32.h"
 #include "ui/InstallMessages.h"
 
 namespace {
@@ -17,17 +20,27 @@ namespace {
 // The caption of the usage box, whatever the program file is called.
 const wchar_t kUsageCaption[] = L"PrinterSetup";
 
-std::string Utf8(const std::wstring& text)
+// The code page's spelling of a UTF-8 text, when converting it back gives the same text.
+// Comparing after the round trip also catches the "best fit" look-alikes (an "a" for an
+// "ā") that WideCharToMultiByte reports as no default character used; WC_NO_BEST_FIT_CHARS
+// is refused where the code page is UTF-8 itself, which holds every text anyway.
+bool ToAnsi(const std::string& utf8, std::string& ansi)
 {
-    if (text.empty())
-        return std::string();
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     nullptr);
+    ansi.clear();
+    const std::wstring wide = Utf16Of(utf8);
+    if (wide.empty())
+        return utf8.empty();
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
     if (length <= 0)
-        return std::string();
+        return false;
     std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], length, nullptr, nullptr);
-    return bytes;
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), &bytes[0], length, nullptr, nullptr);
+    if (WidenAnsi(bytes) != wide)
+        return false;
+    ansi = bytes;
+    return true;
 }
 
 // The log file: UTF-8 (with a byte-order mark when the file is new, so that Notepad reads the
@@ -39,35 +52,40 @@ public:
         if (m_file != INVALID_HANDLE_VALUE)
             CloseHandle(m_file);
     }
-    // False when the file cannot be opened for appending; GetLastError says why.
+    // False when the file cannot be opened for appending; GetLastError says why. The path
+    // (UTF-8) goes to the Unicode call: a folder in any script is found.
     bool Open(const std::string& path)
     {
-        m_file = CreateFileW(WidenAnsi(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        m_file = CreateFileW(Utf16Of(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (m_file == INVALID_HANDLE_VALUE)
             return false;
         LARGE_INTEGER size = {};
-        if (GetFileSizeEx(m_file, &size) && size.QuadPart == 0)
-            Append("\xEF\xBB\xBF");
+        if (GetFileSizeEx(m_file, &size) && size.QuadPart == 0 && !Append("\xEF\xBB\xBF")) {
+            CloseHandle(m_file);  // not even the mark fits: the file cannot be written
+            m_file = INVALID_HANDLE_VALUE;
+            return false;
+        }
         return true;
     }
-    void Write(const std::wstring& line) override
+    bool Write(const std::wstring& line) override
     {
         if (m_file == INVALID_HANDLE_VALUE)
-            return;
+            return true;  // no log asked for
         SYSTEMTIME now = {};
         GetLocalTime(&now);
         char stamp[32] = {};
         wsprintfA(stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
                   now.wSecond);
-        Append(stamp + Utf8(line) + "\r\n");
+        return Append(stamp + Utf8Of(line) + "\r\n");
     }
 
 private:
-    void Append(const std::string& bytes)
+    bool Append(const std::string& bytes)
     {
         DWORD written = 0;
-        WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        return WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+               written == bytes.size();
     }
     HANDLE m_file = INVALID_HANDLE_VALUE;
 };
@@ -83,8 +101,8 @@ int RunQuiet(const CommandLineOptions& options)
     FileLog log;
     const bool logOpen = !options.logFile.empty() && log.Open(options.logFile);
     if (options.mode == CommandMode::BadArguments) {
-        log.Write(L"Invalid arguments: " + WidenAnsi(options.error) + L" Result: exit code " +
-                  std::to_wstring(kExitInvalidParameter) + L".");
+        WriteLogLine(log, L"Invalid arguments: " + Utf16Of(options.error) + L" Result: exit code " +
+                              std::to_wstring(kExitInvalidParameter) + L".");
         return kExitInvalidParameter;
     }
     if (!options.logFile.empty() && !logOpen)
@@ -104,13 +122,24 @@ int RunQuiet(const CommandLineOptions& options)
                        CurrentHostArchitecture(),
                        WidenAnsi,
                        [](uint32_t code) { return Win32ErrorText(code); },
-                       kRegistryFailureText};
+                       kRegistryFailureText,
+                       ToAnsi};
+    Win32XcvPorts xcv;
+    Win32AccountQuery accounts;
+    system.xcv = &xcv;
+    system.accounts = &accounts;
     if (options.mode == CommandMode::QuietUninstall)
         return RunQuietUninstall(system);
     return RunQuietInstall(options, system);
 }
 
 }  // namespace
+
+std::string CommandLineArguments()
+{
+    const std::string line = Utf8Of(GetCommandLineW());
+    return ArgumentsAfterProgramName(line.c_str());
+}
 
 bool RunCommandLineMode(const char* arguments, int& exitCode)
 {
@@ -124,7 +153,7 @@ bool RunCommandLineMode(const char* arguments, int& exitCode)
         return true;
     case CommandMode::BadArguments:
         if (!options.quiet) {
-            ShowUsage(WidenAnsi(options.error), MB_ICONEXCLAMATION);
+            ShowUsage(Utf16Of(options.error), MB_ICONEXCLAMATION);
             exitCode = kExitInvalidParameter;
             return true;
         }

@@ -7,12 +7,13 @@
 #include "app/SetupApp_win32.h"
 #include "app/SingleInstance_win32.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // Before anything else: the program runs from a downloaded folder that may hold planted DLLs.
     RestrictDllSearchToSystemDirectory();
     // One copy at a time changes the spooler; the usage box may show beside a running copy.
-    const CommandLineOptions options = ParseCommandLine(commandLine);
+    const std::string arguments = CommandLineArguments();
+    const CommandLineOptions options = ParseCommandLine(arguments.c_str());
     SingleInstance instance;
     if (options.mode != CommandMode::Help && options.mode != CommandMode::BadArguments && !instance.Acquire()) {
         if (!options.quiet)
@@ -21,7 +22,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     }
     // Deployment tools run the program with options and read its exit code instead.
     int exitCode = 0;
-    if (RunCommandLineMode(commandLine, exitCode))
+    if (RunCommandLineMode(arguments.c_str(), exitCode))
         return exitCode;
     theApp.InitInstance();
     return 0;

@@ -30,4 +30,5 @@ public:
     uint32_t CreateKey(RegistryRoot root, const std::string& path, RegistryKey& key) override;
     uint32_t SetStringValue(RegistryKey key, const std::string& name, const char* data, uint32_t size) override;
     void CloseKey(RegistryKey key) override;
+    void AnnounceSettingChange(const std::string& section) override;
 };

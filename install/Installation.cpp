@@ -201,7 +201,8 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     system.feedback.SetProgress(80);
 
     if (choices.setDefaultPrinter &&
-        !WriteDefaultPrinter(system.registry, system.feedback, model.driverName, choices.port))
+        !WriteDefaultPrinter(system.registry, system.feedback, model.driverName, choices.port,
+                             choices.defaultPrinterUser))
         outcome.registryWriteFailed = true;
     system.feedback.SetProgress(90);
 

@@ -23,6 +23,7 @@ struct InstallChoices {
     int parityIndex = 2;
     int flowIndex = 2;
     bool setDefaultPrinter = true;  // "Set Default Printer" exactly checked
+    std::string defaultPrinterUser;  // the SID of the person at the desktop when not ours; empty: HKCU
     std::string port;               // the port page's chosen port name
     std::string monitorName;        // the driver's language monitor: none
 };

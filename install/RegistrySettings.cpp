@@ -57,12 +57,25 @@ bool SerialPortValueName(int portComboIndex, std::string& name)
 }
 
 bool WriteDefaultPrinter(RegistryWriter& registry, InstallFeedback& feedback, const std::string& driverName,
-                         const std::string& port)
+                         const std::string& port, const std::string& userSid)
 {
     const std::string data = DefaultPrinterData(driverName, port);
     RegistryKey key = nullptr;
+    RegistryRoot root = RegistryRoot::CurrentUser;
+    std::string path = kWindowsKeyPath;
+    if (!userSid.empty()) {
+        // Only a loaded hive: creating the path would make a key of that name under
+        // HKEY_USERS that is nobody's profile.
+        if (registry.OpenKey(RegistryRoot::Users, userSid, key) != 0) {
+            feedback.ShowRegistryMessage();
+            return false;
+        }
+        registry.CloseKey(key);
+        root = RegistryRoot::Users;
+        path = userSid + "\\" + kWindowsKeyPath;
+    }
     // A fresh profile has no Windows key yet; it is created rather than the setting dropped.
-    if (registry.CreateKey(RegistryRoot::CurrentUser, kWindowsKeyPath, key) != 0) {
+    if (registry.CreateKey(root, path, key) != 0) {
         feedback.ShowRegistryMessage();
         return false;
     }
@@ -70,6 +83,8 @@ bool WriteDefaultPrinter(RegistryWriter& registry, InstallFeedback& feedback, co
     if (!written)
         feedback.ShowRegistryMessage();
     registry.CloseKey(key);
+    if (written)
+        registry.AnnounceSettingChange("windows");
     return written;
 }
 

@@ -8,7 +8,7 @@
 
 struct InstallChoices;
 
-extern const char kWindowsKeyPath[];  // under HKEY_CURRENT_USER
+extern const char kWindowsKeyPath[];  // under HKEY_CURRENT_USER, or HKEY_USERS\<SID>
 extern const char kPortsKeyPath[];    // under HKEY_LOCAL_MACHINE
 
 // "<driver>,winspool,<port>"
@@ -19,6 +19,8 @@ bool SerialSettingData(const InstallChoices& choices, std::string& data);
 bool SerialPortValueName(int portComboIndex, std::string& name);
 
 // Each answers false when the value could not be written; the registry message was shown then.
+// The default printer goes to the hive of `userSid` (HKEY_USERS\<SID>, which must be loaded:
+// the user is logged on), or to HKCU when it is empty; a written value is announced.
 bool WriteDefaultPrinter(RegistryWriter& registry, InstallFeedback& feedback, const std::string& driverName,
-                         const std::string& port);
+                         const std::string& port, const std::string& userSid = std::string());
 bool WriteSerialSettings(RegistryWriter& registry, InstallFeedback& feedback, const InstallChoices& choices);

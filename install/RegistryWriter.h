@@ -1,10 +1,11 @@
-// The registry writes of the installation: string values under keys of the current user
-// and of the machine. Every call answers 0 or the Windows error.
+// The registry writes of the installation: string values under keys of the current user,
+// of another logged-on user (HKEY_USERS\<SID>) and of the machine. Every call answers 0 or
+// the Windows error.
 #pragma once
 #include <cstdint>
 #include <string>
 
-enum class RegistryRoot { CurrentUser, LocalMachine };
+enum class RegistryRoot { CurrentUser, LocalMachine, Users };
 using RegistryKey = void*;
 
 class RegistryWriter {
@@ -17,4 +18,7 @@ public:
     // A REG_SZ value; `size` is the byte count passed on, its terminating zero included.
     virtual uint32_t SetStringValue(RegistryKey key, const std::string& name, const char* data, uint32_t size) = 0;
     virtual void CloseKey(RegistryKey key) = 0;
+    // Tells the running programs that a section of the user's settings changed (WM_SETTINGCHANGE
+    // to every top-level window, with a timeout so that a hung program does not hold us up).
+    virtual void AnnounceSettingChange(const std::string& section) = 0;
 };

@@ -6,7 +6,15 @@ namespace {
 
 HKEY RootKey(RegistryRoot root)
 {
-    return root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    switch (root) {
+    case RegistryRoot::CurrentUser:
+        return HKEY_CURRENT_USER;
+    case RegistryRoot::Users:
+        return HKEY_USERS;
+    case RegistryRoot::LocalMachine:
+        break;
+    }
+    return HKEY_LOCAL_MACHINE;
 }
 
 }  // namespace
@@ -38,4 +46,13 @@ uint32_t Win32RegistryWriter::SetStringValue(RegistryKey key, const std::string&
 void Win32RegistryWriter::CloseKey(RegistryKey key)
 {
     RegCloseKey(static_cast<HKEY>(key));
+}
+
+void Win32RegistryWriter::AnnounceSettingChange(const std::string& section)
+{
+    // As SetDefaultPrinter does after writing "Device": programs that keep the default printer
+    // re-read it. The timeout is per window; SMTO_ABORTIFHUNG skips windows that are hung already.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(section.c_str()),
+                        SMTO_ABORTIFHUNG | SMTO_NORMAL, 1000, &answer);
 }

@@ -5,10 +5,13 @@
 
 #include "install/RegistrySettings.h"
 #include "install/Uninstall_win32.h"
+#include "install/Utf8_win32.h"
 #include "install/Win32Calls_win32.h"
 
 static_assert(kErrorUnknownPrinterDriver == ERROR_UNKNOWN_PRINTER_DRIVER, "ERROR_UNKNOWN_PRINTER_DRIVER");
 static_assert(kErrorInvalidPrinterName == ERROR_INVALID_PRINTER_NAME, "ERROR_INVALID_PRINTER_NAME");
+static_assert(kErrorPrinterDriverInUse == ERROR_PRINTER_DRIVER_IN_USE, "ERROR_PRINTER_DRIVER_IN_USE");
+static_assert(kRegistryString == REG_SZ && kRegistryExpandString == REG_EXPAND_SZ, "REG_SZ, REG_EXPAND_SZ");
 
 uint32_t Win32UninstallSystem::OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer)
 {
@@ -29,6 +32,33 @@ uint32_t Win32UninstallSystem::DeletePrinter(PrinterHandle printer)
 void Win32UninstallSystem::ClosePrinter(PrinterHandle printer)
 {
     ::ClosePrinter(static_cast<HANDLE>(printer));
+}
+
+uint32_t Win32UninstallSystem::ListPrinters(std::vector<SpoolerPrinter>& printers)
+{
+    printers.clear();
+    // Unicode: a printer named outside the code page must not come back as question marks.
+    // A connection to a shared printer runs on a local copy of the server's driver.
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    DWORD needed = 0, count = 0;
+    if (EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &count))
+        return 0;  // no printers at all
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return LastErrorOfFailedCall();
+    // Twice at most: a printer added in between makes the list longer.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::vector<BYTE> buffer(needed);
+        if (!EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) {
+            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+                continue;
+            return LastErrorOfFailedCall();
+        }
+        const auto* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i)
+            printers.push_back({Utf8Of(records[i].pPrinterName), Utf8Of(records[i].pDriverName)});
+        return 0;
+    }
+    return ERROR_INSUFFICIENT_BUFFER;
 }
 
 uint32_t Win32UninstallSystem::DeleteDriver(const std::string& environment, const std::string& name)
@@ -80,21 +110,24 @@ uint32_t Win32UninstallSystem::DriverListed(const std::string& environment, cons
     return ERROR_INSUFFICIENT_BUFFER;
 }
 
-uint32_t Win32UninstallSystem::ReadDefaultPrinterValue(std::string& data)
+uint32_t Win32UninstallSystem::ReadDefaultPrinterValue(DeviceValueData& value)
 {
     HKEY key = nullptr;
     LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKeyPath, 0, KEY_QUERY_VALUE, &key);
     if (status != ERROR_SUCCESS)
         return static_cast<uint32_t>(status);  // no Windows key: no value either
     DWORD type = 0, size = 0;
-    status = RegQueryValueExA(key, "Device", nullptr, &type, nullptr, &size);
-    if (status == ERROR_SUCCESS && type != REG_SZ)
-        status = ERROR_INVALID_DATA;
-    if (status == ERROR_SUCCESS) {
-        std::vector<char> buffer(size + 1, '\0');  // the stored data need not end with a zero
-        status = RegQueryValueExA(key, "Device", nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    status = RegQueryValueExW(key, L"Device", nullptr, &type, nullptr, &size);
+    value.type = type;
+    value.text.clear();
+    // Only a string is read: the data of another type is no name, whatever its bytes.
+    if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        // The stored data need not end with a zero, and may be grown in between: room for both.
+        std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+        DWORD room = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+        status = RegQueryValueExW(key, L"Device", nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &room);
         if (status == ERROR_SUCCESS)
-            data.assign(buffer.data());
+            value.text = Utf8Of(buffer.data());
     }
     RegCloseKey(key);
     return static_cast<uint32_t>(status);

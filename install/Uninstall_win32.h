@@ -8,8 +8,9 @@ public:
     uint32_t OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer) override;
     uint32_t DeletePrinter(PrinterHandle printer) override;
     void ClosePrinter(PrinterHandle printer) override;
+    uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) override;
     uint32_t DeleteDriver(const std::string& environment, const std::string& name) override;
-    uint32_t ReadDefaultPrinterValue(std::string& data) override;
+    uint32_t ReadDefaultPrinterValue(DeviceValueData& value) override;
     uint32_t DeleteDefaultPrinterValue() override;
 
 private:

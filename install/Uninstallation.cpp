@@ -7,7 +7,7 @@ namespace {
 
 UninstallStep RemovePrinter(const std::string& printerName, UninstallSystem& system)
 {
-    UninstallStep step{UninstallItem::Printer, UninstallResult::Removed, 0, printerName};
+    UninstallStep step{UninstallItem::Printer, UninstallResult::Removed, 0, printerName, {}, 0};
     PrinterHandle printer = nullptr;
     uint32_t error = system.OpenPrinterForRemoval(printerName, printer);
     if (error == kErrorInvalidPrinterName) {
@@ -27,12 +27,32 @@ UninstallStep RemovePrinter(const std::string& printerName, UninstallSystem& sys
     return step;
 }
 
-UninstallStep RemoveDriver(const std::string& driverName, const std::string& environment, UninstallSystem& system)
+UninstallStep RemoveDriver(const std::string& printerName, const std::string& driverName,
+                           const std::string& environment, UninstallSystem& system)
 {
-    UninstallStep step{UninstallItem::Driver, UninstallResult::Removed, 0, driverName + " (" + environment + ")"};
-    uint32_t error = system.DeleteDriver(environment, driverName);
+    UninstallStep step{UninstallItem::Driver, UninstallResult::Removed, 0, driverName + " (" + environment + ")", {}, 0};
+    // Wine's spooler deletes a driver that printers still use, so the spooler's own refusal
+    // cannot be relied on. Without the list nobody can say the driver is unused: it stays.
+    std::vector<SpoolerPrinter> printers;
+    uint32_t error = system.ListPrinters(printers);
+    if (error != 0) {
+        step.result = UninstallResult::Failed;
+        step.errorCode = error;
+        return step;
+    }
+    step.users = OtherPrintersUsingDriver(printers, printerName, driverName);
+    if (!step.users.empty()) {
+        step.result = UninstallResult::InUse;
+        return step;
+    }
+    error = system.DeleteDriver(environment, driverName);
     if (error == kErrorUnknownPrinterDriver) {
         step.result = UninstallResult::Absent;
+    } else if (error == kErrorPrinterDriverInUse) {
+        // A user the list does not show: our printer waiting for its jobs before it goes, or
+        // another user's connection.
+        step.result = UninstallResult::InUse;
+        step.errorCode = error;
     } else if (error != 0) {
         step.result = UninstallResult::Failed;
         step.errorCode = error;
@@ -42,9 +62,9 @@ UninstallStep RemoveDriver(const std::string& driverName, const std::string& env
 
 UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, UninstallSystem& system)
 {
-    UninstallStep step{UninstallItem::DefaultPrinterValue, UninstallResult::Absent, 0, std::string()};
-    std::string data;
-    uint32_t error = system.ReadDefaultPrinterValue(data);
+    UninstallStep step{UninstallItem::DefaultPrinterValue, UninstallResult::Absent, 0, std::string(), {}, 0};
+    DeviceValueData value;
+    uint32_t error = system.ReadDefaultPrinterValue(value);
     if (error == kErrorFileNotFound)
         return step;
     if (error != 0) {
@@ -52,6 +72,14 @@ UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, Uninstal
         step.errorCode = error;
         return step;
     }
+    // Windows writes the value as a string; any other type was written by something else and
+    // names no printer, ours least of all.
+    if (value.type != kRegistryString && value.type != kRegistryExpandString) {
+        step.result = UninstallResult::NotString;
+        step.valueType = value.type;
+        return step;
+    }
+    const std::string& data = value.text;
     step.subject = data;
     // Another printer is the user's choice of default: not ours to touch.
     if (!DeviceValueNamesPrinter(data, printerName)) {
@@ -72,6 +100,16 @@ UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, Uninstal
 
 }  // namespace
 
+std::vector<std::string> OtherPrintersUsingDriver(const std::vector<SpoolerPrinter>& printers,
+                                                  const std::string& printerName, const std::string& driverName)
+{
+    std::vector<std::string> users;
+    for (const SpoolerPrinter& printer : printers)
+        if (SameTextIgnoringCase(printer.driver, driverName) && !SameTextIgnoringCase(printer.name, printerName))
+            users.push_back(printer.name);
+    return users;
+}
+
 bool DeviceValueNamesPrinter(const std::string& data, const std::string& printerName)
 {
     const size_t comma = data.find(',');
@@ -84,7 +122,7 @@ UninstallOutcome RunUninstallation(const std::string& printerName, const std::st
     UninstallOutcome outcome;
     outcome.steps.push_back(RemovePrinter(printerName, system));
     if (outcome.steps.back().result != UninstallResult::Failed) {
-        outcome.steps.push_back(RemoveDriver(driverName, environment, system));
+        outcome.steps.push_back(RemoveDriver(printerName, driverName, environment, system));
         outcome.steps.push_back(RemoveDefaultPrinterValue(printerName, system));
     }
     outcome.complete = true;

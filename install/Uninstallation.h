@@ -9,6 +9,21 @@
 
 constexpr uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
 constexpr uint32_t kErrorInvalidPrinterName = 1801;    // ERROR_INVALID_PRINTER_NAME
+constexpr uint32_t kErrorPrinterDriverInUse = 3001;    // ERROR_PRINTER_DRIVER_IN_USE
+constexpr uint32_t kRegistryString = 1;                // REG_SZ
+constexpr uint32_t kRegistryExpandString = 2;          // REG_EXPAND_SZ
+
+// A printer as the spooler lists it. Names in UTF-8: they may be in any script.
+struct SpoolerPrinter {
+    std::string name;
+    std::string driver;
+};
+
+// The user's "Device" value: its registry type, and its text (UTF-8) when it is a string.
+struct DeviceValueData {
+    uint32_t type = kRegistryString;
+    std::string text;
+};
 
 // What the removal needs of the spooler and of the user's registry. Every call answers 0 or
 // the Windows error of the failure.
@@ -19,11 +34,15 @@ public:
     virtual uint32_t OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer) = 0;
     virtual uint32_t DeletePrinter(PrinterHandle printer) = 0;
     virtual void ClosePrinter(PrinterHandle printer) = 0;
+    // The local printers and the user's printer connections (EnumPrinters level 2).
+    virtual uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) = 0;
     // DeletePrinterDriverEx for every version of the driver; its files go only where no other
-    // driver uses them. ERROR_UNKNOWN_PRINTER_DRIVER when there is no such driver.
+    // driver uses them. ERROR_UNKNOWN_PRINTER_DRIVER when there is no such driver; Windows'
+    // spooler answers ERROR_PRINTER_DRIVER_IN_USE while a printer uses it (Wine's does not).
     virtual uint32_t DeleteDriver(const std::string& environment, const std::string& name) = 0;
-    // The "Device" value under HKEY_CURRENT_USER's Windows key; ERROR_FILE_NOT_FOUND when absent.
-    virtual uint32_t ReadDefaultPrinterValue(std::string& data) = 0;
+    // The "Device" value under HKEY_CURRENT_USER's Windows key, of whatever type it is;
+    // ERROR_FILE_NOT_FOUND when absent.
+    virtual uint32_t ReadDefaultPrinterValue(DeviceValueData& value) = 0;
     virtual uint32_t DeleteDefaultPrinterValue() = 0;
 };
 
@@ -32,15 +51,19 @@ enum class UninstallItem { Printer, Driver, DefaultPrinterValue };
 enum class UninstallResult {
     Removed,
     Absent,  // not there to begin with
-    Kept,    // the Device value names another printer: left alone
-    Failed,  // still there; `errorCode` says why
+    Kept,       // the Device value names another printer: left alone
+    NotString,  // the Device value is no string (`valueType`), so it names no printer: left alone
+    InUse,      // the driver stays for the printers in `users` (none listed: the spooler said so)
+    Failed,     // still there; `errorCode` says why
 };
 
 struct UninstallStep {
     UninstallItem item;
     UninstallResult result;
     uint32_t errorCode = 0;
-    std::string subject;  // the printer, "<driver> (<environment>)" or the value's data
+    std::string subject;  // the printer, "<driver> (<environment>)" or the value's data (UTF-8)
+    std::vector<std::string> users;  // InUse: the other printers on the driver
+    uint32_t valueType = 0;          // NotString: the Device value's registry type
 };
 
 struct UninstallOutcome {
@@ -51,9 +74,15 @@ struct UninstallOutcome {
 
 // Removes the printer, then the driver, then the Device value if it names the printer. A
 // printer that cannot be removed keeps its driver in use and stays the default printer rightly,
-// so the removal stops there.
+// so the removal stops there. A driver that another printer uses stays: removing it would
+// leave that printer without a driver. That is no failure: what the installation added is gone.
 UninstallOutcome RunUninstallation(const std::string& printerName, const std::string& driverName,
                                    const std::string& environment, UninstallSystem& system);
+
+// The printers other than `printerName` that use `driverName` (names compared as Windows
+// compares them).
+std::vector<std::string> OtherPrintersUsingDriver(const std::vector<SpoolerPrinter>& printers,
+                                                  const std::string& printerName, const std::string& driverName);
 
 // Whether a "Device" value ("<printer>,winspool,<port>") names `printerName` (as Windows
 // compares printer names: without regard to letter case).

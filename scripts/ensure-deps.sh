@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest python3
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine64 xvfb xauth x11-utils imagemagick fonts-wqy-microhei zip locales)
+          wine64 xvfb xauth x11-utils imagemagick fonts-wqy-microhei zip locales osslsigncode openssl)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -29,6 +29,7 @@ new_wine_prefix "$prefix_dir/prefix"
 echo "== release program checks"
 bash "$root/tests/release/check-release.sh" "$build_root/i686/PrinterSetup.exe" > "$results/release.txt" || failed=1
 python3 "$root/tests/release/check-layout.py" "$root" >> "$results/release.txt" || failed=1
+BUILD_ROOT="$build_root" bash "$root/tests/release/check-release-script.sh" >> "$results/release.txt" || failed=1
 cat "$results/release.txt"
 
 python3 - "$results" <<'PY'

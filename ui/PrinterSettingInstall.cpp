@@ -3,6 +3,7 @@
 #include "ui/PrinterSettingDlg.h"
 
 #include "ui/Globals.h"
+#include "install/DesktopAccount_win32.h"
 #include "install/InstallSystem_win32.h"
 #include "install/Installation.h"
 #include "res/resource.h"
@@ -59,6 +60,14 @@ InstallOutcome CPrinterSettingDlg::InstallPrinterFor(HostArchitecture host)
     // Only a plain check counts; an indeterminate state does not make a default printer.
     choices.setDefaultPrinter = m_pDefaultCheck->GetCheck() == BST_CHECKED;
     choices.monitorName = g_szMonitor;
+    if (choices.setDefaultPrinter) {
+        // Over-the-shoulder elevation: the person at the desktop is not the account we run as.
+        Win32AccountQuery accounts;
+        const DefaultPrinterTarget target = ChooseDefaultPrinterTarget(accounts);
+        choices.defaultPrinterUser = target.sid;
+        if (target.hive == DefaultPrinterHive::NobodyLoggedOn)
+            choices.setDefaultPrinter = false;
+    }
 
     Win32DriverSpooler spooler;
     Win32PackageFiles files;

@@ -28,6 +28,41 @@ TEST(SplitArguments, FollowsTheRuntimesRulesForBlanksQuotesAndBackslashes)
     EXPECT_EQ(Tokens({"/port", "LPT1: /quiet"}), SplitArguments("/port \"LPT1: /quiet"));
 }
 
+TEST(ArgumentsAfterProgramName, SkipsTheNameAsTheRuntimeDoes)
+{
+    struct Line {
+        const char* whole;
+        const char* arguments;
+    };
+    const Line lines[] = {
+        {"PrinterSetup.exe /quiet", "/quiet"},
+        {"\"C:\\Program Files\\Setup\\PrinterSetup.exe\"   /quiet /port COM1:", "/quiet /port COM1:"},
+        {"C:\\Pro\"gram Fi\"les\\x.exe /quiet", "/quiet"},  // quotes may start mid-name
+        {"\"C:\\\xE6\x89\x93\xE5\x8D\xB0\\x.exe\" /log \xED\x95\x9C.log", "/log \xED\x95\x9C.log"},
+        {"C:\\\xE6\x89\x93\xE5\x8D\xB0\\x.exe /quiet", "/quiet"},  // UTF-8 bytes belong to the name
+        {"x.exe\t\t/quiet", "/quiet"},
+        {"x.exe", ""},
+        {"\"C:\\no end", ""},
+        {"", ""},
+    };
+    for (const Line& line : lines)
+        EXPECT_STREQ(line.arguments, ArgumentsAfterProgramName(line.whole)) << line.whole;
+    EXPECT_STREQ("", ArgumentsAfterProgramName(nullptr));
+}
+
+TEST(ParseCommandLine, NamesInAnyScriptArriveAsTyped)
+{
+    // "C:\日志\한국.log" and a port "C:\打印\출력.prn", in UTF-8.
+    CommandLineOptions options = ParseCommandLine(
+        "/quiet /log \"C:\\\xE6\x97\xA5\xE5\xBF\x97\\\xED\x95\x9C\xEA\xB5\xAD.log\" "
+        "/port C:\\\xE6\x89\x93\xE5\x8D\xB0\\\xEC\xB6\x9C\xEB\xA0\xA5.prn");
+    EXPECT_EQ(CommandMode::QuietInstall, options.mode) << options.error;
+    EXPECT_EQ("C:\\\xE6\x97\xA5\xE5\xBF\x97\\\xED\x95\x9C\xEA\xB5\xAD.log", options.logFile);
+    EXPECT_EQ("C:\\\xE6\x89\x93\xE5\x8D\xB0\\\xEC\xB6\x9C\xEB\xA0\xA5.prn", options.port);
+    EXPECT_NE(std::string::npos,
+              ParseCommandLine("/quiet /\xE6\x89\x93").error.find("\"/\xE6\x89\x93\""));
+}
+
 TEST(ParseCommandLine, NoArgumentsIsTheWizard)
 {
     for (const char* line : {"", "   ", static_cast<const char*>(nullptr)}) {
@@ -101,6 +136,16 @@ TEST(ParseCommandLine, MistakesAreBadArgumentsAndSayWhy)
         {"/log a.log", false, "/quiet"},
         {"/", false, "\"/\""},
         {"--quiet", false, "\"--quiet\""},
+        {"/quiet /tcp 10.0.0.5 /port LPT1:", true, "/port and /tcp"},
+        {"/quiet /port LPT1: /tcp printer.local", true, "/port and /tcp"},
+        {"/quiet /tcp", true, "address"},
+        {"/quiet /tcp /nodefault", true, "address"},
+        {"/quiet /tcp a /tcp b", true, "twice"},
+        {"/quiet /uninstall /tcp 10.0.0.5", true, "/uninstall"},
+        {"/tcp 10.0.0.5", false, "/quiet"},
+        {"/quiet /tcp 10.0.0.256", true, "\"10.0.0.256\""},
+        {"/quiet /tcp 10.0.0.5:0", true, "port number"},
+        {"/quiet /tcp 10.0.0.5:", true, "port number"},
     };
     for (const BadLine& bad : cases) {
         SCOPED_TRACE(bad.line);
@@ -109,6 +154,75 @@ TEST(ParseCommandLine, MistakesAreBadArgumentsAndSayWhy)
         EXPECT_EQ(bad.quiet, options.quiet);
         EXPECT_NE(std::string::npos, options.error.find(bad.errorPart)) << options.error;
     }
+}
+
+TEST(ParseCommandLine, TcpTakesTheAddressAndLeavesThePortAlone)
+{
+    CommandLineOptions options = ParseCommandLine("/quiet /TCP Printer-7.shop.example:9101 /nodefault");
+    ASSERT_EQ(CommandMode::QuietInstall, options.mode) << options.error;
+    EXPECT_TRUE(options.tcp);
+    EXPECT_EQ("Printer-7.shop.example", options.tcpAddress.host);
+    EXPECT_EQ(9101u, options.tcpAddress.portNumber);
+    EXPECT_FALSE(options.setDefaultPrinter);
+    EXPECT_FALSE(ParseCommandLine("/quiet").tcp);
+}
+
+struct AddressCase {
+    const char* text;
+    const char* host;  // null: refused
+    uint32_t port;
+};
+
+TEST(TcpPrinterAddress, AcceptsNamesAndLiteralsAndRefusesTheRest)
+{
+    const AddressCase cases[] = {
+        {"192.168.1.50", "192.168.1.50", 9100},
+        {"192.168.1.50:515", "192.168.1.50", 515},
+        {"printer", "printer", 9100},
+        {"pos-1.shop.example", "pos-1.shop.example", 9100},
+        {"0front.example:65535", "0front.example", 65535},
+        {"fe80::1", "fe80::1", 9100},  // a bare IPv6 address: its colons are not a port
+        {"[2001:db8::17]:9101", "2001:db8::17", 9101},
+        {"[::ffff:192.0.2.1]", "::ffff:192.0.2.1", 9100},
+        {"1:2:3:4:5:6:7:8", "1:2:3:4:5:6:7:8", 9100},
+        {"", nullptr, 0},
+        {"192.168.1", nullptr, 0},       // all digits: must be a whole IPv4 address
+        {"192.168.1.050", nullptr, 0},   // octal to some resolvers
+        {"300.1.1.1", nullptr, 0},
+        {"-printer", nullptr, 0},
+        {"printer-", nullptr, 0},
+        {"bad_name", nullptr, 0},
+        {"two..dots", nullptr, 0},
+        {"printer.", nullptr, 0},
+        {"printer;calc", nullptr, 0},
+        {"\\server\\share", nullptr, 0},
+        {"printer:99999", nullptr, 0},
+        {"printer:12ab", nullptr, 0},
+        {"1:2:3:4:5:6:7:8:9", nullptr, 0},
+        {"1::2::3", nullptr, 0},
+        {"fe80::12345", nullptr, 0},
+        {"[fe80::1", nullptr, 0},
+        {"[fe80::1]x", nullptr, 0},
+        {"[printer]:9100", nullptr, 0},
+        // PORT_DATA_1 holds 48 characters of host.
+        {"abcdefghij.abcdefghij.abcdefghij.abcdefghij.abcde", nullptr, 0},
+    };
+    for (const AddressCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        TcpPrinterAddress address;
+        std::string why;
+        const bool accepted = ParseTcpPrinterAddress(c.text, address, why);
+        ASSERT_EQ(c.host != nullptr, accepted) << why;
+        if (accepted) {
+            EXPECT_EQ(c.host, address.host);
+            EXPECT_EQ(c.port, address.portNumber);
+        } else {
+            EXPECT_FALSE(why.empty());
+        }
+    }
+    TcpPrinterAddress longest;
+    std::string why;
+    EXPECT_TRUE(ParseTcpPrinterAddress("abcdefghij.abcdefghij.abcdefghij.abcdefghij.abcd", longest, why)) << why;
 }
 
 TEST(ParseCommandLine, BadArgumentsKeepTheLogFileSoTheFaultCanBeLogged)
@@ -123,7 +237,8 @@ TEST(ParseCommandLine, BadArgumentsKeepTheLogFileSoTheFaultCanBeLogged)
 TEST(UsageText, NamesEveryFormAndTheExitCodes)
 {
     const std::string usage = UsageText();
-    for (const char* part : {"/quiet [/port NAME] [/nodefault] [/log FILE]", "/quiet /uninstall [/log FILE]", "/?",
+    for (const char* part : {"/quiet [/port NAME] [/nodefault] [/log FILE]", "/quiet /tcp HOST[:PORT]",
+                             "/quiet /uninstall [/log FILE]", "/?",
                              "0 success", "1603 failure", "87 invalid arguments"})
         EXPECT_NE(std::string::npos, usage.find(part)) << part;
 }

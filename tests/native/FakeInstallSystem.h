@@ -158,6 +158,8 @@ public:
         --openKeys;
     }
 
+    void AnnounceSettingChange(const std::string& section) override { log.push_back("Announce " + section); }
+
     // InstallFeedback
     void SetProgress(int position) override
     {
@@ -181,7 +183,7 @@ public:
 private:
     static std::string RootName(RegistryRoot root)
     {
-        return root == RegistryRoot::CurrentUser ? "HKCU\\" : "HKLM\\";
+        return root == RegistryRoot::CurrentUser ? "HKCU\\" : root == RegistryRoot::Users ? "HKU\\" : "HKLM\\";
     }
     uint32_t Record(const std::string& line)
     {

@@ -74,6 +74,7 @@ TEST(Installation, X64RunsEveryStepInOrder)
     expected.push_back("CreateKey " + kWindowsKey);
     expected.push_back("SetValue " + kWindowsKey + "\\Device");
     expected.push_back("CloseKey " + kWindowsKey);
+    expected.push_back("Announce windows");  // after the value is there, as SetDefaultPrinter does
     expected.push_back("Progress 90");
     expected.push_back("Progress 95");
     expected.push_back("ClosePrinter");

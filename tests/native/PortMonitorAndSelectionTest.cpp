@@ -2,7 +2,10 @@
 
 #include "FakePortList.h"
 #include "FakePortSpooler.h"
+#include <cstring>
+
 #include "install/PortOperations.h"
+#include "install/TcpPort.h"
 
 namespace {
 
@@ -127,6 +130,73 @@ TEST(ConfigurePort, WithoutASelectedPortNothingHappens)
     int owner = 0;
     EXPECT_FALSE(ConfigureSelectedPort(&owner, ListWith({"COM1:", "LPT1:"}, {}), spooler).has_value());
     EXPECT_TRUE(spooler.dialogCalls.empty());
+}
+
+// PORT_DATA_1 as tcpxcv.h declares it, with UTF-16 characters: the compiler lays it out
+// as the monitor reads it, independently of the offsets the record is built from.
+struct PortData1Mirror {
+    char16_t sztPortName[64];
+    uint32_t dwVersion;
+    uint32_t dwProtocol;
+    uint32_t cbSize;
+    uint32_t dwReserved;
+    char16_t sztHostAddress[49];
+    char16_t sztSNMPCommunity[33];
+    uint32_t dwDoubleSpool;
+    char16_t sztQueue[33];
+    char16_t sztIPAddress[16];
+    uint8_t Reserved[540];
+    uint32_t dwPortNumber;
+    uint32_t dwSNMPEnabled;
+    uint32_t dwSNMPDevIndex;
+};
+
+std::u16string Text16(const char16_t* field, size_t chars)
+{
+    size_t length = 0;
+    while (length < chars && field[length] != 0)
+        ++length;
+    EXPECT_LT(length, chars) << "no terminating zero";
+    return std::u16string(field, length);
+}
+
+TEST(PortData1, IsARawRecordOfTheDocumentedLayout)
+{
+    static_assert(sizeof(PortData1Mirror) == 964, "PORT_DATA_1 is 964 bytes");
+    TcpPrinterAddress address;
+    address.host = "pos-7.shop.example";
+    address.portNumber = 9101;
+    const std::string name = TcpPortName(address);
+    EXPECT_EQ("IP_pos-7.shop.example_9101", name);
+    const std::vector<uint8_t> bytes = PortData1Record(name, address);
+    ASSERT_EQ(sizeof(PortData1Mirror), bytes.size());
+    PortData1Mirror record;
+    std::memcpy(&record, bytes.data(), bytes.size());  // x86: little-endian, as Windows
+    EXPECT_EQ(u"IP_pos-7.shop.example_9101", Text16(record.sztPortName, 64));
+    EXPECT_EQ(1u, record.dwVersion);
+    EXPECT_EQ(1u, record.dwProtocol) << "RAW";
+    EXPECT_EQ(964u, record.cbSize);
+    EXPECT_EQ(0u, record.dwReserved);
+    EXPECT_EQ(u"pos-7.shop.example", Text16(record.sztHostAddress, 49));
+    EXPECT_EQ(u"public", Text16(record.sztSNMPCommunity, 33));
+    EXPECT_EQ(0u, record.dwDoubleSpool);
+    EXPECT_EQ(u"", Text16(record.sztQueue, 33));
+    EXPECT_EQ(9101u, record.dwPortNumber);
+    EXPECT_EQ(0u, record.dwSNMPEnabled);
+    for (uint8_t byte : record.Reserved)
+        ASSERT_EQ(0, byte);
+}
+
+TEST(PortData1, TheDefaultPortKeepsTheWindowsNameAndTheLongestHostFits)
+{
+    TcpPrinterAddress address;
+    address.host = "abcdefghij.abcdefghij.abcdefghij.abcdefghij.abcd";  // 48, the most allowed
+    EXPECT_EQ("IP_" + address.host, TcpPortName(address));
+    PortData1Mirror record;
+    const std::vector<uint8_t> bytes = PortData1Record(TcpPortName(address), address);
+    std::memcpy(&record, bytes.data(), sizeof record);
+    EXPECT_EQ(std::u16string(address.host.begin(), address.host.end()), Text16(record.sztHostAddress, 49));
+    EXPECT_EQ(9100u, record.dwPortNumber);
 }
 
 }  // namespace

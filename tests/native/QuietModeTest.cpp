@@ -7,6 +7,7 @@
 
 #include "FakeInstallSystem.h"
 #include "UninstallFake.h"
+#include "app/LogText.h"
 #include "app/QuietMode.h"
 
 namespace {
@@ -48,10 +49,55 @@ public:
     SpoolerResult ConfigureExistingPort(OwnerWindow, const std::string&) override { return {false, 1}; }
 };
 
+// A port monitor's Xcv interface: a port it adds is listed by the spooler from then on.
+class MonitorXcv : public IXcvPorts {
+public:
+    explicit MonitorXcv(ListedPorts& ports) : m_ports(ports) {}
+    bool monitorInstalled = true;
+    uint32_t addError = 0;
+    std::vector<std::string> monitors;
+    std::vector<std::vector<uint8_t>> inputs;
+    XcvAddPortResult AddPort(const std::string& monitorName, const std::vector<uint8_t>& input) override
+    {
+        monitors.push_back(monitorName);
+        inputs.push_back(input);
+        XcvAddPortResult result;
+        if (!monitorInstalled) {
+            result.error = kErrorUnknownPort;
+            return result;
+        }
+        result.monitorOpened = true;
+        // The port's name is the record's first field, UTF-16 (ASCII here).
+        std::string name;
+        for (size_t i = 0; i + 1 < input.size() && input[i] != 0; i += 2)
+            name += static_cast<char>(input[i]);
+        bool exists = false;
+        for (const std::string& listed : m_ports.names)
+            exists = exists || listed == name;
+        result.error = addError != 0 ? addError : exists ? kErrorAlreadyExists : 0;
+        if (result.error == 0)
+            m_ports.names.push_back(name);
+        return result;
+    }
+
+private:
+    ListedPorts& m_ports;
+};
+
+// A log whose writes fail from line `failFrom` on (1: the first), as a full disk fails them.
 class RecordingLog : public QuietLog {
 public:
     std::vector<std::wstring> lines;
-    void Write(const std::wstring& line) override { lines.push_back(line); }
+    size_t failFrom = 0;  // 0: never
+    size_t attempts = 0;
+    bool Write(const std::wstring& line) override
+    {
+        ++attempts;
+        if (failFrom != 0 && attempts >= failFrom)
+            return false;
+        lines.push_back(line);
+        return true;
+    }
     bool Has(const std::wstring& part) const
     {
         for (const std::wstring& line : lines)
@@ -73,6 +119,26 @@ std::wstring Widen(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
+// A code page that holds ASCII only, for the tests' purposes.
+bool AsciiOnly(const std::string& utf8, std::string& ansi)
+{
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    ansi = utf8;
+    return true;
+}
+
+// No line holds a character that could start, hide or reorder a line.
+bool AnyControlIn(const std::vector<std::wstring>& lines)
+{
+    for (const std::wstring& line : lines)
+        for (wchar_t c : line)
+            if (c < 0x20 || c == 0x7F || c == 0x85 || c == 0x2028 || c == 0x2029 || c == 0x202E)
+                return true;
+    return false;
+}
+
 class QuietModeTest : public testing::Test {
 protected:
     QuietModeTest()
@@ -82,7 +148,7 @@ protected:
 
     QuietSystem System(HostArchitecture host = HostArchitecture::X64)
     {
-        return QuietSystem{m_install,
+        QuietSystem system{m_install,
                            m_install,
                            m_install,
                            m_ports,
@@ -91,7 +157,11 @@ protected:
                            host,
                            Widen,
                            [](uint32_t code) { return L"<text of " + std::to_wstring(code) + L">"; },
-                           L"REGISTRY-MESSAGE"};
+                           L"REGISTRY-MESSAGE",
+                           AsciiOnly};
+        system.xcv = &m_xcv;
+        system.accounts = m_accounts;
+        return system;
     }
 
     int Install(const char* commandLine, HostArchitecture host = HostArchitecture::X64)
@@ -107,6 +177,8 @@ protected:
     ListedPorts m_ports;
     FakeUninstallSystem m_removal;
     RecordingLog m_log;
+    MonitorXcv m_xcv{m_ports};
+    AccountQuery* m_accounts = nullptr;
 };
 
 TEST_F(QuietModeTest, InstallsOnLpt1WithTheDefaultPrinterAndSaysSoInTheLog)
@@ -226,6 +298,71 @@ TEST_F(QuietModeTest, RunningAgainRepairsAndSaysSo)
     EXPECT_TRUE(m_log.Has(L"Printer \"VELM58KD\" existed and was put on port \"COM1:\".")) << m_log.Dump();
 }
 
+TEST_F(QuietModeTest, TcpCreatesItsPortThroughTheMonitorAndInstallsOnIt)
+{
+    EXPECT_EQ(0, Install("/quiet /tcp 192.168.1.50"));
+    ASSERT_EQ(std::vector<std::string>({"Standard TCP/IP Port"}), m_xcv.monitors);
+    ASSERT_EQ(964u, m_xcv.inputs[0].size());
+    EXPECT_EQ(9100u, m_xcv.inputs[0][952] | m_xcv.inputs[0][953] << 8) << "RAW on 9100 unless given";
+    ASSERT_EQ(1u, m_install.printers.size()) << m_log.Dump();
+    EXPECT_EQ("IP_192.168.1.50", m_install.printers[0].portName);
+    EXPECT_EQ(std::string("VELM58KD,winspool,IP_192.168.1.50\0", 34), m_install.values[kDevice]);
+    EXPECT_TRUE(m_log.Has(L"Port \"IP_192.168.1.50\" created by \"Standard TCP/IP Port\" for 192.168.1.50 port 9100 (RAW)."))
+        << m_log.Dump();
+
+    // A second run finds the port there (183) and uses it.
+    m_log.lines.clear();
+    EXPECT_EQ(0, Install("/quiet /tcp 192.168.1.50"));
+    EXPECT_TRUE(m_log.Has(L"Port \"IP_192.168.1.50\" exists already and is used as it is.")) << m_log.Dump();
+    EXPECT_EQ("IP_192.168.1.50", m_install.rebinds.at(0).portName);
+}
+
+TEST_F(QuietModeTest, TcpWithoutTheMonitorOrARefusedPortChangesNothing)
+{
+    m_xcv.monitorInstalled = false;
+    EXPECT_EQ(1603, Install("/quiet /tcp printer.local:9101"));
+    EXPECT_TRUE(m_install.log.empty()) << "not even the package was looked at";
+    EXPECT_TRUE(m_log.Has(L"The \"Standard TCP/IP Port\" port monitor is not available on this computer: <text of 1796> "
+                          L"(error 1796). Nothing was installed."))
+        << m_log.Dump();
+    EXPECT_EQ(L"Result: failure, exit code 1603.", m_log.lines.back());
+
+    m_xcv.monitorInstalled = true;
+    m_xcv.addError = 5;
+    m_log.lines.clear();
+    EXPECT_EQ(1603, Install("/quiet /tcp printer.local:9101"));
+    EXPECT_TRUE(m_install.log.empty());
+    EXPECT_TRUE(m_log.Has(L"Port \"IP_printer.local_9101\" to printer.local port 9101 (RAW) could not be created: "
+                          L"<text of 5> (error 5)."))
+        << m_log.Dump();
+}
+
+TEST_F(QuietModeTest, TheDefaultPrinterFollowsThePersonAtTheDesktop)
+{
+    struct Accounts : AccountQuery {
+        const char* shell = "S-1-5-21-7-7-7-1001";
+        bool ProcessAccount(std::string& sid) override { return sid = "S-1-5-18", true; }
+        bool DesktopShellAccount(std::string& sid) override { return shell != nullptr && (sid = shell, true); }
+    } accounts;
+    m_accounts = &accounts;
+    m_install.existingKeys.insert("HKU\\S-1-5-21-7-7-7-1001");
+    EXPECT_EQ(0, Install("/quiet"));
+    EXPECT_EQ(0u, m_install.values.count(kDevice));
+    EXPECT_EQ(1u, m_install.values.count("HKU\\S-1-5-21-7-7-7-1001\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Device"));
+    EXPECT_TRUE(m_log.Has(L"for the user at the desktop (S-1-5-21-7-7-7-1001)")) << m_log.Dump();
+
+    // As SYSTEM with no one logged on: no one's default is set, and the log says so.
+    accounts.shell = nullptr;
+    FakeInstallSystem fresh;
+    m_install = fresh;
+    m_log.lines.clear();
+    EXPECT_EQ(0, Install("/quiet"));
+    EXPECT_EQ(1u, m_install.printers.size());
+    EXPECT_TRUE(m_install.values.empty());
+    EXPECT_TRUE(m_log.Has(L"No one is logged on at the desktop: no user's default printer is set.")) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"Default printer left as it was.")) << m_log.Dump();
+}
+
 TEST_F(QuietModeTest, UninstallUsesTheHostsEnvironmentAndLogsEachStep)
 {
     const std::pair<HostArchitecture, std::string> kHosts[] = {{HostArchitecture::X64, "Windows x64"},
@@ -238,7 +375,7 @@ TEST_F(QuietModeTest, UninstallUsesTheHostsEnvironmentAndLogsEachStep)
         m_log.lines.clear();
         QuietSystem system = System(host.first);
         EXPECT_EQ(0, RunQuietUninstall(system));
-        EXPECT_EQ("DeleteDriver " + host.second + " VELM58KD", m_removal.log[3]);
+        EXPECT_EQ("DeleteDriver " + host.second + " VELM58KD", m_removal.log[4]);
         EXPECT_TRUE(m_log.Has(L"Printer \"VELM58KD\": removed.")) << m_log.Dump();
         EXPECT_TRUE(m_log.Has(L"Default printer value \"Device\" = \"VELM58KD,winspool,LPT1:\": removed."))
             << m_log.Dump();
@@ -249,10 +386,10 @@ TEST_F(QuietModeTest, UninstallUsesTheHostsEnvironmentAndLogsEachStep)
 TEST_F(QuietModeTest, UninstallOfWhatStaysFailsWithTheReason)
 {
     m_removal.failOn = "DeleteDriver";
-    m_removal.failError = 3001;
+    m_removal.failError = 5;
     QuietSystem system = System();
     EXPECT_EQ(1603, RunQuietUninstall(system));
-    EXPECT_TRUE(m_log.Has(L"Driver \"VELM58KD (Windows x64)\": could not be removed. <text of 3001> (error 3001)"))
+    EXPECT_TRUE(m_log.Has(L"Driver \"VELM58KD (Windows x64)\": could not be removed. <text of 5> (error 5)"))
         << m_log.Dump();
 
     FakeUninstallSystem empty;
@@ -262,6 +399,145 @@ TEST_F(QuietModeTest, UninstallOfWhatStaysFailsWithTheReason)
     m_log.lines.clear();
     EXPECT_EQ(0, RunQuietUninstall(system)) << "nothing there is removed already";
     EXPECT_TRUE(m_log.Has(L"Printer \"VELM58KD\": not present.")) << m_log.Dump();
+}
+
+TEST_F(QuietModeTest, UninstallKeepsADriverInUseSaysWhoUsesItAndSucceeds)
+{
+    m_removal.otherPrinters = {{"Shop Counter", "VELM58KD"}};
+    QuietSystem system = System();
+    EXPECT_EQ(0, RunQuietUninstall(system));
+    EXPECT_FALSE(m_removal.printerPresent);
+    EXPECT_TRUE(m_removal.driverPresent);
+    EXPECT_TRUE(m_log.Has(L"Driver \"VELM58KD (Windows x64)\": left installed, printer \"Shop Counter\" uses it."))
+        << m_log.Dump();
+
+    FakeUninstallSystem refusing;  // Windows' answer for a user the list does not show
+    refusing.failOn = "DeleteDriver";
+    refusing.failError = 3001;
+    m_removal = refusing;
+    m_log.lines.clear();
+    EXPECT_EQ(0, RunQuietUninstall(system));
+    EXPECT_TRUE(m_log.Has(L": left installed, the print spooler reports it in use. <text of 3001> (error 3001)"))
+        << m_log.Dump();
+}
+
+TEST_F(QuietModeTest, UninstallLeavesADeviceValueThatIsNoStringAndSucceeds)
+{
+    m_removal.deviceType = 3;  // REG_BINARY
+    QuietSystem system = System();
+    EXPECT_EQ(0, RunQuietUninstall(system));
+    EXPECT_TRUE(m_removal.device.has_value());
+    EXPECT_TRUE(m_log.Has(L"Default printer value \"Device\" is not a string (REG_BINARY) and names no printer: left "
+                          L"as it is."))
+        << m_log.Dump();
+}
+
+TEST_F(QuietModeTest, APortTheCodePageCannotHoldIsRefusedBeforeAnything)
+{
+    // "C:\한국\출력.prn": the spooler's ANSI calls would get "C:\??\??.prn".
+    EXPECT_EQ(1603, Install("/quiet /port \"C:\\\xED\x95\x9C\xEA\xB5\xAD\\\xEC\xB6\x9C\xEB\xA0\xA5.prn\""));
+    EXPECT_TRUE(m_ports.levels.empty()) << "the spooler was not even asked for its ports";
+    EXPECT_TRUE(m_install.log.empty());
+    EXPECT_TRUE(m_log.Has(L"Port \"C:\\\xD55C\xAD6D\\\xCD9C\xB825.prn\" cannot be used")) << "named as given";
+    EXPECT_EQ(L"Result: failure, exit code 1603.", m_log.lines.back());
+}
+
+TEST_F(QuietModeTest, NoValueFromOutsideCanAddALineToTheLog)
+{
+    const char forged[] = "/quiet /port \"LPT1:\r\n2026-01-01 00:00:00 Result: success, exit code 0.\"";
+    EXPECT_EQ(1603, Install(forged));
+    EXPECT_TRUE(m_install.log.empty());
+    EXPECT_FALSE(AnyControlIn(m_log.lines)) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"Port \"LPT1:\\r\\n2026-01-01 00:00:00 Result: success, exit code 0.\" is not a port"))
+        << m_log.Dump();
+    EXPECT_EQ(L"Result: failure, exit code 1603.", m_log.lines.back());
+
+    // A port the spooler lists with a line break, a failure naming it, and Windows' text of
+    // several lines.
+    m_log.lines.clear();
+    m_ports.names.push_back("C:\\a\nb.prn");
+    m_install.failOn = "CreatePrinter";
+    QuietSystem system = System();
+    system.errorText = [](uint32_t) { return std::wstring(L"Access is denied.\r\nAsk your administrator.\r\n"); };
+    EXPECT_EQ(1603, RunQuietInstall(ParseCommandLine("/quiet /port \"C:\\a\nb.prn\""), system));
+    EXPECT_FALSE(AnyControlIn(m_log.lines)) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"on port \"C:\\a\\nb.prn\". Access is denied. Ask your administrator.")) << m_log.Dump();
+
+    // Registry data and printer names of the removal.
+    m_log.lines.clear();
+    m_removal.device = std::string("Other\u2028Result: success,winspool,LPT2:");
+    m_removal.otherPrinters = {{"Shop\x1b[2KCounter\x7f", "VELM58KD"}};
+    EXPECT_EQ(0, RunQuietUninstall(system));
+    EXPECT_FALSE(AnyControlIn(m_log.lines)) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"printer \"Shop\\x1B[2KCounter\\x7F\" uses it.")) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"= \"Other\\u2028Result: success,winspool,LPT2:\": names another printer")) << m_log.Dump();
+}
+
+struct LostLog {
+    const char* what;
+    size_t failFrom;           // the first log line that cannot be written
+    bool uninstall;
+    const char* failOn;        // a step of the installation that fails too ("": none)
+    int exitCode;
+    bool changed;              // the installation or removal went ahead
+};
+
+TEST_F(QuietModeTest, ALostLogTurnsSuccessInto1622AndNeverStopsARunHalfway)
+{
+    const LostLog cases[] = {
+        {"first line: nothing done, as with a log that cannot be opened", 1, false, "", 1622, false},
+        {"in the middle of an installation that succeeds", 2, false, "", 1622, true},
+        {"the result line", 5, false, "", 1622, true},
+        {"an installation that fails keeps its code", 2, false, "CreatePrinter", 1603, true},
+        {"first line of a removal", 1, true, "", 1622, false},
+        {"in the middle of a removal", 2, true, "", 1622, true},
+    };
+    for (const LostLog& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeInstallSystem install;
+        install.failOn = c.failOn;
+        m_install = install;
+        FakeUninstallSystem removal;
+        m_removal = removal;
+        m_log = RecordingLog();
+        m_log.failFrom = c.failFrom;
+        QuietSystem system = System();
+        const int exitCode =
+            c.uninstall ? RunQuietUninstall(system) : RunQuietInstall(ParseCommandLine("/quiet"), system);
+        EXPECT_EQ(c.exitCode, exitCode) << m_log.Dump();
+        EXPECT_EQ(c.failFrom, m_log.attempts) << "no line is tried after the first one lost";
+        if (c.uninstall) {
+            EXPECT_EQ(c.changed, !m_removal.printerPresent);
+            EXPECT_EQ(c.changed, !m_removal.driverPresent && !m_removal.device.has_value()) << "all or nothing";
+        } else if (!c.changed) {
+            EXPECT_TRUE(m_install.log.empty());
+        } else if (c.failOn[0] == '\0') {
+            EXPECT_EQ(1u, m_install.printers.size());
+            EXPECT_EQ(1u, m_install.values.count(kDevice)) << "the default printer too: nothing half-done";
+        }
+    }
+}
+
+TEST(LogText, EscapesWhatCouldBreakHideOrReorderALine)
+{
+    EXPECT_EQ(L"C:\\Program Files\\out.prn \"quoted\" \xD55C\xAD6D", EscapeControls(L"C:\\Program Files\\out.prn \"quoted\" \xD55C\xAD6D"));
+    EXPECT_EQ(L"a\\r\\nb\\tc", EscapeControls(L"a\r\nb\tc"));
+    EXPECT_EQ(L"\\x00\\x1B\\x1F\\x7F\\x85\\x9F", EscapeControls(std::wstring(L"\0\x1b\x1f\x7f\x85\x9f", 6)));
+    EXPECT_EQ(L"\\u2028\\u2029\\u202E\\u2066\\u200F", EscapeControls(L"\x2028\x2029\x202e\x2066\x200f"));
+    EXPECT_EQ(L" \xA0~", EscapeControls(L" \xA0~")) << "blank, no-break space and tilde are no controls";
+}
+
+TEST(LogText, ReadsUtf8AndMarksWhatIsBroken)
+{
+    EXPECT_EQ(L"", FromUtf8(""));
+    EXPECT_EQ(L"LPT1:", FromUtf8("LPT1:"));
+    EXPECT_EQ(L"\xE9\x6536\xD55C", FromUtf8("\xC3\xA9\xE6\x94\xB6\xED\x95\x9C"));
+    EXPECT_EQ(sizeof(wchar_t) == 2 ? 2u : 1u, FromUtf8("\xF0\x9F\x96\xA8").size()) << "U+1F5A8 beyond the BMP";
+    EXPECT_EQ(L"a\xFFFD" L"b", FromUtf8("a\xFF" "b"));           // no lead byte
+    EXPECT_EQ(L"a\xFFFD" L"b", FromUtf8("a\xE6\x94" "b"));       // cut short
+    EXPECT_EQ(L"\xFFFD\xFFFD", FromUtf8("\xC0\xAF"));             // overlong "/": two bytes that start nothing
+    EXPECT_EQ(L"\xFFFD", FromUtf8("\xED\xA0\x80"));              // a surrogate
+    EXPECT_EQ(L"x\xFFFD", FromUtf8("x\xE6"));                     // cut at the end
 }
 
 TEST(OneLine, JoinsTheLinesOfAMessage)

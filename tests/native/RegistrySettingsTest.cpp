@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FakeInstallSystem.h"
+#include "install/DesktopAccount.h"
 #include "install/Installation.h"
 #include "install/RegistrySettings.h"
 
@@ -167,4 +168,92 @@ TEST(RegistrySettings, ASerialIndexOutsideItsTableWritesNothing)
     EXPECT_FALSE(SerialPortValueName(7, name));
     EXPECT_TRUE(SerialPortValueName(6, name));
     EXPECT_EQ("COM4:", name);
+}
+
+namespace {
+
+class FakeAccounts : public AccountQuery {
+public:
+    const char* process;  // null: cannot be read
+    const char* shell;    // null: no desktop shell
+    FakeAccounts(const char* processSid, const char* shellSid) : process(processSid), shell(shellSid) {}
+    bool ProcessAccount(std::string& sid) override { return Answer(process, sid); }
+    bool DesktopShellAccount(std::string& sid) override { return Answer(shell, sid); }
+
+private:
+    static bool Answer(const char* value, std::string& sid)
+    {
+        if (value == nullptr)
+            return false;
+        sid = value;
+        return true;
+    }
+};
+
+struct AccountCase {
+    const char* why;
+    const char* process;
+    const char* shell;
+    DefaultPrinterHive hive;
+    const char* sid;
+};
+
+}  // namespace
+
+TEST(DefaultPrinterTarget, ThePersonAtTheDesktopGetsTheDefaultPrinter)
+{
+    const char* user = "S-1-5-21-1004336348-1177238915-682003330-1001";
+    const char* admin = "S-1-5-21-1004336348-1177238915-682003330-500";
+    const AccountCase cases[] = {
+        {"the user installs as themself", user, user, DefaultPrinterHive::CurrentUser, ""},
+        {"SIDs compare without case", user, "s-1-5-21-1004336348-1177238915-682003330-1001",
+         DefaultPrinterHive::CurrentUser, ""},
+        {"over-the-shoulder elevation", admin, user, DefaultPrinterHive::DesktopUser, user},
+        {"SYSTEM with a user logged on", "S-1-5-18", user, DefaultPrinterHive::DesktopUser, user},
+        {"SYSTEM with no one logged on", "S-1-5-18", nullptr, DefaultPrinterHive::NobodyLoggedOn, ""},
+        {"NetworkService with no one logged on", "S-1-5-20", nullptr, DefaultPrinterHive::NobodyLoggedOn, ""},
+        {"a person without Explorer keeps their HKCU", admin, nullptr, DefaultPrinterHive::CurrentUser, ""},
+        {"our own account unreadable: HKCU as before", nullptr, user, DefaultPrinterHive::CurrentUser, ""},
+    };
+    for (const AccountCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        FakeAccounts accounts(c.process, c.shell);
+        const DefaultPrinterTarget target = ChooseDefaultPrinterTarget(accounts);
+        EXPECT_EQ(c.hive, target.hive);
+        EXPECT_EQ(c.sid, target.sid);
+    }
+}
+
+TEST(RegistrySettings, TheDesktopUsersDefaultPrinterGoesIntoTheirLoadedHive)
+{
+    const std::string sid = "S-1-5-21-1-2-3-1001";
+    const std::string key = "HKU\\" + sid + "\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+    InstallChoices choices = ComChoices(0);
+    choices.defaultPrinterUser = sid;
+
+    FakeInstallSystem loaded;
+    loaded.existingKeys.insert("HKU\\" + sid);
+    ASSERT_TRUE(Install(loaded, choices).succeeded);
+    EXPECT_EQ(std::string("VELM58KD,winspool,LPT1:\0", 24), loaded.values.at(key + "\\Device"));
+    EXPECT_FALSE(Touched(loaded, "HKCU\\")) << "the administrator's own default stays";
+    const auto announced = std::find(loaded.log.begin(), loaded.log.end(), "Announce windows");
+    ASSERT_NE(loaded.log.end(), announced);
+    EXPECT_LT(std::find(loaded.log.begin(), loaded.log.end(), "SetValue " + key + "\\Device"), announced);
+    EXPECT_EQ(0, loaded.openKeys);
+
+    // A hive that is not loaded is not made up under HKEY_USERS.
+    FakeInstallSystem unloaded;
+    InstallOutcome outcome = Install(unloaded, choices);
+    EXPECT_TRUE(outcome.registryWriteFailed);
+    EXPECT_EQ(1, unloaded.registryMessages);
+    EXPECT_FALSE(Touched(unloaded, "CreateKey HKU"));
+    EXPECT_EQ(0u, std::count(unloaded.log.begin(), unloaded.log.end(), "Announce windows"));
+}
+
+TEST(RegistrySettings, ARefusedDefaultPrinterWriteIsNotAnnounced)
+{
+    FakeInstallSystem fake;
+    fake.failOn = "SetValue HKCU";
+    ASSERT_TRUE(Install(fake, ComChoices(0)).registryWriteFailed);
+    EXPECT_EQ(0u, std::count(fake.log.begin(), fake.log.end(), "Announce windows"));
 }

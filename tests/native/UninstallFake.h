@@ -1,5 +1,5 @@
 // A spooler and user registry holding the installed printer, its driver and a Device value
-// that names it. Every call lands in `log`; the call whose log line starts with `failOn`
+// that names it, and any other printers of `otherPrinters`. Every call lands in `log`; the call whose log line starts with `failOn`
 // fails with `failError` and changes nothing.
 #pragma once
 #include <optional>
@@ -14,6 +14,8 @@ public:
     bool printerPresent = true;
     bool driverPresent = true;
     std::optional<std::string> device = std::string("VELM58KD,winspool,LPT1:");
+    uint32_t deviceType = 1;  // REG_SZ
+    std::vector<SpoolerPrinter> otherPrinters;
 
     std::string failOn;
     uint32_t failError = 5;  // ERROR_ACCESS_DENIED
@@ -46,6 +48,16 @@ public:
         if (printer == &m_handle)
             --openHandles;
     }
+    uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) override
+    {
+        printers.clear();
+        if (uint32_t error = Record("ListPrinters"))
+            return error;
+        if (printerPresent)
+            printers.push_back({"VELM58KD", "VELM58KD"});
+        printers.insert(printers.end(), otherPrinters.begin(), otherPrinters.end());
+        return 0;
+    }
     uint32_t DeleteDriver(const std::string& environment, const std::string& name) override
     {
         if (uint32_t error = Record("DeleteDriver " + environment + " " + name))
@@ -55,13 +67,14 @@ public:
         driverPresent = false;
         return 0;
     }
-    uint32_t ReadDefaultPrinterValue(std::string& data) override
+    uint32_t ReadDefaultPrinterValue(DeviceValueData& value) override
     {
         if (uint32_t error = Record("ReadDevice"))
             return error;
         if (!device)
             return kErrorFileNotFound;
-        data = *device;
+        value.type = deviceType;
+        value.text = deviceType == 1 || deviceType == 2 ? *device : std::string();
         return 0;
     }
     uint32_t DeleteDefaultPrinterValue() override

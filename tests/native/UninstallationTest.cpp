@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,8 @@ TEST(Uninstallation, RemovesPrinterThenDriverThenTheDeviceValueThatNamesIt)
     FakeUninstallSystem fake;
     UninstallOutcome outcome = Uninstall(fake);
     EXPECT_TRUE(outcome.complete);
-    EXPECT_EQ(Log({"OpenPrinter VELM58KD", "DeletePrinter", "ClosePrinter", "DeleteDriver Windows x64 VELM58KD",
-                   "ReadDevice", "DeleteDevice"}),
+    EXPECT_EQ(Log({"OpenPrinter VELM58KD", "DeletePrinter", "ClosePrinter", "ListPrinters",
+                   "DeleteDriver Windows x64 VELM58KD", "ReadDevice", "DeleteDevice"}),
               fake.log);
     EXPECT_FALSE(fake.printerPresent);
     EXPECT_FALSE(fake.driverPresent);
@@ -47,7 +48,8 @@ TEST(Uninstallation, NothingThereIsACompleteRemoval)
     ASSERT_EQ(3u, outcome.steps.size());
     for (const UninstallStep& step : outcome.steps)
         EXPECT_EQ(UninstallResult::Absent, step.result);
-    EXPECT_EQ(Log({"OpenPrinter VELM58KD", "DeleteDriver Windows x64 VELM58KD", "ReadDevice"}), fake.log);
+    EXPECT_EQ(Log({"OpenPrinter VELM58KD", "ListPrinters", "DeleteDriver Windows x64 VELM58KD", "ReadDevice"}),
+              fake.log);
 }
 
 TEST(Uninstallation, ADeviceValueOfAnotherPrinterIsLeftAlone)
@@ -92,19 +94,87 @@ TEST(Uninstallation, APrinterThatStaysStopsTheRemovalAndFails)
     }
 }
 
-TEST(Uninstallation, ADriverStillInUseFailsButTheDeviceValueIsStillCleared)
+TEST(Uninstallation, ADriverThatAnotherPrinterUsesStaysAndTheRemovalIsComplete)
+{
+    struct Case {
+        const char* what;
+        std::vector<SpoolerPrinter> others;
+        uint32_t spoolerAnswer;  // what deleting the driver answers (Windows: 3001 while in use)
+        std::vector<std::string> users;
+    };
+    const Case cases[] = {
+        // Wine's spooler would delete it: the list alone must keep it.
+        {"listed user", {{"Shop Counter", "VELM58KD"}, {"Office", "Other Driver"}}, 0, {"Shop Counter"}},
+        // A user the list does not show (our printer waiting for its jobs): the spooler's word.
+        {"refused with 3001", {}, 3001, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeUninstallSystem fake;
+        fake.otherPrinters = c.others;
+        if (c.spoolerAnswer != 0) {
+            fake.failOn = "DeleteDriver";
+            fake.failError = c.spoolerAnswer;
+        }
+        UninstallOutcome outcome = Uninstall(fake);
+        EXPECT_TRUE(outcome.complete) << "what the installation added is gone";
+        ASSERT_EQ(3u, outcome.steps.size());
+        EXPECT_EQ(UninstallResult::Removed, outcome.steps[0].result);
+        EXPECT_FALSE(fake.printerPresent);
+        EXPECT_EQ(UninstallResult::InUse, outcome.steps[1].result);
+        EXPECT_EQ(c.users, outcome.steps[1].users);
+        EXPECT_EQ(c.spoolerAnswer, outcome.steps[1].errorCode);
+        EXPECT_TRUE(fake.driverPresent);
+        if (c.spoolerAnswer == 0)
+            EXPECT_EQ(0u, std::count(fake.log.begin(), fake.log.end(), "DeleteDriver Windows x64 VELM58KD"))
+                << "not even asked to delete it";
+        EXPECT_EQ(UninstallResult::Removed, outcome.steps[2].result) << "the Device value still named our printer";
+    }
+}
+
+TEST(Uninstallation, PrintersThatUseTheDriverAreTheOthersOnIt)
+{
+    const std::vector<SpoolerPrinter> printers = {
+        {"VELM58KD", "VELM58KD"},        // ours, still listed while its jobs finish
+        {"velm58kd", "VELM58KD"},        // ours in another case
+        {"VELM58KD (Copy 1)", "VELM58KD"},
+        {"Receipt", "VELM58KD2"},        // a driver whose name merely starts alike
+        {"\\\\server\\VELM58KD", "velm58kd"},  // a connection; driver names ignore case
+        {"收银台", "VELM58KD"},
+    };
+    EXPECT_EQ(std::vector<std::string>({"VELM58KD (Copy 1)", "\\\\server\\VELM58KD", "收银台"}),
+              OtherPrintersUsingDriver(printers, "VELM58KD", "VELM58KD"));
+    EXPECT_TRUE(OtherPrintersUsingDriver({}, "VELM58KD", "VELM58KD").empty());
+}
+
+TEST(Uninstallation, PrintersThatCannotBeListedKeepTheDriverAndFail)
 {
     FakeUninstallSystem fake;
-    fake.failOn = "DeleteDriver";
-    fake.failError = 3001;  // ERROR_PRINTER_DRIVER_IN_USE: another printer uses it
+    fake.failOn = "ListPrinters";
+    fake.failError = 1722;  // RPC_S_SERVER_UNAVAILABLE
     UninstallOutcome outcome = Uninstall(fake);
     EXPECT_FALSE(outcome.complete);
-    ASSERT_EQ(3u, outcome.steps.size());
-    EXPECT_EQ(UninstallResult::Removed, outcome.steps[0].result);
     EXPECT_EQ(UninstallResult::Failed, outcome.steps[1].result);
-    EXPECT_EQ(3001u, outcome.steps[1].errorCode);
-    EXPECT_EQ(UninstallResult::Removed, outcome.steps[2].result);
+    EXPECT_EQ(1722u, outcome.steps[1].errorCode);
     EXPECT_TRUE(fake.driverPresent);
+}
+
+TEST(Uninstallation, ADeviceValueThatIsNoStringIsLeftAlone)
+{
+    for (uint32_t type : {3u /* REG_BINARY */, 4u /* REG_DWORD */, 7u /* REG_MULTI_SZ */}) {
+        SCOPED_TRACE(type);
+        FakeUninstallSystem fake;
+        fake.deviceType = type;
+        UninstallOutcome outcome = Uninstall(fake);
+        EXPECT_TRUE(outcome.complete);
+        EXPECT_EQ(UninstallResult::NotString, outcome.steps[2].result);
+        EXPECT_EQ(type, outcome.steps[2].valueType);
+        EXPECT_TRUE(fake.device.has_value());
+        EXPECT_EQ("ReadDevice", fake.log.back());
+    }
+    FakeUninstallSystem expandable;
+    expandable.deviceType = 2;  // REG_EXPAND_SZ is a string
+    EXPECT_EQ(UninstallResult::Removed, Uninstall(expandable).steps[2].result);
 }
 
 TEST(Uninstallation, TheDeviceValueThatCannotBeReadOrDeletedFails)

@@ -104,7 +104,7 @@ PY
 }
 check "release program's imports are all in tests/release/imports.tsv, none newer than Windows 2000 ($minimum)" audit imports
 check "release program's run-time look-ups are listed with their fallbacks and none is imported" audit lookups
-check "release program's PE header asks for no Windows newer than $minimum ($(peinfo versions "$exe" | tr '\n' ' '))" audit header
+check "release program's PE header asks for no Windows newer than $minimum ($(peinfo versions "$exe" | paste -sd ' '))" audit header
 
 check "release program's manifest asks for administrator rights" \
     grep -qE '<requestedExecutionLevel[^>]*level="requireAdministrator"[^>]*uiAccess="false"' <<<"$manifest"

@@ -3,12 +3,17 @@
 // tool starts it. The exit code, the log and the prefix's spooler, driver directory and
 // registry show what it did.
 #include <windows.h>
+#include <winspool.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "InstallationWineSupport.h"
+#include "install/DesktopAccount_win32.h"
+#include "install/XcvPorts_win32.h"
 #include "WineTestSupport.h"
 #include "res/resource.h"
 
@@ -17,6 +22,44 @@ namespace {
 const char kSentinelDevice[] = "Earlier,winspool,FILE:";
 // A port with a blank in its name, made known to the local port monitor through its registry list.
 const char kSpacedPort[] = "C:\\quiet out.prn";
+// A second printer of our driver, as a shop sets one up for its counter.
+const char kSecondPrinter[] = "Shop Counter";
+
+// Korean names, which the zh_CN code page (936) of the tests' Wine cannot hold.
+const char kKoreanFolder[] = "\xED\x95\x9C\xEA\xB5\xAD \xEB\xA1\x9C\xEA\xB7\xB8";  // "한국 로그"
+const char kKoreanPortName[] = "\xEC\xB6\x9C\xEB\xA0\xA5.prn";                          // "출력.prn"
+
+bool FitsCodePage(const std::wstring& text)
+{
+    BOOL usedDefault = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr, &usedDefault);
+    return !usedDefault;
+}
+
+std::string ReadFileW(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+void DeletePrinterNamed(const char* name)
+{
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<char*>(name), &printer, &defaults)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+}
 
 class QuietMode : public testing::Test {
 protected:
@@ -33,6 +76,7 @@ protected:
 
     void TearDown() override
     {
+        DeletePrinterNamed(kSecondPrinter);
         RemovePrinterAndDriver();
         RemoveSpacedPort();
         HKEY key = nullptr;
@@ -50,6 +94,24 @@ protected:
         StartedProgram program;
         if (!StartProgram(m_folder + "\\PrinterSetup.exe", arguments, m_folder, program))
             return 0xFFFFFFFF;
+        return program.WaitForExit(timeoutMs);
+    }
+
+    // The same with arguments in any script, as a deployment tool passes them in Unicode.
+    DWORD RunW(const std::wstring& arguments, int timeoutMs = 30000)
+    {
+        const std::wstring exe = Utf16((m_folder + "\\PrinterSetup.exe").c_str());
+        std::wstring line = L"\"" + exe + L"\" " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            Utf16(m_folder.c_str()).c_str(), &startup, &info))
+            return 0xFFFFFFFF;
+        CloseHandle(info.hThread);
+        StartedProgram program;
+        program.process = info.hProcess;
+        program.pid = info.dwProcessId;
         return program.WaitForExit(timeoutMs);
     }
 
@@ -126,6 +188,129 @@ TEST_F(QuietMode, APortNameWithBlanksComesQuoted)
     InstalledPrinter printer = FindPrinter();
     ASSERT_TRUE(printer.found);
     EXPECT_EQ(kSpacedPort, printer.port);
+}
+
+// A top-level window of this process that notes each WM_SETTINGCHANGE another process
+// broadcasts, with the "Device" value as it stood when the message came.
+struct SettingChange {
+    std::string section;
+    std::string deviceThen;
+};
+std::vector<SettingChange> g_settingChanges;
+
+LRESULT CALLBACK SettingListener(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTINGCHANGE)
+        g_settingChanges.push_back({lParam != 0 ? reinterpret_cast<const char*>(lParam) : "", DeviceValue()});
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(QuietMode, TheNewDefaultPrinterIsAnnouncedToTheWindowsOfOtherPrograms)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = SettingListener;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "SettingListener";
+    RegisterClassA(&windowClass);
+    HWND listener = CreateWindowExA(0, "SettingListener", "listener", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+    ASSERT_NE(nullptr, listener);
+    g_settingChanges.clear();
+
+    StartedProgram program;
+    ASSERT_TRUE(StartProgram(m_folder + "\\PrinterSetup.exe", "/quiet /log q.log", m_folder, program));
+    // The broadcast is a sent message: it arrives only while this thread takes its messages.
+    DWORD exitCode = STILL_ACTIVE;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 30000) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        if (MsgWaitForMultipleObjects(1, &program.process, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(program.process, &exitCode);
+            break;
+        }
+    }
+    DestroyWindow(listener);
+    ASSERT_EQ(0u, exitCode) << Log();
+    EXPECT_EQ("VELM58KD,winspool,LPT1:", DeviceValue());
+    bool announced = false;
+    for (const SettingChange& change : g_settingChanges) {
+        if (lstrcmpiA(change.section.c_str(), "windows") != 0)
+            continue;
+        announced = true;
+        EXPECT_EQ("VELM58KD,winspool,LPT1:", change.deviceThen) << "announced after the value was written";
+    }
+    EXPECT_TRUE(announced) << g_settingChanges.size() << " setting changes, none for \"windows\"";
+
+    // Why HKCU was right here: the account adapter finds this user at the desktop too.
+    Win32AccountQuery accounts;
+    std::string own, shell;
+    ASSERT_TRUE(accounts.ProcessAccount(own));
+    EXPECT_EQ(0u, own.find("S-1-5-")) << own;
+    ASSERT_TRUE(accounts.DesktopShellAccount(shell));
+    EXPECT_EQ(own, shell);
+}
+
+TEST_F(QuietMode, TcpWithoutTheTcpIpMonitorFailsNamingItAndChangesNothing)
+{
+    // Wine has no Standard TCP/IP Port monitor.
+    EXPECT_EQ(1603u, Run("/quiet /tcp 192.168.1.50 /log q.log"));
+    ExpectNothingInstalled();
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("The \"Standard TCP/IP Port\" port monitor is not available on this computer"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("(error 1796)")) << log;
+    EXPECT_NE(std::string::npos, log.find("Result: failure, exit code 1603.")) << log;
+    EXPECT_EQ(87u, Run("/quiet /tcp 192.168.1.50 /port LPT1: /log q.log", 10000));
+    EXPECT_EQ(87u, Run("/quiet /tcp printer_1 /log q.log", 10000));
+    ExpectNothingInstalled();
+}
+
+std::vector<std::string> SpoolerPortNames()
+{
+    DWORD needed = 0, count = 0;
+    EnumPortsA(nullptr, 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    std::vector<std::string> names;
+    if (needed != 0 && EnumPortsA(nullptr, 1, buffer.data(), needed, &needed, &count))
+        for (DWORD i = 0; i < count; ++i)
+            names.push_back(reinterpret_cast<PORT_INFO_1A*>(buffer.data())[i].pName);
+    return names;
+}
+
+// The Xcv plumbing that /tcp uses, through the one monitor Wine has: the local port monitor
+// takes the new port's name (UTF-16) as its "AddPort" input.
+TEST(XcvPorts, TheLocalPortMonitorAddsAPortAndKnowsItTheSecondTime)
+{
+    const char name[] = "C:\\xcv added.prn";
+    std::vector<uint8_t> input;
+    for (const char* c = name; ; ++c) {
+        input.push_back(static_cast<uint8_t>(*c));
+        input.push_back(0);
+        if (*c == '\0')
+            break;
+    }
+    Win32XcvPorts xcv;
+    XcvAddPortResult first = xcv.AddPort("Local Port", input);
+    EXPECT_TRUE(first.monitorOpened);
+    EXPECT_EQ(0u, first.error);
+    std::vector<std::string> ports = SpoolerPortNames();
+    EXPECT_NE(ports.end(), std::find(ports.begin(), ports.end(), name));
+
+    XcvAddPortResult second = xcv.AddPort("Local Port", input);
+    EXPECT_TRUE(second.monitorOpened);
+    EXPECT_EQ(183u, second.error) << "ERROR_ALREADY_EXISTS, as /tcp reads it";
+
+    XcvAddPortResult missing = xcv.AddPort("No Such Monitor", input);
+    EXPECT_FALSE(missing.monitorOpened);
+    EXPECT_NE(0u, missing.error);
+
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    }
 }
 
 TEST_F(QuietMode, APortTheSpoolerDoesNotListFailsAndChangesNothing)
@@ -226,6 +411,108 @@ TEST_F(QuietMode, UninstallClearsADeviceValueNamingThePrinterAndKeepsAnotherPrin
     SetDeviceValue(kSentinelDevice);
     EXPECT_EQ(0u, Run("/quiet /uninstall"));
     EXPECT_EQ(kSentinelDevice, DeviceValue());
+}
+
+TEST_F(QuietMode, UninstallKeepsTheDriverThatAnotherPrinterStillUses)
+{
+    ASSERT_EQ(0u, Run("/quiet"));
+    PRINTER_INFO_2A second = {};
+    second.pPrinterName = const_cast<char*>(kSecondPrinter);
+    second.pPortName = const_cast<char*>("LPT2:");
+    second.pDriverName = const_cast<char*>(kDriver);
+    second.pPrintProcessor = const_cast<char*>("WinPrint");
+    second.pDatatype = const_cast<char*>("RAW");
+    HANDLE added = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&second));
+    ASSERT_NE(nullptr, added) << GetLastError();
+    ClosePrinter(added);
+
+    // Wine's spooler would delete the driver under the second printer: the program must not.
+    EXPECT_EQ(0u, Run("/quiet /uninstall /log q.log")) << Log();
+    EXPECT_FALSE(FindPrinter().found);
+    EXPECT_TRUE(FindDriver("Windows x64").found);
+    HANDLE counter = nullptr;
+    ASSERT_TRUE(OpenPrinterA(const_cast<char*>(kSecondPrinter), &counter, nullptr)) << "the second printer stays";
+    ClosePrinter(counter);
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos,
+              log.find("Driver \"VELM58KD (Windows x64)\": left installed, printer \"Shop Counter\" uses it.")) << log;
+    EXPECT_NE(std::string::npos, log.find("Result: success, exit code 0.")) << log;
+}
+
+TEST_F(QuietMode, UninstallLeavesADeviceValueThatIsNoString)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKey, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &key));
+    // Even bytes that spell the printer's name are no name when they are not a string.
+    const char bytes[] = "VELM58KD,winspool,LPT1:";
+    const DWORD number = 58;
+    const struct {
+        DWORD type;
+        const void* data;
+        DWORD size;
+    } values[] = {{REG_BINARY, bytes, sizeof(bytes)}, {REG_DWORD, &number, sizeof(number)}};
+    for (const auto& value : values) {
+        SCOPED_TRACE(value.type);
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExA(key, "Device", 0, value.type, static_cast<const BYTE*>(value.data), value.size));
+        EXPECT_EQ(0u, Run("/quiet /uninstall /log q.log")) << Log();
+        DWORD type = 0, size = 0;
+        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Device", nullptr, &type, nullptr, &size));
+        EXPECT_EQ(value.type, type) << "left as it was";
+        EXPECT_EQ(value.size, size);
+    }
+    RegCloseKey(key);
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("\"Device\" is not a string (REG_BINARY)")) << log;
+    EXPECT_NE(std::string::npos, log.find("\"Device\" is not a string (REG_DWORD)")) << log;
+}
+
+TEST_F(QuietMode, NamesOutsideTheCodePage_TheLogIsFoundAndSuchAPortIsRefused)
+{
+    const std::wstring folder = Utf16((m_folder + "\\").c_str()) + Utf16(kKoreanFolder);
+    ASSERT_FALSE(FitsCodePage(folder)) << "the test needs a name the code page cannot hold";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring log = folder + L"\\q.log";
+    // A port of that folder that the local port monitor lists: the ANSI calls would see
+    // "C:\...\?? ??\??.prn", which the spooler lists just as garbled, and Wine would take.
+    const std::wstring port = folder + L"\\" + Utf16(kKoreanPortName);
+    HKEY ports = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &ports));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(ports, port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2));
+
+    EXPECT_EQ(1603u, RunW(L"/quiet /port \"" + port + L"\" /log \"" + log + L"\""));
+    RegDeleteValueW(ports, port.c_str());
+    RegCloseKey(ports);
+    ExpectNothingInstalled();
+    const std::string text = ReadFileW(log);
+    const std::string portUtf8 = m_folder + "\\" + kKoreanFolder + "\\" + kKoreanPortName;
+    EXPECT_NE(std::string::npos, text.find("Port \"" + portUtf8 + "\" cannot be used")) << text;
+
+    // The same log takes a run that succeeds.
+    EXPECT_EQ(0u, RunW(L"/quiet /nodefault /log \"" + log + L"\""));
+    EXPECT_TRUE(FindPrinter().found);
+    EXPECT_NE(std::string::npos, ReadFileW(log).find("Result: success, exit code 0.")) << ReadFileW(log);
+}
+
+TEST_F(QuietMode, ALineBreakInAValueCannotForgeALogLine)
+{
+    const std::string forged = "2026-01-01 00:00:00 Result: success, exit code 0.";
+    EXPECT_EQ(1603u, Run("/quiet /port \"LPT1:\r\n" + forged + "\" /log q.log"));
+    ExpectNothingInstalled();
+    const std::string log = Log();
+    EXPECT_EQ(std::string::npos, log.find("\n" + forged)) << log;
+    EXPECT_NE(std::string::npos, log.find("Port \"LPT1:\\r\\n" + forged + "\" is not a port")) << log;
+    // Every line is one the program wrote: it starts with its time.
+    std::vector<std::string> lines;
+    for (size_t at = 3, end = 0; at < log.size(); at = end + 2) {
+        end = log.find("\r\n", at);
+        if (end == std::string::npos)
+            end = log.size();
+        lines.push_back(log.substr(at, end - at));
+    }
+    EXPECT_EQ(3u, lines.size()) << log;  // the run, the refusal, the result
+    for (const std::string& line : lines)
+        EXPECT_EQ(0u, line.find("20")) << line;
 }
 
 TEST_F(QuietMode, WithoutArgumentsTheWizardStartsAsBefore)

@@ -1,0 +1,8 @@
+// The spooler's Xcv interface behind IXcvPorts.
+#pragma once
+#include "install/XcvPorts.h"
+
+class Win32XcvPorts : public IXcvPorts {
+public:
+    XcvAddPortResult AddPort(const std::string& monitorName, const std::vector<uint8_t>& input) override;
+};
