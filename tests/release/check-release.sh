@@ -51,13 +51,16 @@ check "release program carries no symbol table" bash -c '! grep -q HAS_SYMS <<<"
 # The import audit: every function the program imports (msvcrt included), ordinary or
 # delay-loaded, is in the table with the first Windows that has it, none is newer than the
 # oldest Windows the program is for, and the PE header asks for no newer one; a function
-# looked up at run time is not imported and is still looked up (its name is in the program).
+# looked up at run time (GetProcAddress in our sources, or the runtime's) is listed with its
+# fallback, is not imported, and is still looked up (its name is in the program).
 minimum=5.0  # Windows 2000
 table="$here/imports.tsv"
 audit() {  # audit imports|lookups|header
-    python3 - "$1" "$table" "$minimum" "$exe" "$(peinfo imports "$exe")" "$(peinfo versions "$exe")" <<'PY'
+    python3 - "$1" "$table" "$minimum" "$exe" "$(peinfo imports "$exe")" "$(peinfo versions "$exe")" \
+        "$(cd "$here/../.." && grep -rhoE 'GetProcAddress\([^;]*"[A-Za-z0-9_]+"|KernelFunction\("[A-Za-z0-9_]+"\)' \
+               app install ui win 2>/dev/null | grep -oE '"[A-Za-z0-9_]+"$|"[A-Za-z0-9_]+"\)$' | tr -d '")')" <<'PY'
 import sys
-what, table, minimum, exe, imported, versions = sys.argv[1:]
+what, table, minimum, exe, imported, versions, looked_up = sys.argv[1:]
 version = lambda text: tuple(int(part) for part in text.split('.'))
 rows = [line.rstrip('\n').split('\t') for line in open(table, encoding='utf-8')
         if line.strip() and not line.startswith('#')]
@@ -83,6 +86,9 @@ elif what == 'lookups':
     lookups = [r for r in rows if r[2] == 'lookup']
     if not lookups:
         problems.append('no lookups listed')
+    # Our own code's look-ups (GetProcAddress with a literal name) must each have a row.
+    for name in sorted(set(looked_up.split()) - {r[1] for r in lookups}):
+        problems.append(f'{name} is looked up in the sources but not listed with its fallback')
     for row in lookups:
         if len(row) < 6 or not row[5].strip():
             problems.append(f'no fallback for {row[1]}')
