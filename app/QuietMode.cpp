@@ -206,7 +206,7 @@ bool FindListedPort(IPortSpooler& ports, const std::string& wanted, std::string&
 int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
 {
     const ModelRecord& model = kModelRecords[0];
-    const EnvironmentNames names = EnvironmentFor(system.x64Environment);
+    const EnvironmentNames names = EnvironmentFor(system.host);
     const std::wstring printer = Quoted(Ascii(model.driverName));
     const std::string wanted = options.tcp ? TcpPortName(options.tcpAddress) : options.port;
     const std::wstring wantedPort = Quoted(FromUtf8(wanted));
@@ -243,7 +243,7 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     }
 
     InstallChoices choices;  // the printer settings page's defaults: model 0, its serial panel on LPT1
-    choices.x64Environment = system.x64Environment;
+    choices.host = system.host;
     choices.port = port;
     choices.setDefaultPrinter = options.setDefaultPrinter;
     if (choices.setDefaultPrinter)
@@ -278,7 +278,7 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
 int RunQuietUninstall(QuietSystem& system)
 {
     const ModelRecord& model = kModelRecords[0];
-    const EnvironmentNames names = EnvironmentFor(system.x64Environment);
+    const EnvironmentNames names = EnvironmentFor(system.host);
     Log(system, L"Quiet removal of printer " + Quoted(Ascii(model.driverName)) + L" and its driver for " +
                     Quoted(Ascii(names.environment)) + L".");
     if (system.logLost)

@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "install/DesktopAccount.h"
 #include "install/DriverSpooler.h"
+#include "install/HostArchitecture.h"
 #include "install/Installation.h"
 #include "install/PackageFiles.h"
 #include "install/PortSpooler.h"
@@ -33,7 +34,7 @@ struct QuietSystem {
     IPortSpooler& ports;
     UninstallSystem& removal;
     QuietLog& log;
-    bool x64Environment;  // the host is a 64-bit Windows: "Windows x64"
+    HostArchitecture host;  // whose driver environment: "Windows NT x86", "Windows x64", "Windows ARM64"
     // The system code page's texts (port and file names) in UTF-16.
     std::function<std::wstring(const std::string&)> widenAnsi;
     // Windows' own description of an error code.

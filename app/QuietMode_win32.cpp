@@ -4,7 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "win/Messages_win32.h"
-#include "install/OsClassification.h"
+#include "install/HostArchitecture.h"
 #include "app/QuietMode.h"
 #include "app/QuietMode_win32.h"
 #include "install/InstallSystem_win32.h"
@@ -119,7 +119,7 @@ int RunQuiet(const CommandLineOptions& options)
                        ports,
                        removal,
                        log,
-                       IsWow64Host(),
+                       CurrentHostArchitecture(),
                        WidenAnsi,
                        [](uint32_t code) { return Win32ErrorText(code); },
                        kRegistryFailureText,

@@ -49,7 +49,16 @@ foreach(file ${CORE_WINDOW_FREE_FILES})
   list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/${file})
 endforeach()
 add_library(wizard_win STATIC ${WIN_SOURCES})
-target_compile_definitions(wizard_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# The release program (i686) is built for Windows 2000 (0x0500), so that the headers refuse a call
+# that Windows 2000 does not have; later functions are looked up at run time. The 64-bit build
+# runs only on 64-bit Windows (XP x64 and later) and under Wine.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(WINDOWS_TARGET_VERSION 0x0500)
+else()
+  set(WINDOWS_TARGET_VERSION 0x0601)
+endif()
+target_compile_definitions(wizard_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
+  _WIN32_WINNT=${WINDOWS_TARGET_VERSION} WINVER=${WINDOWS_TARGET_VERSION})
 add_dependencies(wizard_win delayload_libs)
 target_link_libraries(wizard_win PUBLIC wizard_core ${DELAYLOAD_LIBS} winspool comctl32 shell32 advapi32 gdi32 user32 kernel32)
 

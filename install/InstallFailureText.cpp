@@ -63,6 +63,9 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
         text += outcome.emptyFiles.empty() ? L"\n\nStart the setup from the folder of the driver package.\n"
                                            : L"\n\nCopy the driver package again and start the setup from its folder.\n";
         return text + kNothingChanged;
+    case InstallStep::NoDriverForHost:
+        return L"This driver package has no printer driver for ARM64 Windows (no folder\n    " + subject +
+               L"\nin it). An x64 or x86 printer driver cannot print on ARM64 Windows.\n" + kNothingChanged;
     case InstallStep::ReadPackage:
         text = L"The driver file\n    " + subject + L"\ncannot be read. " + kNothingChanged;
         break;

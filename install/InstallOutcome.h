@@ -9,6 +9,7 @@ enum class InstallStep {
     CheckPort,        // the port name was refused before anything changed
     CheckModel,       // the model selection names no model; nothing was changed
     CheckPackage,     // package files are missing or empty; nothing was changed
+    NoDriverForHost,  // the package has no driver folder for this system (ARM64); nothing was changed
     ReadPackage,      // a package file is there but cannot be read; nothing was changed
     DriverDirectory,  // the spooler did not name its driver directory
     CopyFile,         // copying one package file into the driver directory

@@ -22,6 +22,7 @@ public:
 class Win32PackageFiles : public PackageFiles {
 public:
     uint32_t CheckReadable(const std::string& path, uint64_t& size) override;
+    bool HasFolder(const std::string& path) override;
     uint32_t Copy(const std::string& from, const std::string& to) override;
     uint32_t ReadAll(const std::string& path, std::string& bytes) override;
 };

@@ -85,10 +85,17 @@ constexpr int kProgressAfterCopy[] = {10, 20, 30, 0, 40, 0, 50, 60};
 
 }  // namespace
 
-EnvironmentNames EnvironmentFor(bool x64Environment)
+EnvironmentNames EnvironmentFor(HostArchitecture host)
 {
-    if (x64Environment)
+    switch (host) {
+    case HostArchitecture::X64:
         return {"Windows x64", "Printer Driver\\x64\\"};
+    case HostArchitecture::Arm64:
+        // The environment name of [MS-RPRN] 2.2.4.4 (Environment Name) for ARM64 systems.
+        return {"Windows ARM64", "Printer Driver\\arm64\\"};
+    case HostArchitecture::X86:
+        break;
+    }
     return {"Windows NT x86", "Printer Driver\\x86\\"};
 }
 
@@ -124,7 +131,11 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     if (choices.modelIndex < 0 || static_cast<size_t>(choices.modelIndex) >= kModelRecordCount)
         return Failure(InstallStep::CheckModel, 0, std::to_string(choices.modelIndex));
     const ModelRecord& model = kModelRecords[choices.modelIndex];
-    const EnvironmentNames names = EnvironmentFor(choices.x64Environment);
+    const EnvironmentNames names = EnvironmentFor(choices.host);
+    // An ARM64 spooler loads no x64 or x86 driver: a package without ARM64 files has nothing
+    // for this system, which is not the same as an incomplete package.
+    if (choices.host == HostArchitecture::Arm64 && !system.files.HasFolder(names.sourceFolder))
+        return Failure(InstallStep::NoDriverForHost, 0, names.sourceFolder);
     const std::vector<PackageFile> files = PackageFilesFor(names, model.pluginBaseName, model.gpdBaseName);
 
     // Every file is checked before the first copy, so that a file that cannot be read does not

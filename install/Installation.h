@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "install/DriverSpooler.h"
+#include "install/HostArchitecture.h"
 #include "install/InstallFeedback.h"
 #include "install/InstallOutcome.h"
 #include "install/PackageFiles.h"
@@ -13,7 +14,7 @@
 
 // What the two pages chose; combo-box indexes as CB_GETCURSEL gives them (-1: none).
 struct InstallChoices {
-    bool x64Environment = false;  // "Windows x64" rather than "Windows NT x86"
+    HostArchitecture host = HostArchitecture::X86;  // whose driver environment and package folder
     int modelIndex = 0;           // model combo box
     int portComboIndex = 0;       // port combo box of the serial panel: 0..2 LPT, 3..6 COM
     int baudIndex = 5;
@@ -35,10 +36,10 @@ struct InstallSystem {
 };
 
 struct EnvironmentNames {
-    const char* environment;    // "Windows NT x86" or "Windows x64"
-    const char* sourceFolder;   // "Printer Driver\x86\" or "Printer Driver\x64\"
+    const char* environment;    // "Windows NT x86", "Windows x64" or "Windows ARM64"
+    const char* sourceFolder;   // "Printer Driver\x86\", "...\x64\" or "...\arm64\"
 };
-EnvironmentNames EnvironmentFor(bool x64Environment);
+EnvironmentNames EnvironmentFor(HostArchitecture host);
 
 // One package file and the name of its copy in the driver directory, in copying order.
 struct PackageFile {

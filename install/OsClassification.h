@@ -49,4 +49,6 @@ bool IsNtFamily(int32_t osKind);
 
 // Win32 side (OsVersion_win32.cpp).
 void ClassifyOs();
+// True on a 64-bit Windows, x64 or ARM64 (HostArchitecture_win32.cpp); the installation and
+// the USB launcher ask CurrentHostArchitecture() which one.
 bool IsWow64Host();

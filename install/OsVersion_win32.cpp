@@ -1,4 +1,4 @@
-// The version report and the 64-bit test, from the running Windows.
+// The version report, from the running Windows.
 #include <windows.h>
 
 #include "install/OsClassification.h"
@@ -30,24 +30,4 @@ void ClassifyOs()
 {
     Win32VersionSource source;
     ClassifyOsFrom(source);
-}
-
-bool IsWow64Host()
-{
-#ifdef _WIN64
-    // A 64-bit program only runs on a 64-bit Windows, where IsWow64Process says FALSE.
-    return true;
-#else
-    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
-    // Looked up at run time: Windows before XP SP2 has no such function.
-    HMODULE kernel = GetModuleHandleA("kernel32");
-    IsWow64ProcessFn isWow64Process =
-        kernel ? reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
-               : nullptr;
-    if (!isWow64Process)
-        return false;
-    BOOL flag = FALSE;
-    isWow64Process(GetCurrentProcess(), &flag);
-    return flag == TRUE;
-#endif
 }

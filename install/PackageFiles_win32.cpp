@@ -30,6 +30,12 @@ uint32_t Win32PackageFiles::CheckReadable(const std::string& path, uint64_t& siz
     return error;
 }
 
+bool Win32PackageFiles::HasFolder(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 uint32_t Win32PackageFiles::Copy(const std::string& from, const std::string& to)
 {
     if (CopyFileA(from.c_str(), to.c_str(), FALSE))

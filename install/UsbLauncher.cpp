@@ -15,10 +15,18 @@ std::string InPackage(const std::string& currentDirectory, const char* relativeP
 
 }  // namespace
 
-std::string UsbSerialInstallerPath(const std::string& currentDirectory, bool wow64Host)
+const wchar_t kNoUsbSerialDriverForArm64Text[] =
+    L"This driver package holds no USB serial driver for ARM64 Windows. The x64 USB serial driver "
+    L"cannot be installed on ARM64 Windows, so no installer was started.";
+
+std::string UsbSerialInstallerPath(const std::string& currentDirectory, HostArchitecture host)
 {
-    return InPackage(currentDirectory,
-                     wow64Host ? "USB Driver\\x64\\dpinstx64.exe" : "USB Driver\\x86\\dpinstx86.exe");
+    switch (host) {
+    case HostArchitecture::X64: return InPackage(currentDirectory, "USB Driver\\x64\\dpinstx64.exe");
+    case HostArchitecture::X86: return InPackage(currentDirectory, "USB Driver\\x86\\dpinstx86.exe");
+    case HostArchitecture::Arm64: break;
+    }
+    return std::string();
 }
 
 std::string SecondUsbInstallerPath(const std::string& currentDirectory)

@@ -2,11 +2,19 @@
 #pragma once
 #include <string>
 
-// "<current directory>\USB Driver\x64\dpinstx64.exe" on a 64-bit Windows, else the x86 one.
-std::string UsbSerialInstallerPath(const std::string& currentDirectory, bool wow64Host);
+#include "install/HostArchitecture.h"
+
+// "<current directory>\USB Driver\x64\dpinstx64.exe" on x64 Windows, the x86 one on 32-bit
+// Windows. Empty on ARM64 Windows: the package holds no ARM64 USB serial driver, and an x64
+// kernel driver does not load there.
+std::string UsbSerialInstallerPath(const std::string& currentDirectory, HostArchitecture host);
 // "<current directory>\USBdriver\x86\dpinst.exe", whatever the system.
 std::string SecondUsbInstallerPath(const std::string& currentDirectory);
 
+// Shown instead of starting an installer on ARM64 Windows.
+extern const wchar_t kNoUsbSerialDriverForArm64Text[];
+
 // Win32 side (UsbLauncher_win32.cpp): start the installer and leave it running on its own.
-void StartUsbSerialInstaller();
+// False when the package holds no installer for this system; nothing was started then.
+bool StartUsbSerialInstaller();
 void StartSecondUsbInstaller();

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "install/OsClassification.h"
+#include "install/HostArchitecture.h"
 #include "install/UsbLauncher.h"
 
 namespace {
@@ -24,9 +24,13 @@ void OpenWithShell(const std::string& path)
 
 }  // namespace
 
-void StartUsbSerialInstaller()
+bool StartUsbSerialInstaller()
 {
-    OpenWithShell(UsbSerialInstallerPath(CurrentDirectory(), IsWow64Host()));
+    const std::string path = UsbSerialInstallerPath(CurrentDirectory(), CurrentHostArchitecture());
+    if (path.empty())
+        return false;
+    OpenWithShell(path);
+    return true;
 }
 
 void StartSecondUsbInstaller()

@@ -10,14 +10,28 @@ targets=("$@")
 
 for target in "${targets[@]}"; do
     dir=$build_root/$target
+    # The release program is built for size (MinSizeRel); the test builds for speed.
+    build_type=Release
     case $target in
         native) args=() ;;
         x86_64) args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake") ;;
-        i686)   args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" -DWIZARD_TESTS=OFF) ;;
+        i686)   args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" -DWIZARD_TESTS=OFF)
+                build_type=MinSizeRel ;;
         *) echo "unknown build: $target" >&2; exit 2 ;;
     esac
+    # A build folder configured with another compiler or build type (an older checkout) starts
+    # afresh: CMake cannot switch compilers in an existing cache.
+    if [ -f "$dir/CMakeCache.txt" ]; then
+        compiler=
+        [ "$target" = native ] ||
+            compiler=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' "${args[0]#-DCMAKE_TOOLCHAIN_FILE=}")
+        if ! grep -qx "CMAKE_BUILD_TYPE:STRING=$build_type" "$dir/CMakeCache.txt" ||
+           { [ -n "$compiler" ] && ! grep -q "^CMAKE_CXX_COMPILER:[A-Z]*=.*/$compiler\$" "$dir/CMakeCache.txt"; }; then
+            rm -rf "$dir"
+        fi
+    fi
     if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${args[@]}" >/dev/null
+        cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=$build_type "${args[@]}" >/dev/null
     fi
     echo "== building $target"
     cmake --build "$dir" -- -j"$(nproc)" | grep -vE '^\[[0-9]+/[0-9]+\] ' || true

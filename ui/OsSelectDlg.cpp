@@ -3,6 +3,7 @@
 #include "install/OsClassification.h"
 #include "install/UsbLauncher.h"
 #include "res/resource.h"
+#include "win/Messages_win32.h"
 
 COsSelectDlg::COsSelectDlg(HWND parent) : CDialog(IDD_OS_SELECT, parent) {}
 
@@ -76,7 +77,9 @@ bool COsSelectDlg::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result)
 
 void COsSelectDlg::RunUsbSerialSetup()
 {
-    StartUsbSerialInstaller();
+    // A started installer reports its own outcome; only a system it has no driver for is told here.
+    if (!StartUsbSerialInstaller())
+        ShowMessage(kNoUsbSerialDriverForArm64Text);
 }
 
 void COsSelectDlg::RunSecondUsbSetup()

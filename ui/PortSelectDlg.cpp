@@ -2,7 +2,7 @@
 
 #include "ui/Globals.h"
 #include "win/Messages_win32.h"
-#include "install/OsClassification.h"
+#include "install/HostArchitecture.h"
 #include "install/PortOperations.h"
 #include "install/PortSpooler_win32.h"
 #include "res/resource.h"
@@ -125,7 +125,12 @@ void CPortSelectDlg::OnInstall()
         ShowMessage(kNoSettingsPageMessage);
         return;
     }
-    InstallOutcome outcome = IsWow64Host() ? g_pPrinterDlg->InstallPrinterX64() : g_pPrinterDlg->InstallPrinterX86();
+    InstallOutcome outcome;
+    switch (CurrentHostArchitecture()) {
+    case HostArchitecture::Arm64: outcome = g_pPrinterDlg->InstallPrinterArm64(); break;
+    case HostArchitecture::X64: outcome = g_pPrinterDlg->InstallPrinterX64(); break;
+    case HostArchitecture::X86: outcome = g_pPrinterDlg->InstallPrinterX86(); break;
+    }
     if (!outcome.succeeded) {
         // The page stays, so that the user can choose another port or leave.
         m_progress.SetPos(0);

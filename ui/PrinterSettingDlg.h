@@ -4,6 +4,7 @@
 #pragma once
 #include "win/Controls_win32.h"
 #include "win/Dialog.h"
+#include "install/HostArchitecture.h"
 #include "install/InstallOutcome.h"
 
 class CPrinterSettingDlg : public CDialog {
@@ -11,10 +12,11 @@ public:
     explicit CPrinterSettingDlg(HWND parent = nullptr);
     ~CPrinterSettingDlg() override;
 
-    // Install the driver and the printer for a 32-bit ("Windows NT x86") or 64-bit
-    // ("Windows x64") Windows, on the port page's chosen port, moving its progress bar.
+    // Install the driver and the printer for a 32-bit ("Windows NT x86"), x64 ("Windows x64")
+    // or ARM64 ("Windows ARM64") Windows, on the port page's chosen port, moving its progress bar.
     InstallOutcome InstallPrinterX86();
     InstallOutcome InstallPrinterX64();
+    InstallOutcome InstallPrinterArm64();
 
     // Pointers to the page's controls, taken in OnInitDialog; valid while the window exists.
     CComboBox* m_pModelCombo = nullptr;
@@ -40,7 +42,7 @@ protected:
 
 private:
     // Shared body of the two installation procedures (PrinterSettingInstall.cpp).
-    InstallOutcome InstallPrinterFor(bool x64Environment);
+    InstallOutcome InstallPrinterFor(HostArchitecture host);
 
     // The separator and "About" entry of the system menu (string 101, command 0x10).
     void AddAboutCommandToSystemMenu();

@@ -31,10 +31,11 @@ private:
 
 }  // namespace
 
-InstallOutcome CPrinterSettingDlg::InstallPrinterX86() { return InstallPrinterFor(false); }
-InstallOutcome CPrinterSettingDlg::InstallPrinterX64() { return InstallPrinterFor(true); }
+InstallOutcome CPrinterSettingDlg::InstallPrinterX86() { return InstallPrinterFor(HostArchitecture::X86); }
+InstallOutcome CPrinterSettingDlg::InstallPrinterX64() { return InstallPrinterFor(HostArchitecture::X64); }
+InstallOutcome CPrinterSettingDlg::InstallPrinterArm64() { return InstallPrinterFor(HostArchitecture::Arm64); }
 
-InstallOutcome CPrinterSettingDlg::InstallPrinterFor(bool x64Environment)
+InstallOutcome CPrinterSettingDlg::InstallPrinterFor(HostArchitecture host)
 {
     g_strPort = g_pPortDlg != nullptr ? g_pPortDlg->m_strPort : std::string();
 
@@ -47,7 +48,7 @@ InstallOutcome CPrinterSettingDlg::InstallPrinterFor(bool x64Environment)
     m_pDefaultCheck = &m_defaultCheck;
 
     InstallChoices choices;
-    choices.x64Environment = x64Environment;
+    choices.host = host;
     choices.port = g_strPort;
     choices.modelIndex = selection(IDC_PS_MODEL_COMBO);
     choices.portComboIndex = selection(IDC_PS_PORT_COMBO);

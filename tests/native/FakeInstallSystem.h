@@ -18,6 +18,7 @@ public:
     // The system as a fresh Windows has it.
     std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
     std::set<std::string> missing;  // package files that are not there
+    std::set<std::string> folders = {"Printer Driver\\x86\\", "Printer Driver\\x64\\"};  // the package's folders
     std::map<std::string, uint32_t> unreadable;  // package files that are there but cannot be opened
     std::set<std::string> empty;                 // package files of 0 bytes
     // The files as they are on disk, by path in upper case; a package file not in here holds
@@ -155,6 +156,11 @@ public:
             return found->second;
         size = Content(path).size();
         return 0;
+    }
+    bool HasFolder(const std::string& path) override
+    {
+        Record("HasFolder " + path);
+        return folders.count(path) != 0;
     }
     uint32_t Copy(const std::string& from, const std::string& to) override
     {

@@ -120,3 +120,15 @@ TEST(InstallFailureText, AnInstalledFileThatDiffersIsNamedWithWhatToDo)
     outcome.fileProblem = InstalledFileProblem::ContentDiffers;
     EXPECT_TRUE(Has(Describe(outcome, L""), L"\n    Printer Driver\\x64\\VELM58KD.GPD\n"));
 }
+
+TEST(InstallFailureText, AnArm64HostWithoutItsDriverIsToldSoAndThatNothingChanged)
+{
+    InstallOutcome outcome;
+    outcome.failedStep = InstallStep::NoDriverForHost;
+    outcome.subject = "Printer Driver\\arm64\\";
+    std::wstring text = Describe(outcome);
+    EXPECT_TRUE(Has(text, L"This driver package has no printer driver for ARM64 Windows")) << text;
+    EXPECT_TRUE(Has(text, L"\n    Printer Driver\\arm64\\\n")) << text;
+    EXPECT_TRUE(Has(text, L"Nothing was installed.")) << text;
+    EXPECT_FALSE(Has(text, L"Access is denied.")) << "no Windows error belongs to it: " << text;
+}

@@ -14,10 +14,10 @@ const std::string kDir = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
 const std::string kWindowsKey = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 const std::string kPortsKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 
-InstallChoices DefaultChoices(bool x64 = true)
+InstallChoices DefaultChoices(HostArchitecture host = HostArchitecture::X64)
 {
     InstallChoices choices;
-    choices.x64Environment = x64;
+    choices.host = host;
     choices.port = "LPT1:";
     return choices;
 }
@@ -104,7 +104,7 @@ TEST(Installation, X86UsesItsEnvironmentAndSourceFolder)
 {
     FakeInstallSystem fake;
     fake.driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
-    ASSERT_TRUE(Install(fake, DefaultChoices(false)).succeeded);
+    ASSERT_TRUE(Install(fake, DefaultChoices(HostArchitecture::X86)).succeeded);
 
     EXPECT_EQ("GetDriverDirectory Windows NT x86 255", fake.log[8]);
     EXPECT_EQ("Copy Printer Driver\\x86\\QRX58.DLL -> C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\QRX58.DLL",
@@ -114,6 +114,35 @@ TEST(Installation, X86UsesItsEnvironmentAndSourceFolder)
     ASSERT_EQ(1u, fake.drivers.size());
     EXPECT_EQ("Windows NT x86", fake.drivers[0].environment);
     EXPECT_EQ(kFullProgress, fake.progress);
+}
+
+TEST(Installation, Arm64UsesItsEnvironmentAndFolderWhenThePackageHasOne)
+{
+    FakeInstallSystem fake;
+    fake.folders.insert("Printer Driver\\arm64\\");
+    fake.driverDirectory = "C:\\Windows\\system32\\spool\\drivers\\arm64";
+    ASSERT_TRUE(Install(fake, DefaultChoices(HostArchitecture::Arm64)).succeeded);
+
+    EXPECT_EQ("HasFolder Printer Driver\\arm64\\", fake.log[0]);
+    EXPECT_EQ("CheckReadable Printer Driver\\arm64\\QRX58.DLL", fake.log[1]);
+    EXPECT_EQ("GetDriverDirectory Windows ARM64 255", fake.log[9]);
+    EXPECT_EQ("Copy Printer Driver\\arm64\\STDNAMES.GPD -> C:\\Windows\\system32\\spool\\drivers\\arm64\\STDNAMES.GPD",
+              fake.Changes()[7]);
+    ASSERT_EQ(1u, fake.drivers.size());
+    EXPECT_EQ("Windows ARM64", fake.drivers[0].environment);
+    EXPECT_EQ(kFullProgress, fake.progress);
+}
+
+TEST(Installation, Arm64WithoutAnArm64FolderIsRefusedBeforeAnythingElse)
+{
+    FakeInstallSystem fake;  // x86 and x64 folders only, as the package is shipped today
+    InstallOutcome outcome = Install(fake, DefaultChoices(HostArchitecture::Arm64));
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(InstallStep::NoDriverForHost, outcome.failedStep);
+    EXPECT_EQ("Printer Driver\\arm64\\", outcome.subject);
+    EXPECT_EQ(std::vector<std::string>{"HasFolder Printer Driver\\arm64\\"}, fake.log)
+        << "not even the driver directory is asked for";
+    EXPECT_TRUE(fake.progress.empty());
 }
 
 TEST(Installation, TheDriverRecordIsALevelThreeUnidrvRecord)

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "install/HostArchitecture.h"
 #include "install/OsClassification.h"
 
 namespace {
@@ -119,6 +120,57 @@ TEST(IsNtFamily, CoversCodesThreeToNine)
 {
     for (int32_t code = -1; code <= 10; ++code)
         EXPECT_EQ(code >= 3 && code <= 9, IsNtFamily(code)) << code;
+}
+
+// What each system answers, for both builds: IsWow64Process2's two machines where it exists
+// (Windows 10 1709 and later), else IsWow64Process's flag (XP SP2 and later), else nothing.
+struct HostCase {
+    const char* system;
+    bool program64Bit;
+    bool hasIsWow64Process2, succeeded;
+    uint16_t processMachine, nativeMachine;
+    bool hasIsWow64Process;
+    int32_t flag;
+    HostArchitecture expected;
+};
+
+TEST(DecideHostArchitecture, EveryReportGivesTheNativeSystemsArchitecture)
+{
+    using H = HostArchitecture;
+    const uint16_t kUnknown = kMachineUnknown, kI386 = kMachineI386, kAmd64 = kMachineAmd64, kArm64 = kMachineArm64;
+    const uint16_t kIa64 = 0x0200, kArmNt = 0x01C4;
+    const HostCase cases[] = {
+        // The 32-bit release program.
+        {"32-bit Windows 10", false, true, true, kUnknown, kI386, true, 0, H::X86},
+        {"x64 Windows 10", false, true, true, kI386, kAmd64, true, 1, H::X64},
+        {"ARM64 Windows, where IsWow64Process says TRUE too", false, true, true, kI386, kArm64, true, 1, H::Arm64},
+        {"a native machine without a driver folder", false, true, true, kI386, kIa64, true, 1, H::X64},
+        {"... and on a 32-bit ARM system", false, true, true, kI386, kArmNt, true, 0, H::X86},
+        {"IsWow64Process2 fails", false, true, false, kUnknown, kArm64, true, 1, H::X64},
+        {"x64 Windows 7", false, false, false, 0, 0, true, 1, H::X64},
+        {"32-bit Windows XP SP3", false, false, false, 0, 0, true, 0, H::X86},
+        {"a flag that is not exactly TRUE", false, false, false, 0, 0, true, 2, H::X86},
+        {"Windows 2000", false, false, false, 0, 0, false, 1, H::X86},
+        // The 64-bit test build.
+        {"x64 Windows 10 (Wine 8 answers so)", true, true, true, kUnknown, kAmd64, true, 0, H::X64},
+        {"x64 program emulated on ARM64 Windows 11", true, true, true, kUnknown, kArm64, true, 0, H::Arm64},
+        {"a 64-bit program told of a 32-bit system", true, true, true, kUnknown, kI386, true, 0, H::X64},
+        {"IsWow64Process2 fails", true, true, false, kUnknown, kArm64, true, 0, H::X64},
+        {"x64 Windows XP", true, false, false, 0, 0, true, 0, H::X64},
+        {"no function at all", true, false, false, 0, 0, false, 0, H::X64},
+    };
+    for (const HostCase& c : cases) {
+        HostReport report;
+        report.program64Bit = c.program64Bit;
+        report.hasIsWow64Process2 = c.hasIsWow64Process2;
+        report.isWow64Process2Succeeded = c.succeeded;
+        report.processMachine = c.processMachine;
+        report.nativeMachine = c.nativeMachine;
+        report.hasIsWow64Process = c.hasIsWow64Process;
+        report.isWow64Flag = c.flag;
+        EXPECT_EQ(c.expected, DecideHostArchitecture(report))
+            << c.system << (c.program64Bit ? " (64-bit build)" : " (32-bit build)");
+    }
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ protected:
         m_ports.names = {"COM1:", "COM2:", "FILE:", "LPT1:", "C:\\my out.prn"};
     }
 
-    QuietSystem System(bool x64 = true)
+    QuietSystem System(HostArchitecture host = HostArchitecture::X64)
     {
         QuietSystem system{m_install,
                            m_install,
@@ -160,7 +160,7 @@ protected:
                            m_ports,
                            m_removal,
                            m_log,
-                           x64,
+                           host,
                            Widen,
                            [](uint32_t code) { return L"<text of " + std::to_wstring(code) + L">"; },
                            L"REGISTRY-MESSAGE",
@@ -170,11 +170,11 @@ protected:
         return system;
     }
 
-    int Install(const char* commandLine, bool x64 = true)
+    int Install(const char* commandLine, HostArchitecture host = HostArchitecture::X64)
     {
         CommandLineOptions options = ParseCommandLine(commandLine);
         EXPECT_EQ(CommandMode::QuietInstall, options.mode) << options.error;
-        QuietSystem system = System(x64);
+        QuietSystem system = System(host);
         return RunQuietInstall(options, system);
     }
 
@@ -212,6 +212,18 @@ TEST_F(QuietModeTest, NoDefaultLeavesTheUsersDefaultPrinterAlone)
     // The serial panel's defaults stay on LPT1: a COM port on the command line writes no line settings.
     for (const auto& value : m_install.values)
         EXPECT_EQ(std::string::npos, value.first.find("Ports")) << value.first;
+}
+
+TEST_F(QuietModeTest, OnArm64WithoutItsDriverNothingIsInstalledAndTheLogSaysWhy)
+{
+    EXPECT_EQ(1603, Install("/quiet", HostArchitecture::Arm64));
+    EXPECT_TRUE(m_install.Changes().empty()) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"environment \"Windows ARM64\"")) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"Failed: This driver package has no printer driver for ARM64 Windows (no folder "
+                          L"\"Printer Driver\\arm64\\\" in it). An x64 or x86 printer driver cannot print on ARM64 "
+                          L"Windows. Nothing was installed."))
+        << m_log.Dump();
+    EXPECT_EQ(L"Result: failure, exit code 1603.", m_log.lines.back());
 }
 
 TEST_F(QuietModeTest, APortIsTakenInTheSpoolersSpellingAndMayHaveSpaces)
@@ -254,7 +266,7 @@ TEST_F(QuietModeTest, ASpoolerThatListsNoPortsInstallsNothing)
 TEST_F(QuietModeTest, AMissingPackageFileFailsNamingTheFileAndChangesNothing)
 {
     m_install.missing.insert("Printer Driver\\x86\\UNIRES.DLL");
-    EXPECT_EQ(1603, Install("/quiet", false));
+    EXPECT_EQ(1603, Install("/quiet", HostArchitecture::X86));
     EXPECT_TRUE(m_install.Changes().empty());
     ASSERT_GE(m_log.lines.size(), 2u);
     const std::wstring failure = m_log.lines[m_log.lines.size() - 2];
@@ -359,14 +371,17 @@ TEST_F(QuietModeTest, TheDefaultPrinterFollowsThePersonAtTheDesktop)
 
 TEST_F(QuietModeTest, UninstallUsesTheHostsEnvironmentAndLogsEachStep)
 {
-    for (bool x64 : {true, false}) {
-        SCOPED_TRACE(x64);
+    const std::pair<HostArchitecture, std::string> kHosts[] = {{HostArchitecture::X64, "Windows x64"},
+                                                               {HostArchitecture::X86, "Windows NT x86"},
+                                                               {HostArchitecture::Arm64, "Windows ARM64"}};
+    for (const auto& host : kHosts) {
+        SCOPED_TRACE(host.second);
         FakeUninstallSystem fresh;
         m_removal = fresh;
         m_log.lines.clear();
-        QuietSystem system = System(x64);
+        QuietSystem system = System(host.first);
         EXPECT_EQ(0, RunQuietUninstall(system));
-        EXPECT_EQ(x64 ? "DeleteDriver Windows x64 VELM58KD" : "DeleteDriver Windows NT x86 VELM58KD", m_removal.log[4]);
+        EXPECT_EQ("DeleteDriver " + host.second + " VELM58KD", m_removal.log[4]);
         EXPECT_TRUE(m_log.Has(L"Printer \"VELM58KD\": removed.")) << m_log.Dump();
         EXPECT_TRUE(m_log.Has(L"Default printer value \"Device\" = \"VELM58KD,winspool,LPT1:\": removed."))
             << m_log.Dump();

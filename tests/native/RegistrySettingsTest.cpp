@@ -16,7 +16,7 @@ const std::string kPorts = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersio
 InstallChoices ComChoices(int portComboIndex)
 {
     InstallChoices choices;
-    choices.x64Environment = true;
+    choices.host = HostArchitecture::X64;
     choices.port = "LPT1:";
     choices.portComboIndex = portComboIndex;
     return choices;

@@ -2,6 +2,9 @@
 """Reads what the release checks need from a Windows program file, without running it.
 
   peinfo.py delay-imports EXE     the DLLs it delay-loads, one a line
+  peinfo.py imports EXE           every imported function: "dll<TAB>function<TAB>import|delay"
+                                  (an import by ordinal as "#n")
+  peinfo.py versions EXE          the PE header's "os=MAJOR.MINOR" and "subsystem=MAJOR.MINOR"
   peinfo.py manifest EXE          the text of its RT_MANIFEST resource 1
   peinfo.py version EXE           its VERSIONINFO: "FileVersion=..." and the other strings
   peinfo.py file-version EXE      the fixed file version, e.g. 4.0.0.0
@@ -32,7 +35,12 @@ class Image:
         optional = pe + 24
         magic = struct.unpack_from('<H', self.data, optional)[0]
         directories = optional + (96 if magic == 0x10B else 112)
+        self.pe32_plus = magic == 0x20B
         self.size_of_image = struct.unpack_from('<I', self.data, optional + 56)[0]
+        # Same offsets in PE32 and PE32+: the wider ImageBase takes the place of BaseOfData.
+        self.os_version = struct.unpack_from('<HH', self.data, optional + 40)
+        self.subsystem_version = struct.unpack_from('<HH', self.data, optional + 48)
+        self.import_rva = struct.unpack_from('<I', self.data, directories + 1 * 8)[0]
         self.resource_rva, self.resource_size = struct.unpack_from('<II', self.data, directories + 2 * 8)
         self.sections = []
         table = optional + optional_size
@@ -53,7 +61,48 @@ class Image:
         end = self.data.find(b'\0', at, at + limit)
         return None if end < 0 else self.data[at:end]
 
+    def thunk_names(self, table_rva):
+        """The function names of an import name table: "name", or "#n" for an ordinal."""
+        size, ordinal_flag = (8, 1 << 63) if self.pe32_plus else (4, 1 << 31)
+        names = []
+        at = self.offset(table_rva)
+        while at is not None:
+            thunk = struct.unpack_from('<Q' if self.pe32_plus else '<I', self.data, at)[0]
+            if thunk == 0:
+                break
+            if thunk & ordinal_flag:
+                names.append(f'#{thunk & 0xFFFF}')
+            else:
+                name = self.c_string((thunk & 0x7FFFFFFF) + 2, 512)  # after the 2-byte hint
+                if name is None:
+                    raise SystemExit(f'import name at RVA {thunk:#x} is outside the file')
+                names.append(name.decode())
+            at += size
+        return names
+
+    def imports(self):
+        """(dll, function) of each ordinary import, in the order of the import directory."""
+        found = []
+        at = self.offset(self.import_rva) if self.import_rva else None
+        while at is not None:
+            lookup, _, _, name, address = struct.unpack_from('<5I', self.data, at)
+            if name == 0:
+                break
+            dll = self.c_string(name).decode()
+            for function in self.thunk_names(lookup or address):
+                found.append((dll, function))
+            at += 20
+        return found
+
+    def delay_import_functions(self):
+        """(dll, function) of each delay-loaded import."""
+        return [(dll, function) for dll, table in self.delay_descriptors() for function in self.thunk_names(table)]
+
     def delay_imports(self):
+        return [dll for dll, _ in self.delay_descriptors()]
+
+    def delay_descriptors(self):
+        """(dll, RVA of its name table) of each delay-import descriptor."""
         names = []
         for _, start, size, raw, raw_size in self.sections:
             for at in range(raw, raw + raw_size - 32 + 1, 4):
@@ -64,7 +113,7 @@ class Image:
                     continue
                 text = self.c_string(name)
                 if text and re.fullmatch(rb'[A-Za-z0-9_.-]+\.(dll|drv|DLL|DRV)', text):
-                    names.append(text.decode())
+                    names.append((text.decode(), int_))
         return names
 
     def resources(self, wanted_type):
@@ -119,6 +168,14 @@ def main():
     if command == 'delay-imports':
         for name in image.delay_imports():
             print(name)
+    elif command == 'imports':
+        for dll, function in image.imports():
+            print(f'{dll.lower()}\t{function}\timport')
+        for dll, function in image.delay_import_functions():
+            print(f'{dll.lower()}\t{function}\tdelay')
+    elif command == 'versions':
+        print('os=%d.%d' % image.os_version)
+        print('subsystem=%d.%d' % image.subsystem_version)
     elif command == 'manifest':
         for key, _, data in image.resources(RT_MANIFEST):
             if key == 1:

@@ -9,6 +9,7 @@
 
 #include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
+#include "install/HostArchitecture.h"
 #include "res/resource.h"
 
 namespace {
@@ -68,6 +69,18 @@ protected:
 
 TEST_F(EndToEnd, InstallsTheDriverAndThePrinterAndEndsWithCompleted)
 {
+    // The host is decided by IsWow64Process2 wherever it exists, as it does here: a 64-bit
+    // process on x64 is told process machine unknown and native machine AMD64.
+    using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    auto isWow64Process2 = reinterpret_cast<IsWow64Process2Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process2")));
+    ASSERT_NE(nullptr, isWow64Process2) << "Wine 8 has IsWow64Process2";
+    USHORT processMachine = 1, nativeMachine = 0;
+    ASSERT_TRUE(isWow64Process2(GetCurrentProcess(), &processMachine, &nativeMachine));
+    EXPECT_EQ(0, processMachine);
+    EXPECT_EQ(0x8664, nativeMachine);
+    EXPECT_EQ(HostArchitecture::X64, CurrentHostArchitecture());
+
     HWND settings = nullptr, portPage = nullptr;
     ASSERT_NO_FATAL_FAILURE(StartToPortPage(&settings, &portPage));
     EXPECT_TRUE(IsChecked(settings, IDC_PS_SET_DEFAULT));

@@ -53,7 +53,7 @@ protected:
     static InstallChoices Choices(const std::string& port = "LPT1:")
     {
         InstallChoices choices;
-        choices.x64Environment = true;
+        choices.host = HostArchitecture::X64;
         choices.port = port;
         return choices;
     }
@@ -111,7 +111,7 @@ TEST_F(InstallationUnderWine, TheX86EnvironmentGoesToItsOwnDirectory)
     ASSERT_TRUE(EndsWith(directory, "\\w32x86")) << directory;
     DeletePackageFiles(directory);
     InstallChoices choices = Choices();
-    choices.x64Environment = false;
+    choices.host = HostArchitecture::X86;
     InstallOutcome outcome = Install(choices);
     for (const char* name : kPackageFiles)
         EXPECT_EQ(ReadFileText(m_package + "\\Printer Driver\\x86\\" + name), ReadFileText(directory + "\\" + name))

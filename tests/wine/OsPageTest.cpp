@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "WineTestSupport.h"
+#include "install/HostArchitecture.h"
+#include "install/HostArchitecture_win32.h"
 #include "install/OsClassification.h"
 #include "res/resource.h"
 #include "ui/OsSelectDlg.h"
@@ -285,6 +287,35 @@ TEST_F(UsbLauncher, AMissingInstallerPassesSilently)
         ClickButton(dialog, IDC_OS_EXIT);
     });
     EXPECT_EQ(IDCANCEL, result);
+}
+
+BOOL WINAPI ReportArm64Host(HANDLE, USHORT* processMachine, USHORT* nativeMachine)
+{
+    *processMachine = kMachineUnknown;  // an x64 process emulated on ARM64 is not under WOW64
+    *nativeMachine = kMachineArm64;
+    return TRUE;
+}
+
+TEST_F(UsbLauncher, OnArm64NoInstallerStartsAndThePageSaysWhy)
+{
+    g_isWow64Process2ForTests = &ReportArm64Host;
+    std::string message;
+    COsSelectDlg page;
+    RunModalWithDriver(page, kOsCaption, [&](HWND dialog) {
+        ClickButton(dialog, IDC_OS_USB_SERIAL_SETUP);
+        HWND box = WaitForTopWindow("wine_tests", GetCurrentProcessId(), 5000);
+        if (box) {
+            message = AllStaticTexts(box);
+            ClickButton(box, IDOK);
+            WaitUntil([&] { return !IsWindow(box); });
+        }
+        ClickButton(dialog, IDC_OS_EXIT);
+    });
+    g_isWow64Process2ForTests = nullptr;
+    Sleep(300);  // a started installer would have left its marker by now
+    EXPECT_NE(std::string::npos, message.find("no USB serial driver for ARM64 Windows")) << message;
+    EXPECT_FALSE(FileExists(m_package + "\\USB Driver\\x64\\dpinstx64.exe.started"));
+    EXPECT_FALSE(FileExists(m_package + "\\USB Driver\\x86\\dpinstx86.exe.started"));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
 #include "ui/Globals.h"
+#include "install/HostArchitecture_win32.h"
 #include "install/OsClassification.h"
 #include "res/resource.h"
 #include "ui/PortSelectDlg.h"
@@ -548,6 +549,51 @@ TEST_F(PortPageInstallation, InstallRunsTheInstallationOnTheSelectedPortMovesThe
     EXPECT_EQ(10, g_progressPositions[1]);
     EXPECT_EQ(100, g_progressPositions.back());
     EXPECT_TRUE(std::is_sorted(g_progressPositions.begin(), g_progressPositions.end()));
+}
+
+// What Windows 11 on ARM tells an emulated x64 process: not under WOW64, native ARM64.
+BOOL WINAPI ReportArm64Host(HANDLE, USHORT* processMachine, USHORT* nativeMachine)
+{
+    *processMachine = kMachineUnknown;
+    *nativeMachine = kMachineArm64;
+    return TRUE;
+}
+
+TEST_F(PortPageInstallation, OnArm64APackageWithoutArm64DriverInstallsNothingAndSaysSo)
+{
+    g_isWow64Process2ForTests = &ReportArm64Host;
+    ASSERT_EQ(HostArchitecture::Arm64, CurrentHostArchitecture());
+    const std::string x64Directory = DriverDirectory("Windows x64");
+    DeletePackageFiles(x64Directory);
+
+    CPrinterSettingDlg settings;
+    std::string message;
+    bool pageStayed = false;
+    RunModalWithDriver(settings, kSettingsCaption, [&](HWND settingsWindow) {
+        ClickButton(settingsWindow, IDC_PS_NEXT);
+        HWND page = WaitForTopWindow(kPortCaption, GetCurrentProcessId());
+        if (!page)
+            return;
+        ClickButton(page, IDC_PP_INSTALL);
+        HWND box = WaitForMessageBox(10000);
+        if (box) {
+            message = AllStaticTexts(box);
+            ClickButton(box, IDOK);
+            WaitUntil([&] { return !IsWindow(box); });
+        }
+        pageStayed = IsWindow(page) != FALSE;
+        ClickButton(page, IDC_PP_CANCEL);
+        WaitUntil([&] { return !IsWindow(page); });
+        ClickButton(settingsWindow, IDC_PS_EXIT);
+    });
+    g_isWow64Process2ForTests = nullptr;
+
+    EXPECT_NE(std::string::npos, message.find("This driver package has no printer driver for ARM64 Windows")) << message;
+    EXPECT_NE(std::string::npos, message.find("Printer Driver\\arm64\\")) << message;
+    EXPECT_TRUE(pageStayed);
+    EXPECT_FALSE(FindPrinter().found);
+    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_FALSE(FileExists(x64Directory + "\\QRX58.DLL")) << "nothing copied";
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#include "install/HostArchitecture.h"
+
+HostArchitecture DecideHostArchitecture(const HostReport& report)
+{
+    if (report.hasIsWow64Process2 && report.isWow64Process2Succeeded) {
+        switch (report.nativeMachine) {
+        case kMachineArm64: return HostArchitecture::Arm64;
+        case kMachineAmd64: return HostArchitecture::X64;
+        case kMachineI386:
+            // A 64-bit program cannot run on a 32-bit Windows: such a report is not believed.
+            if (!report.program64Bit)
+                return HostArchitecture::X86;
+            break;
+        default:
+            break;  // a machine this program has no driver folder for: decide as before
+        }
+    }
+    if (report.program64Bit)
+        return HostArchitecture::X64;
+    if (report.hasIsWow64Process && report.isWow64Flag == 1)
+        return HostArchitecture::X64;
+    return HostArchitecture::X86;
+}
