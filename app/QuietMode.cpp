@@ -283,10 +283,15 @@ int RunQuietUninstall(QuietSystem& system)
                     Quoted(Ascii(names.environment)) + L".");
     if (system.logLost)
         return kExitLogFailure;
+    const DefaultPrinterTarget defaultPrinter = DefaultPrinterTargetFor(system, DefaultPrinterUse::Remove);
     const UninstallOutcome outcome =
-        RunUninstallation(model.driverName, model.driverName, names.environment, system.removal);
-    for (const UninstallStep& step : outcome.steps)
+        RunUninstallation(model.driverName, model.driverName, names.environment, system.removal, defaultPrinter);
+    for (const UninstallStep& step : outcome.steps) {
         Log(system, DescribeStep(system, step));
+        // As when it was set: running programs learn that the default printer is gone.
+        if (step.item == UninstallItem::DefaultPrinterValue && step.result == UninstallResult::Removed)
+            system.registry.AnnounceSettingChange("windows");
+    }
     return Finish(system, outcome.complete ? kExitSuccess : kExitInstallFailure);
 }
 
@@ -327,22 +332,32 @@ bool PrepareTcpPort(const CommandLineOptions& options, QuietSystem& system)
     return true;
 }
 
-void ChooseDefaultPrinterUser(QuietSystem& system, InstallChoices& choices)
+DefaultPrinterTarget DefaultPrinterTargetFor(QuietSystem& system, DefaultPrinterUse use)
 {
     if (system.accounts == nullptr)
-        return;
+        return DefaultPrinterTarget();
     const DefaultPrinterTarget target = ChooseDefaultPrinterTarget(*system.accounts);
+    const bool setting = use == DefaultPrinterUse::Set;
     switch (target.hive) {
     case DefaultPrinterHive::CurrentUser:
         break;
     case DefaultPrinterHive::DesktopUser:
-        choices.defaultPrinterUser = target.sid;
-        Log(system, L"The default printer is set for the user at the desktop (" + FromUtf8(target.sid) +
-                        L"), who is not the account this runs as.");
+        Log(system, std::wstring(setting ? L"The default printer is set" : L"The default printer value is looked at") +
+                        L" for the user at the desktop (" + FromUtf8(target.sid) + L"), who is not the account this runs as.");
         break;
     case DefaultPrinterHive::NobodyLoggedOn:
-        choices.setDefaultPrinter = false;
-        Log(system, L"No one is logged on at the desktop: no user's default printer is set.");
+        Log(system, setting ? L"No one is logged on at the desktop: no user's default printer is set."
+                            : L"No one is logged on at the desktop: no user's default printer is looked at.");
         break;
     }
+    return target;
+}
+
+void ChooseDefaultPrinterUser(QuietSystem& system, InstallChoices& choices)
+{
+    const DefaultPrinterTarget target = DefaultPrinterTargetFor(system, DefaultPrinterUse::Set);
+    if (target.hive == DefaultPrinterHive::DesktopUser)
+        choices.defaultPrinterUser = target.sid;
+    else if (target.hive == DefaultPrinterHive::NobodyLoggedOn)
+        choices.setDefaultPrinter = false;
 }

@@ -62,8 +62,12 @@ bool PrepareTcpPort(const CommandLineOptions& options, QuietSystem& system);
 // Whose hive gets the default printer (choices.defaultPrinterUser), or none when no one is at
 // the desktop (choices.setDefaultPrinter cleared); each said in the log.
 void ChooseDefaultPrinterUser(QuietSystem& system, InstallChoices& choices);
-// Removes the printer, its driver (unless another printer uses it) and a Device value that
-// names it; answers the exit code, with a lost log as for the install.
+// Whose default printer an installation sets (Set) or a removal clears (Remove), logged when it
+// is not this account's own.
+enum class DefaultPrinterUse { Set, Remove };
+DefaultPrinterTarget DefaultPrinterTargetFor(QuietSystem& system, DefaultPrinterUse use);
+// Removes the printer, its driver (unless another printer uses it) and a Device value of the
+// person at the desktop that names it; answers the exit code, with a lost log as for the install.
 int RunQuietUninstall(QuietSystem& system);
 
 // Writes one line with its values' controls escaped (see EscapeControls), so that no value

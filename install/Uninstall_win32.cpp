@@ -110,10 +110,22 @@ uint32_t Win32UninstallSystem::DriverListed(const std::string& environment, cons
     return ERROR_INSUFFICIENT_BUFFER;
 }
 
-uint32_t Win32UninstallSystem::ReadDefaultPrinterValue(DeviceValueData& value)
+namespace {
+
+// The user's Windows key: HKEY_CURRENT_USER's, or that of the loaded hive HKEY_USERS\<userSid>.
+LONG OpenUserWindowsKey(const std::string& userSid, REGSAM access, HKEY& key)
+{
+    if (userSid.empty())
+        return RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKeyPath, 0, access, &key);
+    return RegOpenKeyExA(HKEY_USERS, (userSid + "\\" + kWindowsKeyPath).c_str(), 0, access, &key);
+}
+
+}  // namespace
+
+uint32_t Win32UninstallSystem::ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value)
 {
     HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKeyPath, 0, KEY_QUERY_VALUE, &key);
+    LONG status = OpenUserWindowsKey(userSid, KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS)
         return static_cast<uint32_t>(status);  // no Windows key: no value either
     DWORD type = 0, size = 0;
@@ -133,10 +145,10 @@ uint32_t Win32UninstallSystem::ReadDefaultPrinterValue(DeviceValueData& value)
     return static_cast<uint32_t>(status);
 }
 
-uint32_t Win32UninstallSystem::DeleteDefaultPrinterValue()
+uint32_t Win32UninstallSystem::DeleteDefaultPrinterValue(const std::string& userSid)
 {
     HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKeyPath, 0, KEY_SET_VALUE, &key);
+    LONG status = OpenUserWindowsKey(userSid, KEY_SET_VALUE, key);
     if (status != ERROR_SUCCESS)
         return static_cast<uint32_t>(status);
     status = RegDeleteValueA(key, "Device");

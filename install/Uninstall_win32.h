@@ -10,8 +10,8 @@ public:
     void ClosePrinter(PrinterHandle printer) override;
     uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) override;
     uint32_t DeleteDriver(const std::string& environment, const std::string& name) override;
-    uint32_t ReadDefaultPrinterValue(DeviceValueData& value) override;
-    uint32_t DeleteDefaultPrinterValue() override;
+    uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) override;
+    uint32_t DeleteDefaultPrinterValue(const std::string& userSid) override;
 
 private:
     // Whether EnumPrinterDrivers lists a driver of that name for the environment.

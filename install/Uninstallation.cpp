@@ -60,11 +60,12 @@ UninstallStep RemoveDriver(const std::string& printerName, const std::string& dr
     return step;
 }
 
-UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, UninstallSystem& system)
+UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, const std::string& userSid,
+                                        UninstallSystem& system)
 {
     UninstallStep step{UninstallItem::DefaultPrinterValue, UninstallResult::Absent, 0, std::string(), {}, 0};
     DeviceValueData value;
-    uint32_t error = system.ReadDefaultPrinterValue(value);
+    uint32_t error = system.ReadDefaultPrinterValue(userSid, value);
     if (error == kErrorFileNotFound)
         return step;
     if (error != 0) {
@@ -86,7 +87,7 @@ UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, Uninstal
         step.result = UninstallResult::Kept;
         return step;
     }
-    error = system.DeleteDefaultPrinterValue();
+    error = system.DeleteDefaultPrinterValue(userSid);
     if (error == kErrorFileNotFound) {
         step.result = UninstallResult::Absent;  // the spooler removed it in the meantime
     } else if (error != 0) {
@@ -117,13 +118,20 @@ bool DeviceValueNamesPrinter(const std::string& data, const std::string& printer
 }
 
 UninstallOutcome RunUninstallation(const std::string& printerName, const std::string& driverName,
-                                   const std::string& environment, UninstallSystem& system)
+                                   const std::string& environment, UninstallSystem& system,
+                                   const DefaultPrinterTarget& defaultPrinter)
 {
     UninstallOutcome outcome;
     outcome.steps.push_back(RemovePrinter(printerName, system));
     if (outcome.steps.back().result != UninstallResult::Failed) {
         outcome.steps.push_back(RemoveDriver(printerName, driverName, environment, system));
-        outcome.steps.push_back(RemoveDefaultPrinterValue(printerName, system));
+        // The installation set the default of the person at the desktop, in their hive; with no
+        // one logged on it set none, and the hives of absent users are not loaded to look.
+        if (defaultPrinter.hive != DefaultPrinterHive::NobodyLoggedOn) {
+            const std::string userSid =
+                defaultPrinter.hive == DefaultPrinterHive::DesktopUser ? defaultPrinter.sid : std::string();
+            outcome.steps.push_back(RemoveDefaultPrinterValue(printerName, userSid, system));
+        }
     }
     outcome.complete = true;
     for (const UninstallStep& step : outcome.steps)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "install/DesktopAccount.h"
 #include "install/DriverSpooler.h"
 
 constexpr uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
@@ -40,10 +41,11 @@ public:
     // driver uses them. ERROR_UNKNOWN_PRINTER_DRIVER when there is no such driver; Windows'
     // spooler answers ERROR_PRINTER_DRIVER_IN_USE while a printer uses it (Wine's does not).
     virtual uint32_t DeleteDriver(const std::string& environment, const std::string& name) = 0;
-    // The "Device" value under HKEY_CURRENT_USER's Windows key, of whatever type it is;
-    // ERROR_FILE_NOT_FOUND when absent.
-    virtual uint32_t ReadDefaultPrinterValue(DeviceValueData& value) = 0;
-    virtual uint32_t DeleteDefaultPrinterValue() = 0;
+    // The "Device" value under a user's Windows key, of whatever type it is; ERROR_FILE_NOT_FOUND
+    // when absent. `userSid` empty: HKEY_CURRENT_USER; else HKEY_USERS\<userSid>, the loaded
+    // hive of the person at the desktop when that is another account.
+    virtual uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) = 0;
+    virtual uint32_t DeleteDefaultPrinterValue(const std::string& userSid) = 0;
 };
 
 enum class UninstallItem { Printer, Driver, DefaultPrinterValue };
@@ -72,12 +74,14 @@ struct UninstallOutcome {
     std::vector<UninstallStep> steps;  // in the order they were taken
 };
 
-// Removes the printer, then the driver, then the Device value if it names the printer. A
+// Removes the printer, then the driver, then the Device value of `defaultPrinter`'s user if it
+// names the printer (none is looked at when no one is logged on). A
 // printer that cannot be removed keeps its driver in use and stays the default printer rightly,
 // so the removal stops there. A driver that another printer uses stays: removing it would
 // leave that printer without a driver. That is no failure: what the installation added is gone.
 UninstallOutcome RunUninstallation(const std::string& printerName, const std::string& driverName,
-                                   const std::string& environment, UninstallSystem& system);
+                                   const std::string& environment, UninstallSystem& system,
+                                   const DefaultPrinterTarget& defaultPrinter = DefaultPrinterTarget());
 
 // The printers other than `printerName` that use `driverName` (names compared as Windows
 // compares them).

@@ -369,6 +369,45 @@ TEST_F(QuietModeTest, TheDefaultPrinterFollowsThePersonAtTheDesktop)
     EXPECT_TRUE(m_log.Has(L"Default printer left as it was.")) << m_log.Dump();
 }
 
+TEST_F(QuietModeTest, UninstallClearsTheDefaultPrinterOfThePersonAtTheDesktopAndAnnouncesIt)
+{
+    struct Accounts : AccountQuery {
+        const char* shell = "S-1-5-21-7-7-7-1001";
+        bool ProcessAccount(std::string& sid) override { return sid = "S-1-5-18", true; }
+        bool DesktopShellAccount(std::string& sid) override { return shell != nullptr && (sid = shell, true); }
+    } accounts;
+    m_accounts = &accounts;
+    QuietSystem system = System();
+
+    // The installation wrote it into the desktop user's hive: that is where it goes.
+    m_removal.deviceHive = "S-1-5-21-7-7-7-1001";
+    EXPECT_EQ(0, RunQuietUninstall(system));
+    EXPECT_FALSE(m_removal.device.has_value()) << m_log.Dump();
+    EXPECT_EQ("DeleteDevice S-1-5-21-7-7-7-1001", m_removal.log.back());
+    EXPECT_EQ(std::vector<std::string>{"Announce windows"}, m_install.log);
+    EXPECT_TRUE(m_log.Has(L"value is looked at for the user at the desktop (S-1-5-21-7-7-7-1001)")) << m_log.Dump();
+
+    // The elevated account's own default is not the desktop user's: it stays, and nothing is announced.
+    FakeUninstallSystem ownDefault;
+    ownDefault.deviceHive.clear();
+    m_removal = ownDefault;
+    m_install = FakeInstallSystem();
+    EXPECT_EQ(0, RunQuietUninstall(system));
+    EXPECT_TRUE(m_removal.device.has_value());
+    EXPECT_TRUE(m_install.log.empty());
+
+    // No one at the desktop: no hive is looked at.
+    accounts.shell = nullptr;
+    FakeUninstallSystem nobody;
+    m_removal = nobody;
+    m_log.lines.clear();
+    EXPECT_EQ(0, RunQuietUninstall(system));
+    EXPECT_TRUE(m_removal.device.has_value());
+    for (const std::string& call : m_removal.log)
+        EXPECT_EQ(std::string::npos, call.find("Device")) << call;
+    EXPECT_TRUE(m_log.Has(L"No one is logged on at the desktop: no user's default printer is looked at.")) << m_log.Dump();
+}
+
 TEST_F(QuietModeTest, UninstallUsesTheHostsEnvironmentAndLogsEachStep)
 {
     const std::pair<HostArchitecture, std::string> kHosts[] = {{HostArchitecture::X64, "Windows x64"},

@@ -15,6 +15,7 @@ public:
     bool driverPresent = true;
     std::optional<std::string> device = std::string("VELM58KD,winspool,LPT1:");
     uint32_t deviceType = 1;  // REG_SZ
+    std::string deviceHive;   // whose hive holds `device`: empty for HKCU, else a user's SID
     std::vector<SpoolerPrinter> otherPrinters;
 
     std::string failOn;
@@ -67,21 +68,21 @@ public:
         driverPresent = false;
         return 0;
     }
-    uint32_t ReadDefaultPrinterValue(DeviceValueData& value) override
+    uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) override
     {
-        if (uint32_t error = Record("ReadDevice"))
+        if (uint32_t error = Record(userSid.empty() ? "ReadDevice" : "ReadDevice " + userSid))
             return error;
-        if (!device)
+        if (!device || userSid != deviceHive)
             return kErrorFileNotFound;
         value.type = deviceType;
         value.text = deviceType == 1 || deviceType == 2 ? *device : std::string();
         return 0;
     }
-    uint32_t DeleteDefaultPrinterValue() override
+    uint32_t DeleteDefaultPrinterValue(const std::string& userSid) override
     {
-        if (uint32_t error = Record("DeleteDevice"))
+        if (uint32_t error = Record(userSid.empty() ? "DeleteDevice" : "DeleteDevice " + userSid))
             return error;
-        if (!device)
+        if (!device || userSid != deviceHive)
             return kErrorFileNotFound;
         device.reset();
         return 0;
