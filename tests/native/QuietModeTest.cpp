@@ -343,13 +343,16 @@ TEST_F(QuietModeTest, TcpWithoutTheMonitorOrARefusedPortChangesNothing)
         << m_log.Dump();
 }
 
+// Running as SYSTEM while a user is at the desktop (`shell`; null: no one is logged on).
+struct SystemWithUserAtDesktop : AccountQuery {
+    const char* shell = "S-1-5-21-7-7-7-1001";
+    bool ProcessAccount(std::string& sid) override { return sid = "S-1-5-18", true; }
+    bool DesktopShellAccount(std::string& sid) override { return shell != nullptr && (sid = shell, true); }
+};
+
 TEST_F(QuietModeTest, TheDefaultPrinterFollowsThePersonAtTheDesktop)
 {
-    struct Accounts : AccountQuery {
-        const char* shell = "S-1-5-21-7-7-7-1001";
-        bool ProcessAccount(std::string& sid) override { return sid = "S-1-5-18", true; }
-        bool DesktopShellAccount(std::string& sid) override { return shell != nullptr && (sid = shell, true); }
-    } accounts;
+    SystemWithUserAtDesktop accounts;
     m_accounts = &accounts;
     m_install.existingKeys.insert("HKU\\S-1-5-21-7-7-7-1001");
     EXPECT_EQ(0, Install("/quiet"));
@@ -371,11 +374,7 @@ TEST_F(QuietModeTest, TheDefaultPrinterFollowsThePersonAtTheDesktop)
 
 TEST_F(QuietModeTest, UninstallClearsTheDefaultPrinterOfThePersonAtTheDesktopAndAnnouncesIt)
 {
-    struct Accounts : AccountQuery {
-        const char* shell = "S-1-5-21-7-7-7-1001";
-        bool ProcessAccount(std::string& sid) override { return sid = "S-1-5-18", true; }
-        bool DesktopShellAccount(std::string& sid) override { return shell != nullptr && (sid = shell, true); }
-    } accounts;
+    SystemWithUserAtDesktop accounts;
     m_accounts = &accounts;
     QuietSystem system = System();
 
