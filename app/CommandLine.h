@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "install/TcpPort.h"
+#include "ports/TcpPort.h"
 
 // Exit codes as Windows Installer gives them, which deployment tools already understand.
 constexpr int kExitSuccess = 0;

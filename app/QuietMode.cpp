@@ -4,8 +4,8 @@
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/ModelCatalogue.h"
-#include "install/PortEnumeration.h"
-#include "install/TextCompare.h"
+#include "ports/PortEnumeration.h"
+#include "system/TextCompare.h"
 
 namespace {
 

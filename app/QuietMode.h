@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "install/DesktopAccount.h"
+#include "system/DesktopAccount.h"
 #include "install/DriverSpooler.h"
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 #include "install/Installation.h"
 #include "install/PackageFiles.h"
-#include "install/PortSpooler.h"
+#include "ports/PortSpooler.h"
 #include "install/RegistryWriter.h"
 #include "install/Uninstallation.h"
-#include "install/XcvPorts.h"
+#include "ports/XcvPorts.h"
 
 // One event per line; the writer adds the time and the line end. False when the line could
 // not be written in full (a full disk, a lost network share): the log is lost from there on.

@@ -4,15 +4,15 @@
 
 #include "app/CommandLine.h"
 #include "win/Messages_win32.h"
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 #include "app/QuietMode.h"
 #include "app/QuietMode_win32.h"
 #include "install/InstallSystem_win32.h"
-#include "install/PortSpooler_win32.h"
+#include "ports/PortSpooler_win32.h"
 #include "install/Uninstall_win32.h"
-#include "install/DesktopAccount_win32.h"
-#include "install/XcvPorts_win32.h"
-#include "install/Utf8_win32.h"
+#include "system/DesktopAccount_win32.h"
+#include "ports/XcvPorts_win32.h"
+#include "system/Utf8_win32.h"
 #include "ui/InstallMessages.h"
 
 namespace {

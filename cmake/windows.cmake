@@ -42,7 +42,8 @@ foreach(dll winspool.drv comctl32.dll)
 endforeach()
 add_custom_target(delayload_libs DEPENDS ${DELAYLOAD_LIBS})
 
-file(GLOB WIN_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp install/*_win32.cpp win/*.cpp ui/*.cpp)
+file(GLOB WIN_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp install/*_win32.cpp ports/*_win32.cpp
+  system/*_win32.cpp win/*.cpp ui/*.cpp)
 list(FILTER WIN_SOURCES EXCLUDE REGEX "/main_win32\\.cpp$")
 # The window-free files of ui/ and win/ are in the core already.
 foreach(file ${CORE_WINDOW_FREE_FILES})

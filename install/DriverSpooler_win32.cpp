@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "install/InstallSystem_win32.h"
-#include "install/TextCompare.h"
-#include "install/Win32Calls_win32.h"
+#include "system/TextCompare.h"
+#include "system/Win32Calls_win32.h"
 
 namespace {
 

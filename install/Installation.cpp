@@ -6,7 +6,7 @@
 #include "install/DriverReadBack.h"
 #include "install/ModelCatalogue.h"
 #include "install/RegistrySettings.h"
-#include "install/Win32ErrorCodes.h"
+#include "system/Win32ErrorCodes.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "install/DriverSpooler.h"
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 #include "install/InstallFeedback.h"
 #include "install/InstallOutcome.h"
 #include "install/PackageFiles.h"

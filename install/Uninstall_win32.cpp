@@ -5,8 +5,8 @@
 
 #include "install/RegistrySettings.h"
 #include "install/Uninstall_win32.h"
-#include "install/Utf8_win32.h"
-#include "install/Win32Calls_win32.h"
+#include "system/Utf8_win32.h"
+#include "system/Win32Calls_win32.h"
 
 static_assert(kErrorUnknownPrinterDriver == ERROR_UNKNOWN_PRINTER_DRIVER, "ERROR_UNKNOWN_PRINTER_DRIVER");
 static_assert(kErrorInvalidPrinterName == ERROR_INVALID_PRINTER_NAME, "ERROR_INVALID_PRINTER_NAME");

@@ -1,7 +1,7 @@
 #include "install/Uninstallation.h"
 
-#include "install/TextCompare.h"
-#include "install/Win32ErrorCodes.h"
+#include "system/TextCompare.h"
+#include "system/Win32ErrorCodes.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "install/DesktopAccount.h"
+#include "system/DesktopAccount.h"
 #include "install/DriverSpooler.h"
 
 constexpr uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER

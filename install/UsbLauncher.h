@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 
 // "<current directory>\USB Driver\x64\dpinstx64.exe" on x64 Windows, the x86 one on 32-bit
 // Windows. Empty on ARM64 Windows: the package holds no ARM64 USB serial driver, and an x64

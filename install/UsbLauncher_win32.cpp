@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 #include "install/UsbLauncher.h"
 
 namespace {

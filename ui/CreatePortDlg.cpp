@@ -1,7 +1,7 @@
 #include "ui/CreatePortDlg.h"
 
-#include "install/PortOperations.h"
-#include "install/PortSpooler_win32.h"
+#include "ports/PortOperations.h"
+#include "ports/PortSpooler_win32.h"
 #include "res/resource.h"
 
 CCreatePortDlg::CCreatePortDlg(HWND parent) : CDialog(IDD_CREATE_PORT, parent) {}

@@ -1,6 +1,6 @@
 #include "ui/NextStep.h"
 
-#include "install/OsClassification.h"
+#include "system/OsClassification.h"
 #include "ui/PageEndCodes.h"
 
 NextStep DecideAfterPortPage(long long portPageEndCode, bool installSucceeded, int32_t osKind)

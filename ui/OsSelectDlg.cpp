@@ -1,6 +1,6 @@
 #include "ui/OsSelectDlg.h"
 
-#include "install/OsClassification.h"
+#include "system/OsClassification.h"
 #include "install/UsbLauncher.h"
 #include "res/resource.h"
 #include "win/Messages_win32.h"

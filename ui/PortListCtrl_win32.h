@@ -1,7 +1,7 @@
 // The list view of the port and Create Port pages as the window-free port operations see a
 // list (IPortList), plus the style a list gets each time it is filled.
 #pragma once
-#include "install/PortList.h"
+#include "ports/PortList.h"
 #include "win/ListCtrl_win32.h"
 
 class CPortListCtrl : public CListCtrl, public IPortList {

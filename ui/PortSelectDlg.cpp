@@ -2,9 +2,9 @@
 
 #include "ui/Globals.h"
 #include "win/Messages_win32.h"
-#include "install/HostArchitecture.h"
-#include "install/PortOperations.h"
-#include "install/PortSpooler_win32.h"
+#include "system/HostArchitecture.h"
+#include "ports/PortOperations.h"
+#include "ports/PortSpooler_win32.h"
 #include "res/resource.h"
 #include "ui/CreatePortDlg.h"
 #include "ui/InstallMessages.h"

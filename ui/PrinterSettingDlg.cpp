@@ -7,7 +7,7 @@
 #include "ui/Globals.h"
 #include "win/Messages_win32.h"
 #include "ui/NextStep.h"
-#include "install/OsClassification.h"
+#include "system/OsClassification.h"
 #include "install/ModelCatalogue.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"

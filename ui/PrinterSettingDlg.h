@@ -4,7 +4,7 @@
 #pragma once
 #include "win/Controls_win32.h"
 #include "win/Dialog.h"
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 #include "install/InstallOutcome.h"
 
 class CPrinterSettingDlg : public CDialog {

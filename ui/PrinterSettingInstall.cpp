@@ -3,7 +3,7 @@
 #include "ui/PrinterSettingDlg.h"
 
 #include "ui/Globals.h"
-#include "install/DesktopAccount_win32.h"
+#include "system/DesktopAccount_win32.h"
 #include "install/InstallSystem_win32.h"
 #include "install/Installation.h"
 #include "res/resource.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "install/Installation.h"
-#include "install/Win32ErrorCodes.h"
+#include "system/Win32ErrorCodes.h"
 
 class FakeInstallSystem : public DriverSpooler, public PackageFiles, public RegistryWriter, public InstallFeedback {
 public:

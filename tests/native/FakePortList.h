@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "install/PortList.h"
+#include "ports/PortList.h"
 
 class FakePortList : public IPortList {
 public:

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "install/PortSpooler.h"
+#include "ports/PortSpooler.h"
 
 struct FakePort {
     std::optional<std::string> name;         // nullopt: a null pointer in the record

@@ -2,7 +2,7 @@
 
 #include "win/CentredIcon.h"
 #include "ui/NextStep.h"
-#include "install/OsClassification.h"
+#include "system/OsClassification.h"
 #include "app/PageSequence.h"
 
 namespace {

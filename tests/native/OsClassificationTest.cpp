@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "install/HostArchitecture.h"
-#include "install/OsClassification.h"
+#include "system/HostArchitecture.h"
+#include "system/OsClassification.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "FakePortList.h"
 #include "FakePortSpooler.h"
-#include "install/PortEnumeration.h"
-#include "install/PortOperations.h"
+#include "ports/PortEnumeration.h"
+#include "ports/PortOperations.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "FakePortSpooler.h"
 #include <cstring>
 
-#include "install/PortOperations.h"
-#include "install/TcpPort.h"
+#include "ports/PortOperations.h"
+#include "ports/TcpPort.h"
 
 namespace {
 

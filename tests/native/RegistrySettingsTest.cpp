@@ -4,7 +4,7 @@
 #include <string>
 
 #include "FakeInstallSystem.h"
-#include "install/DesktopAccount.h"
+#include "system/DesktopAccount.h"
 #include "install/Installation.h"
 #include "install/RegistrySettings.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "install/Uninstallation.h"
-#include "install/Win32ErrorCodes.h"
+#include "system/Win32ErrorCodes.h"
 
 class FakeUninstallSystem : public UninstallSystem {
 public:

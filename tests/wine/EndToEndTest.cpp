@@ -9,7 +9,7 @@
 
 #include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 #include "res/resource.h"
 
 namespace {

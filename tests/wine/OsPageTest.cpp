@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "WineTestSupport.h"
-#include "install/HostArchitecture.h"
-#include "install/HostArchitecture_win32.h"
-#include "install/OsClassification.h"
+#include "system/HostArchitecture.h"
+#include "system/HostArchitecture_win32.h"
+#include "system/OsClassification.h"
 #include "res/resource.h"
 #include "ui/OsSelectDlg.h"
 

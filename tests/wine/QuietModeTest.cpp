@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "InstallationWineSupport.h"
-#include "install/DesktopAccount_win32.h"
-#include "install/XcvPorts_win32.h"
+#include "system/DesktopAccount_win32.h"
+#include "ports/XcvPorts_win32.h"
 #include "WineTestSupport.h"
 #include "res/resource.h"
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "install/PortList.h"
-#include "install/PortSpooler.h"
+#include "ports/PortList.h"
+#include "ports/PortSpooler.h"
 
 // Adds a row per port (name, description) to the empty port list, every port the spooler
 // reports, in its order, writes each listed name to the debug output, and selects the default

@@ -1,4 +1,4 @@
-#include "install/TcpPort.h"
+#include "ports/TcpPort.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "install/DesktopAccount.h"
+#include "system/DesktopAccount.h"
 
-#include "install/TextCompare.h"
+#include "system/TextCompare.h"
 
 bool IsServiceAccount(const std::string& sid)
 {

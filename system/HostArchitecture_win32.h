@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 
 using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE process, USHORT* processMachine, USHORT* nativeMachine);
 

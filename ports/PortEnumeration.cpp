@@ -1,4 +1,4 @@
-#include "install/PortEnumeration.h"
+#include "ports/PortEnumeration.h"
 
 #include <cstring>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "install/PortSpooler.h"
+#include "ports/PortSpooler.h"
 
 // One enumeration call: (buffer, size, needed, returned), as EnumPortsA and EnumMonitorsA take them.
 using EnumerationCall = std::function<SpoolerResult(uint8_t*, uint32_t, uint32_t&, uint32_t&)>;

@@ -1,8 +1,8 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include "install/XcvPorts_win32.h"
-#include "install/Win32Calls_win32.h"
+#include "ports/XcvPorts_win32.h"
+#include "system/Win32Calls_win32.h"
 
 static_assert(kErrorAlreadyExists == ERROR_ALREADY_EXISTS, "ERROR_ALREADY_EXISTS");
 static_assert(kErrorUnknownPort == ERROR_UNKNOWN_PORT, "ERROR_UNKNOWN_PORT");

@@ -1,6 +1,6 @@
 // The local print spooler (winspool) and OutputDebugStringA behind the port operations.
 #pragma once
-#include "install/PortSpooler.h"
+#include "ports/PortSpooler.h"
 
 class Win32PortSpooler : public IPortSpooler {
 public:

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "install/DesktopAccount_win32.h"
+#include "system/DesktopAccount_win32.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "install/Win32ErrorCodes.h"
+#include "system/Win32ErrorCodes.h"
 
 // A port record: the fields of PORT_INFO_2A, texts in the system code page, packed as the
 // spooler packs its records (the records first, the texts they point to after them). The

@@ -1,7 +1,7 @@
 // The accounts of this process and of the desktop shell, from the system, and the broadcast
 // that tells running programs about a new default printer.
 #pragma once
-#include "install/DesktopAccount.h"
+#include "system/DesktopAccount.h"
 
 class Win32AccountQuery : public AccountQuery {
 public:

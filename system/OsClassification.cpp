@@ -1,4 +1,4 @@
-#include "install/OsClassification.h"
+#include "system/OsClassification.h"
 
 int32_t g_nOsKind = kOsUnknown;
 

@@ -1,7 +1,7 @@
-#include "install/HostArchitecture_win32.h"
+#include "system/HostArchitecture_win32.h"
 
-#include "install/HostArchitecture.h"
-#include "install/OsClassification.h"
+#include "system/HostArchitecture.h"
+#include "system/OsClassification.h"
 
 IsWow64Process2Function g_isWow64Process2ForTests = nullptr;
 

@@ -1,6 +1,6 @@
 // The spooler's Xcv interface behind IXcvPorts.
 #pragma once
-#include "install/XcvPorts.h"
+#include "ports/XcvPorts.h"
 
 class Win32XcvPorts : public IXcvPorts {
 public:

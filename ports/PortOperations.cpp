@@ -1,8 +1,8 @@
-#include "install/PortOperations.h"
+#include "ports/PortOperations.h"
 
 #include <cstring>
 
-#include "install/PortEnumeration.h"
+#include "ports/PortEnumeration.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "install/PortSpooler_win32.h"
+#include "ports/PortSpooler_win32.h"
 
 // The window-free code reads the monitors' records through its own declaration.
 static_assert(sizeof(MonitorInfo1Record) == sizeof(MONITOR_INFO_1A), "MONITOR_INFO_1A layout");

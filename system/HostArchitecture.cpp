@@ -1,4 +1,4 @@
-#include "install/HostArchitecture.h"
+#include "system/HostArchitecture.h"
 
 HostArchitecture DecideHostArchitecture(const HostReport& report)
 {

@@ -1,7 +1,7 @@
 // The version report, from the running Windows.
 #include <windows.h>
 
-#include "install/OsClassification.h"
+#include "system/OsClassification.h"
 
 namespace {
 
