@@ -44,7 +44,7 @@ add_custom_target(delayload_libs DEPENDS ${DELAYLOAD_LIBS})
 
 file(GLOB WIN_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp install/*_win32.cpp ports/*_win32.cpp
   system/*_win32.cpp win/*.cpp ui/*.cpp)
-list(FILTER WIN_SOURCES EXCLUDE REGEX "/main_win32\\.cpp$")
+list(FILTER WIN_SOURCES EXCLUDE REGEX "/(main|Terminate)_win32\\.cpp$")
 # The window-free files of ui/ and win/ are in the core already.
 foreach(file ${CORE_WINDOW_FREE_FILES})
   list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/${file})
@@ -63,12 +63,19 @@ target_compile_definitions(wizard_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
 add_dependencies(wizard_win delayload_libs)
 target_link_libraries(wizard_win PUBLIC wizard_core ${DELAYLOAD_LIBS} winspool comctl32 shell32 advapi32 gdi32 user32 kernel32)
 
-add_executable(PrinterSetup WIN32 app/main_win32.cpp res/PrinterSetup.rc)
+# The terminate handler is linked into the program itself: from a library it would come too
+# late to stand in for libstdc++'s.
+add_executable(PrinterSetup WIN32 app/main_win32.cpp app/Terminate_win32.cpp res/PrinterSetup.rc)
 target_link_libraries(PrinterSetup PRIVATE wizard_win ${STATIC_LINK})
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # The release program: no symbol table, and no link time in its header, so that the same
   # sources give the same file (and the release zip the same SHA-256).
   target_link_options(PrinterSetup PRIVATE -s -Wl,--no-insert-timestamp)
+  # Every function and datum in a section of its own, so that the linker drops what nothing
+  # calls: the program must stay within its 400 KiB.
+  target_compile_options(wizard_core PRIVATE -ffunction-sections -fdata-sections)
+  target_compile_options(wizard_win PRIVATE -ffunction-sections -fdata-sections)
+  target_link_options(PrinterSetup PRIVATE -Wl,--gc-sections)
 endif()
 
 # Stand-ins for the driver-package installer of the USB serial driver: each leaves a marker.
