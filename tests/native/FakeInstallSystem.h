@@ -41,6 +41,7 @@ public:
     std::vector<PrinterRecord> printers;     // CreatePrinter's records
     std::vector<PrinterRecord> rebinds;      // RebindPrinter's records
     std::map<std::string, std::string> values;     // "key\\name" -> data as passed, size included
+    std::map<std::string, RegistryDword> dwords;   // "key\\name" -> a value meant as a DWORD, as it is now
     std::vector<int> progress;
     int registryMessages = 0;
     std::vector<int> pauses;
@@ -87,6 +88,17 @@ public:
             disk[Upper(VersionFolder() + "\\" + name)] =
                 stale != staleInstalled.end() ? stale->second : Content(driverDirectory + "\\" + name);
         }
+        return 0;
+    }
+    // A spooler that warns about the driver until it is added with the warned-driver flag.
+    uint32_t AddWarnedDriver(const DriverRecord& driver) override
+    {
+        if (uint32_t error = Record("AddWarnedDriver " + driver.name + " " + driver.environment))
+            return error;
+        drivers.push_back(driver);
+        driverInstalled = true;
+        for (const std::string& name : RegisteredNames(driver))
+            disk[Upper(VersionFolder() + "\\" + name)] = Content(driverDirectory + "\\" + name);
         return 0;
     }
     uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
@@ -219,6 +231,26 @@ public:
         values[keyName + "\\" + name] = std::string(data, size);
         return 0;
     }
+    uint32_t SetDwordValue(RegistryKey key, const std::string& name, uint32_t data) override
+    {
+        const std::string& keyName = *static_cast<const std::string*>(key);
+        if (uint32_t error = Record("SetValue " + keyName + "\\" + name + " = " + std::to_string(data)))
+            return error;
+        RegistryDword value;
+        value.kind = RegistryDword::Kind::Dword;
+        value.dword = data;
+        dwords[keyName + "\\" + name] = value;
+        return 0;
+    }
+    uint32_t ReadValue(RegistryKey key, const std::string& name, RegistryDword& value) override
+    {
+        const std::string& keyName = *static_cast<const std::string*>(key);
+        if (uint32_t error = Record("ReadValue " + keyName + "\\" + name))
+            return error;
+        auto found = dwords.find(keyName + "\\" + name);
+        value = found != dwords.end() ? found->second : RegistryDword();
+        return 0;
+    }
     void CloseKey(RegistryKey key) override
     {
         Record("CloseKey " + *static_cast<const std::string*>(key));
@@ -243,6 +275,12 @@ public:
         log.push_back("Pause " + std::to_string(milliseconds));
         pauses.push_back(milliseconds);
     }
+    Answer AskInstallWarnedDriver(const std::string& driverName) override
+    {
+        log.push_back("AskWarned " + driverName);
+        return warnedAnswer;
+    }
+    Answer warnedAnswer = Answer::NobodyToAsk;
 
     // What AddDriver answers for a driver that is there already (0: it replaces it, as Windows does).
     uint32_t alreadyInstalledError = 0;

@@ -88,7 +88,48 @@ public:
         return 0;
     }
 
+    // LegacyDefaultPrinterMode in `deviceHive`, and the installation's record of it before.
+    RegistryDword legacyMode;
+    std::optional<std::string> legacyRecord;
+    // Not logged (reading changes nothing), so that a removal without a record logs as before;
+    // `failOn` "ReadLegacyRecord" still fails it.
+    uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) override
+    {
+        if (failOn == "ReadLegacyRecord")
+            return failError;
+        if (!legacyRecord || userSid != deviceHive)
+            return kErrorFileNotFound;
+        before = *legacyRecord;
+        return 0;
+    }
+    uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) override
+    {
+        if (uint32_t error = Record("ReadLegacyMode" + Hive(userSid)))
+            return error;
+        value = userSid == deviceHive ? legacyMode : RegistryDword();
+        return 0;
+    }
+    uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) override
+    {
+        if (uint32_t error = Record((absent ? "DeleteLegacyMode" : "SetLegacyMode " + std::to_string(value)) + Hive(userSid)))
+            return error;
+        legacyMode = RegistryDword();
+        if (!absent) {
+            legacyMode.kind = RegistryDword::Kind::Dword;
+            legacyMode.dword = value;
+        }
+        return 0;
+    }
+    uint32_t DeleteLegacyModeRecord(const std::string& userSid) override
+    {
+        if (uint32_t error = Record("DeleteLegacyRecord" + Hive(userSid)))
+            return error;
+        legacyRecord.reset();
+        return 0;
+    }
+
 private:
+    static std::string Hive(const std::string& userSid) { return userSid.empty() ? std::string() : " " + userSid; }
     uint32_t Record(const std::string& line)
     {
         log.push_back(line);
