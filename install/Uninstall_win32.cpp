@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <cstring>
 #include <vector>
 
 #include "install/RegistrySettings.h"
@@ -169,7 +170,7 @@ uint32_t Win32UninstallSystem::ReadLegacyModeRecord(const std::string& userSid, 
         return static_cast<uint32_t>(status);
     wchar_t text[16] = {};  // "absent" or a number of ten digits at most
     DWORD type = 0, size = sizeof(text) - sizeof(wchar_t);
-    const std::wstring name(kLegacyModeBeforeValue, kLegacyModeBeforeValue + lstrlenA(kLegacyModeBeforeValue));
+    const std::wstring name(kLegacyModeBeforeValue, kLegacyModeBeforeValue + std::strlen(kLegacyModeBeforeValue));
     status = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
     RegCloseKey(key);
     // A record we did not write in this form names nothing to put back.

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "system/HostArchitecture.h"
@@ -17,7 +18,7 @@ REGSAM MachineView(REGSAM access)
 
 std::wstring WideAscii(const char* text)
 {
-    return std::wstring(text, text + lstrlenA(text));
+    return std::wstring(text, text + std::strlen(text));
 }
 
 // A DLL of the system folder by its full path: the search never reaches the program's folder.
