@@ -132,3 +132,82 @@ TEST(InstallFailureText, AnArm64HostWithoutItsDriverIsToldSoAndThatNothingChange
     EXPECT_TRUE(Has(text, L"Nothing was installed.")) << text;
     EXPECT_FALSE(Has(text, L"Access is denied.")) << "no Windows error belongs to it: " << text;
 }
+
+TEST(InstallFailureText, TheSpoolersDriverRefusalsSayWhyAndNameThePoliciesSet)
+{
+    RegistryDword level;
+    level.kind = RegistryDword::Kind::Dword;
+    level.dword = 1;
+    struct Case {
+        uint32_t error;
+        WarnedDriver warned;
+        bool elevated;
+        bool policySet;
+        std::wstring words;    // must be there
+        std::wstring absent;   // must not be there
+    };
+    const std::wstring rights = L"Windows refused the administrator's rights for printer driver installation";
+    const std::wstring policy = L"ValidationLevel is set to 1 (Windows accepts also drivers signed by a certificate "
+                                L"in the \"PrintDrivers\" store)";
+    for (const Case& c : {
+             Case{3014, WarnedDriver::NotWarned, true, false, L"Windows blocks this printer driver on this system", policy},
+             Case{3014, WarnedDriver::NotWarned, false, true, L"Windows blocks this printer driver", L"rights"},
+             Case{3013, WarnedDriver::Declined, true, false, L"you chose not to install it", L"/quiet"},
+             Case{3013, WarnedDriver::NobodyToAsk, true, false, L"An unattended installation does not install such a "
+                                                                L"driver; run the setup without /quiet",
+                  L"you chose"},
+             Case{3013, WarnedDriver::Accepted, false, true, policy, L"you chose"},
+             Case{5, WarnedDriver::NotWarned, true, false, rights, policy},
+             Case{740, WarnedDriver::NotWarned, true, true, rights, L"blocks"},
+             Case{5, WarnedDriver::NotWarned, false, false, L"could not be registered.\n\nThe error text.", rights},
+             Case{740, WarnedDriver::NotWarned, false, true, policy, rights},
+             Case{1797, WarnedDriver::NotWarned, true, true, policy, rights},
+         }) {
+        InstallOutcome outcome;
+        outcome.failedStep = InstallStep::RegisterDriver;
+        outcome.subject = "VELM58KD";
+        outcome.errorCode = c.error;
+        outcome.warnedDriver = c.warned;
+        outcome.elevated = c.elevated;
+        if (c.policySet)
+            outcome.driverPolicies.validationLevel = level;
+        const std::wstring text = Describe(outcome, L"The error text.");
+        const std::string shown(text.begin(), text.end());
+        EXPECT_TRUE(Has(text, c.words)) << c.error << ": " << shown;
+        EXPECT_FALSE(Has(text, c.absent)) << c.error << ": " << shown;
+        EXPECT_TRUE(Has(text, L"\"VELM58KD\" could not be registered.")) << shown;
+        EXPECT_TRUE(Has(text, L"\n\nThe error text.")) << shown;  // Windows' own words stay
+    }
+}
+
+TEST(InstallFailureText, AnExclusionListAndAValueOfAnotherTypeAreNamedToo)
+{
+    InstallOutcome outcome;
+    outcome.failedStep = InstallStep::RegisterDriver;
+    outcome.errorCode = 87;
+    outcome.driverPolicies.exclusionListEntries = 3;
+    outcome.driverPolicies.validationLevel.kind = RegistryDword::Kind::OtherType;
+    outcome.driverPolicies.validationLevel.type = 1;
+    const std::wstring text = Describe(outcome, L"");
+    EXPECT_TRUE(Has(text, L"ExclusionList refuses drivers by their hash; it has 3 entries.")) << std::string(text.begin(), text.end());
+    EXPECT_TRUE(Has(text, L"ValidationLevel is set to a value of registry type 1.")) << std::string(text.begin(), text.end());
+    EXPECT_TRUE(Has(text, L"Printers\\Driver")) << std::string(text.begin(), text.end());
+}
+
+TEST(InstallFailureText, ProtectedPrintModeSaysWhatItIsThatItBlocksAndWhereToTurnItOff)
+{
+    for (ProtectedPrint source : {ProtectedPrint::ByPolicy, ProtectedPrint::BySetting, ProtectedPrint::ByApi}) {
+        InstallOutcome outcome;
+        outcome.failedStep = InstallStep::ProtectedPrint;
+        outcome.protectedPrint = source;
+        const std::wstring text = Describe(outcome, L"Not added.");
+        const std::string shown(text.begin(), text.end());
+        EXPECT_TRUE(Has(text, L"Windows protected print mode is on.")) << shown;
+        EXPECT_TRUE(Has(text, L"blocks this printer driver")) << shown;
+        EXPECT_TRUE(Has(text, L"Configure Windows protected print")) << shown;
+        EXPECT_TRUE(Has(text, L"Printers & scanners")) << shown;
+        EXPECT_TRUE(Has(text, L"Nothing was installed.")) << shown;
+        EXPECT_EQ(source == ProtectedPrint::ByPolicy, Has(text, L"WindowsProtectedPrintGroupPolicyState = 1")) << shown;
+        EXPECT_EQ(source == ProtectedPrint::BySetting, Has(text, L"WindowsProtectedPrintMode = 1")) << shown;
+    }
+}

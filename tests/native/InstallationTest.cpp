@@ -525,3 +525,78 @@ TEST(Installation, TheReadBackPassesEqualFilesAndIgnoresRegisteredFilesThePackag
     ASSERT_TRUE(outcome.succeeded) << outcome.subject;
     EXPECT_EQ(kFullProgress, fake.progress);
 }
+
+TEST(Installation, ProtectedPrintModeRefusesBeforeAnythingIsLookedAtOrChanged)
+{
+    for (ProtectedPrint mode : {ProtectedPrint::ByPolicy, ProtectedPrint::BySetting, ProtectedPrint::ByApi}) {
+        FakeInstallSystem fake;
+        InstallSystem system = fake.System();
+        system.policies.protectedPrint = mode;
+        InstallOutcome outcome = RunInstallation(DefaultChoices(), system);
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_EQ(InstallStep::ProtectedPrint, outcome.failedStep);
+        EXPECT_EQ(mode, outcome.protectedPrint);
+        EXPECT_TRUE(fake.log.empty()) << fake.log.front();
+    }
+}
+
+TEST(Installation, TheSpoolersDriverRefusalsAndTheWarnedDriversRetry)
+{
+    using Answer = InstallFeedback::Answer;
+    struct Case {
+        const char* name;
+        uint32_t error;        // AddDriver's answer
+        Answer answer;         // the user's, asked only for 3013
+        bool elevated;
+        bool succeeds;
+        WarnedDriver warned;
+        std::vector<std::string> driverCalls;  // AskWarned, AddDriver and AddWarnedDriver, in order
+    };
+    const std::string add = "AddDriver VELM58KD Windows x64", retry = "AddWarnedDriver VELM58KD Windows x64",
+                      ask = "AskWarned VELM58KD";
+    for (const Case& c : {
+             Case{"blocked: no retry, not asked", 3014, Answer::Yes, true, false, WarnedDriver::NotWarned, {add}},
+             Case{"warned, yes", 3013, Answer::Yes, true, true, WarnedDriver::Accepted, {add, ask, retry}},
+             Case{"warned, no", 3013, Answer::No, true, false, WarnedDriver::Declined, {add, ask}},
+             Case{"warned, nobody to ask", 3013, Answer::NobodyToAsk, false, false, WarnedDriver::NobodyToAsk, {add, ask}},
+             Case{"access denied while elevated", 5, Answer::Yes, true, false, WarnedDriver::NotWarned, {add}},
+             Case{"elevation required, not elevated", 740, Answer::Yes, false, false, WarnedDriver::NotWarned, {add}},
+         }) {
+        FakeInstallSystem fake;
+        fake.failOn = "AddDriver";
+        fake.failError = c.error;
+        fake.warnedAnswer = c.answer;
+        InstallSystem system = fake.System();
+        system.elevated = c.elevated;
+        system.policies.driver.exclusionListEntries = 4;
+        InstallOutcome outcome = RunInstallation(DefaultChoices(), system);
+        EXPECT_EQ(c.succeeds, outcome.succeeded) << c.name;
+        EXPECT_EQ(c.warned, outcome.warnedDriver) << c.name;
+        std::vector<std::string> driverCalls;
+        for (const std::string& line : fake.log)
+            if (line.rfind("AddDriver", 0) == 0 || line.rfind("AddWarned", 0) == 0 || line.rfind("AskWarned", 0) == 0)
+                driverCalls.push_back(line);
+        EXPECT_EQ(c.driverCalls, driverCalls) << c.name;
+        if (c.succeeds) {
+            EXPECT_EQ(1u, fake.printers.size()) << c.name;  // the installation went on to the printer
+            continue;
+        }
+        EXPECT_EQ(InstallStep::RegisterDriver, outcome.failedStep) << c.name;
+        EXPECT_EQ(c.error, outcome.errorCode) << c.name;
+        EXPECT_EQ(c.elevated, outcome.elevated) << c.name;
+        EXPECT_EQ(4, outcome.driverPolicies.exclusionListEntries) << c.name;  // the policies travel with the refusal
+        EXPECT_TRUE(fake.printers.empty()) << c.name;
+    }
+}
+
+TEST(Installation, ARetryOfTheWarnedDriverThatFailsReportsItsOwnError)
+{
+    FakeInstallSystem fake;
+    fake.failOn = "Add";  // AddDriver and AddWarnedDriver
+    fake.failError = 3013;
+    fake.warnedAnswer = InstallFeedback::Answer::Yes;
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+    EXPECT_EQ(InstallStep::RegisterDriver, outcome.failedStep);
+    EXPECT_EQ(WarnedDriver::Accepted, outcome.warnedDriver);
+    EXPECT_EQ(3013u, outcome.errorCode);
+}
