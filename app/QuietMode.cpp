@@ -132,8 +132,6 @@ std::wstring DescribeDefaultPrinterMode(QuietSystem& system, const UninstallStep
 {
     const std::wstring what = L"Setting LegacyDefaultPrinterMode";
     switch (step.result) {
-    case UninstallResult::Absent:
-        return what + L": not changed by the installation.";
     case UninstallResult::Restored:
         return what + (step.subject == kValueWasAbsent ? std::wstring(L": removed again, as it was not there before.")
                                                        : L": put back to " + FromUtf8(step.subject) + L".");
