@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "RegistryDwordValues.h"
 #include "install/Installation.h"
 #include "system/Win32ErrorCodes.h"
 
@@ -41,7 +42,7 @@ public:
     std::vector<PrinterRecord> printers;     // CreatePrinter's records
     std::vector<PrinterRecord> rebinds;      // RebindPrinter's records
     std::map<std::string, std::string> values;     // "key\\name" -> data as passed, size included
-    std::map<std::string, RegistryDword> dwords;   // "key\\name" -> a value meant as a DWORD, as it is now
+    std::map<std::string, RegistryDword> dwords;   // "key\\name" -> a value meant as a DWORD
     std::vector<int> progress;
     int registryMessages = 0;
     std::vector<int> pauses;
@@ -233,23 +234,17 @@ public:
     }
     uint32_t SetDwordValue(RegistryKey key, const std::string& name, uint32_t data) override
     {
-        const std::string& keyName = *static_cast<const std::string*>(key);
-        if (uint32_t error = Record("SetValue " + keyName + "\\" + name + " = " + std::to_string(data)))
+        const std::string path = *static_cast<const std::string*>(key) + "\\" + name;
+        if (uint32_t error = Record("SetValue " + path + " = " + std::to_string(data)))
             return error;
-        RegistryDword value;
-        value.kind = RegistryDword::Kind::Dword;
-        value.dword = data;
-        dwords[keyName + "\\" + name] = value;
+        dwords[path] = Dword(data);
         return 0;
     }
     uint32_t ReadValue(RegistryKey key, const std::string& name, RegistryDword& value) override
     {
-        const std::string& keyName = *static_cast<const std::string*>(key);
-        if (uint32_t error = Record("ReadValue " + keyName + "\\" + name))
-            return error;
-        auto found = dwords.find(keyName + "\\" + name);
-        value = found != dwords.end() ? found->second : RegistryDword();
-        return 0;
+        const std::string path = *static_cast<const std::string*>(key) + "\\" + name;
+        value = dwords[path];
+        return Record("ReadValue " + path);
     }
     void CloseKey(RegistryKey key) override
     {
@@ -275,12 +270,12 @@ public:
         log.push_back("Pause " + std::to_string(milliseconds));
         pauses.push_back(milliseconds);
     }
+    Answer warnedAnswer = Answer::NobodyToAsk;
     Answer AskInstallWarnedDriver(const std::string& driverName) override
     {
         log.push_back("AskWarned " + driverName);
         return warnedAnswer;
     }
-    Answer warnedAnswer = Answer::NobodyToAsk;
 
     // What AddDriver answers for a driver that is there already (0: it replaces it, as Windows does).
     uint32_t alreadyInstalledError = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FakeInstallSystem.h"
+#include "install/InstallFailureText.h"
 #include "install/Installation.h"
 
 namespace {
@@ -526,77 +527,62 @@ TEST(Installation, TheReadBackPassesEqualFilesAndIgnoresRegisteredFilesThePackag
     EXPECT_EQ(kFullProgress, fake.progress);
 }
 
-TEST(Installation, ProtectedPrintModeRefusesBeforeAnythingIsLookedAtOrChanged)
-{
-    for (ProtectedPrint mode : {ProtectedPrint::ByPolicy, ProtectedPrint::BySetting, ProtectedPrint::ByApi}) {
-        FakeInstallSystem fake;
-        InstallSystem system = fake.System();
-        system.policies.protectedPrint = mode;
-        InstallOutcome outcome = RunInstallation(DefaultChoices(), system);
-        EXPECT_FALSE(outcome.succeeded);
-        EXPECT_EQ(InstallStep::ProtectedPrint, outcome.failedStep);
-        EXPECT_EQ(mode, outcome.protectedPrint);
-        EXPECT_TRUE(fake.log.empty()) << fake.log.front();
-    }
-}
-
-TEST(Installation, TheSpoolersDriverRefusalsAndTheWarnedDriversRetry)
+// Protected print mode refuses before anything is looked at; the driver policies only explain refusals.
+TEST(Installation, ProtectedPrintModeAndTheSpoolersRefusalsTheWarnedDriversRetryAndWhatTheFailureSays)
 {
     using Answer = InstallFeedback::Answer;
+    const std::string add = "AddDriver VELM58KD Windows x64", ask = "AskWarned VELM58KD",
+                      retry = "AddWarnedDriver VELM58KD Windows x64", rights = "refused the administrator's rights";
     struct Case {
         const char* name;
-        uint32_t error;        // AddDriver's answer
-        Answer answer;         // the user's, asked only for 3013
+        ProtectedPrint mode;
+        std::string failOn;  // fails with `error`: "AddDriver", or "Add" for the retry too
+        uint32_t error;
+        Answer answer;  // the user's, asked only for 3013
         bool elevated;
-        bool succeeds;
-        WarnedDriver warned;
-        std::vector<std::string> driverCalls;  // AskWarned, AddDriver and AddWarnedDriver, in order
+        std::vector<std::string> calls;  // AddDriver, AskWarned and AddWarnedDriver; every call under protected print
+        std::string words, absent;       // in the failure text, and not; no words: it succeeds
     };
-    const std::string add = "AddDriver VELM58KD Windows x64", retry = "AddWarnedDriver VELM58KD Windows x64",
-                      ask = "AskWarned VELM58KD";
+    const ProtectedPrint off = ProtectedPrint::Off;
     for (const Case& c : {
-             Case{"blocked: no retry, not asked", 3014, Answer::Yes, true, false, WarnedDriver::NotWarned, {add}},
-             Case{"warned, yes", 3013, Answer::Yes, true, true, WarnedDriver::Accepted, {add, ask, retry}},
-             Case{"warned, no", 3013, Answer::No, true, false, WarnedDriver::Declined, {add, ask}},
-             Case{"warned, nobody to ask", 3013, Answer::NobodyToAsk, false, false, WarnedDriver::NobodyToAsk, {add, ask}},
-             Case{"access denied while elevated", 5, Answer::Yes, true, false, WarnedDriver::NotWarned, {add}},
-             Case{"elevation required, not elevated", 740, Answer::Yes, false, false, WarnedDriver::NotWarned, {add}},
+             Case{"protected print mode", ProtectedPrint::ByPolicy, "", 0, Answer::Yes, true, {},
+                  "It is on by group policy: WindowsProtectedPrintGroupPolicyState = 1", "could not be registered"},
+             Case{"3014", off, "AddDriver", 3014, Answer::Yes, true, {add},
+                  "Windows blocks this printer driver on this system. Running the setup again will not", rights},
+             Case{"3013, yes", off, "AddDriver", 3013, Answer::Yes, false, {add, ask, retry}, "", ""},
+             Case{"3013, yes, refused again", off, "Add", 3013, Answer::Yes, false, {add, ask, retry},
+                  "ExclusionList refuses drivers by their hash; it has 3 entries.", "warns"},
+             Case{"3013, no", off, "AddDriver", 3013, Answer::No, false, {add, ask}, "you chose not to", "/quiet"},
+             Case{"3013, nobody to ask", off, "AddDriver", 3013, Answer::NobodyToAsk, false, {add, ask},
+                  "An unattended installation does not install such a driver; run the setup without /quiet", "chose"},
+             Case{"5, elevated", off, "AddDriver", 5, Answer::Yes, true, {add}, rights, "blocks"},
+             Case{"740, elevated", off, "AddDriver", 740, Answer::Yes, true, {add}, rights, "blocks"},
+             Case{"5 or 740, not elevated", off, "AddDriver", 740, Answer::Yes, false, {add},
+                  "ValidationLevel is set to 1 (Windows accepts also drivers signed by a certificate in the", rights},
          }) {
         FakeInstallSystem fake;
-        fake.failOn = "AddDriver";
+        fake.failOn = c.failOn;
         fake.failError = c.error;
         fake.warnedAnswer = c.answer;
         InstallSystem system = fake.System();
+        system.policies.protectedPrint = c.mode;
+        system.policies.driver.validationLevel = Dword(1);
+        system.policies.driver.exclusionListEntries = 3;
         system.elevated = c.elevated;
-        system.policies.driver.exclusionListEntries = 4;
-        InstallOutcome outcome = RunInstallation(DefaultChoices(), system);
-        EXPECT_EQ(c.succeeds, outcome.succeeded) << c.name;
-        EXPECT_EQ(c.warned, outcome.warnedDriver) << c.name;
-        std::vector<std::string> driverCalls;
+        const InstallOutcome outcome = RunInstallation(DefaultChoices(), system);
+        std::vector<std::string> calls;
         for (const std::string& line : fake.log)
-            if (line.rfind("AddDriver", 0) == 0 || line.rfind("AddWarned", 0) == 0 || line.rfind("AskWarned", 0) == 0)
-                driverCalls.push_back(line);
-        EXPECT_EQ(c.driverCalls, driverCalls) << c.name;
-        if (c.succeeds) {
-            EXPECT_EQ(1u, fake.printers.size()) << c.name;  // the installation went on to the printer
+            if (c.mode != off || line.rfind("Add", 0) == 0 || line.rfind("Ask", 0) == 0)
+                calls.push_back(line);
+        EXPECT_EQ(c.calls, calls) << c.name;
+        EXPECT_EQ(c.words.empty(), outcome.succeeded) << c.name;
+        if (c.words.empty())
             continue;
-        }
-        EXPECT_EQ(InstallStep::RegisterDriver, outcome.failedStep) << c.name;
-        EXPECT_EQ(c.error, outcome.errorCode) << c.name;
-        EXPECT_EQ(c.elevated, outcome.elevated) << c.name;
-        EXPECT_EQ(4, outcome.driverPolicies.exclusionListEntries) << c.name;  // the policies travel with the refusal
-        EXPECT_TRUE(fake.printers.empty()) << c.name;
+        const std::wstring text = ComposeInstallFailure(outcome, L"", [](const std::string& s) {
+            return std::wstring(s.begin(), s.end());
+        });
+        const std::string shown = std::string(c.name) + ": " + std::string(text.begin(), text.end());
+        EXPECT_NE(std::string::npos, shown.find(c.words)) << shown;
+        EXPECT_EQ(std::string::npos, shown.find(c.absent)) << shown;
     }
-}
-
-TEST(Installation, ARetryOfTheWarnedDriverThatFailsReportsItsOwnError)
-{
-    FakeInstallSystem fake;
-    fake.failOn = "Add";  // AddDriver and AddWarnedDriver
-    fake.failError = 3013;
-    fake.warnedAnswer = InstallFeedback::Answer::Yes;
-    InstallOutcome outcome = Install(fake, DefaultChoices());
-    EXPECT_EQ(InstallStep::RegisterDriver, outcome.failedStep);
-    EXPECT_EQ(WarnedDriver::Accepted, outcome.warnedDriver);
-    EXPECT_EQ(3013u, outcome.errorCode);
 }

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <string>
 #include <vector>
 
+#include "RegistryDwordValues.h"
 #include "system/HostArchitecture.h"
 #include "system/OsClassification.h"
-#include "system/PrintPolicies.h"
 
 namespace {
 
@@ -180,41 +179,15 @@ TEST(DecideHostArchitecture, EveryReportGivesTheNativeSystemsArchitecture)
 
 namespace {
 
-RegistryDword Dword(uint32_t value)
-{
-    RegistryDword result;
-    result.kind = RegistryDword::Kind::Dword;
-    result.dword = value;
-    return result;
-}
-
-RegistryDword OtherType(uint32_t type)
-{
-    RegistryDword result;
-    result.kind = RegistryDword::Kind::OtherType;
-    result.type = type;
-    return result;
-}
-
-// The machine as a table: values by "key\name", key value counts, version and the API's answer.
-class FakePolicySource : public PrintPolicySource {
-public:
+// The machine: its values by "key\name" (no key counts its values), its build and the API's answer.
+struct FakePolicySource : PrintPolicySource {
     std::map<std::string, RegistryDword> values;
-    std::map<std::string, int32_t> keyCounts;
-    WindowsVersion version{10, 0, 26100};
-    ProtectedPrintApiAnswer api = ProtectedPrintApiAnswer::Off;
+    uint32_t build = 26100;
+    ProtectedPrintApiAnswer api = ProtectedPrintApiAnswer::On;
     int apiCalls = 0;
-    RegistryDword MachineValue(const char* keyPath, const char* valueName) override
-    {
-        auto found = values.find(std::string(keyPath) + "\\" + valueName);
-        return found != values.end() ? found->second : RegistryDword();
-    }
-    int32_t MachineKeyValueCount(const char* keyPath) override
-    {
-        auto found = keyCounts.find(keyPath);
-        return found != keyCounts.end() ? found->second : -1;
-    }
-    WindowsVersion Version() override { return version; }
+    RegistryDword MachineValue(const char* key, const char* name) override { return values[std::string(key) + '\\' + name]; }
+    int32_t MachineKeyValueCount(const char*) override { return -1; }
+    WindowsVersion Version() override { return {10, 0, build}; }
     ProtectedPrintApiAnswer ProtectedPrintApi() override
     {
         ++apiCalls;
@@ -222,87 +195,37 @@ public:
     }
 };
 
-const std::string kWpp = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP\\";
-const std::string kDriver = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\Driver";
-
 }  // namespace
 
-TEST(PrintPolicies, ProtectedPrintModeFromThePolicyTheSettingAndTheApi)
+TEST(PrintPolicies, ProtectedPrintModeFromThePolicyTheSettingAndFromBuild26100TheApi)
 {
     using Api = ProtectedPrintApiAnswer;
+    const std::string policies = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\";
     struct Case {
         const char* name;
-        RegistryDword policy, mode;
+        RegistryDword policy, setting;  // WPP\WindowsProtectedPrintGroupPolicyState, WPP\WindowsProtectedPrintMode
         uint32_t build;
         Api api;
         ProtectedPrint expected;
+        int apiCalls;
     };
     const RegistryDword absent;
     for (const Case& c : {
-             Case{"nothing set, no API", absent, absent, 22631, Api::NotAsked, ProtectedPrint::Off},
-             Case{"policy 1 on Windows 10 (any system)", Dword(1), absent, 19045, Api::NotAsked, ProtectedPrint::ByPolicy},
-             Case{"policy 0", Dword(0), absent, 26100, Api::Off, ProtectedPrint::Off},
-             Case{"policy 2", Dword(2), absent, 26100, Api::Off, ProtectedPrint::Off},
-             Case{"policy as REG_SZ", OtherType(1), absent, 26100, Api::Off, ProtectedPrint::Off},
-             Case{"setting 1", absent, Dword(1), 26100, Api::Off, ProtectedPrint::BySetting},
-             Case{"setting as REG_BINARY", absent, OtherType(3), 26100, Api::Off, ProtectedPrint::Off},
-             Case{"policy wins over setting", Dword(1), Dword(1), 26100, Api::On, ProtectedPrint::ByPolicy},
-             Case{"API on at 26100", absent, absent, 26100, Api::On, ProtectedPrint::ByApi},
-             Case{"API on at 26101", absent, absent, 26101, Api::On, ProtectedPrint::ByApi},
-             Case{"API on below 26100 is not believed", absent, absent, 26099, Api::On, ProtectedPrint::Off},
-             Case{"API on with the policy at 0", Dword(0), absent, 26100, Api::On, ProtectedPrint::ByApi},
-             Case{"API unavailable", absent, absent, 26100, Api::Unavailable, ProtectedPrint::Off},
-         })
-        EXPECT_EQ(c.expected, DecideProtectedPrint(c.policy, c.mode, c.build, c.api)) << c.name;
-}
-
-TEST(PrintPolicies, TheApiIsAskedOnlyFromBuild26100AndOnlyWhenTheRegistryLeftItOpen)
-{
-    struct Case {
-        uint32_t build;
-        RegistryDword policy;
-        int apiCalls;
-        ProtectedPrint expected;
-    };
-    for (const Case& c : {Case{26099, RegistryDword(), 0, ProtectedPrint::Off},
-                          Case{26100, RegistryDword(), 1, ProtectedPrint::ByApi},
-                          Case{26100, Dword(1), 0, ProtectedPrint::ByPolicy},
-                          Case{7601, Dword(1), 0, ProtectedPrint::ByPolicy}}) {
+             Case{"nothing set, build 26099", absent, absent, 26099, Api::On, ProtectedPrint::Off, 0},
+             Case{"policy 1 on Windows 10", Dword(1), absent, 19045, Api::On, ProtectedPrint::ByPolicy, 0},
+             Case{"setting 1", absent, Dword(1), 26100, Api::On, ProtectedPrint::BySetting, 0},
+             Case{"API on at 26100, policy 0", Dword(0), absent, 26100, Api::On, ProtectedPrint::ByApi, 1},
+             Case{"API unavailable at 26100", absent, absent, 26100, Api::Unavailable, ProtectedPrint::Off, 1},
+         }) {
         FakePolicySource source;
-        source.version.build = c.build;
-        source.api = ProtectedPrintApiAnswer::On;
-        if (c.policy.kind != RegistryDword::Kind::Absent)
-            source.values[kWpp + "WindowsProtectedPrintGroupPolicyState"] = c.policy;
-        const PrintPolicies policies = ReadPrintPolicies(source);
-        EXPECT_EQ(c.expected, policies.protectedPrint) << c.build;
-        EXPECT_EQ(c.apiCalls, source.apiCalls) << c.build;
-        EXPECT_EQ(c.build, policies.version.build);
+        source.values[policies + "WPP\\WindowsProtectedPrintGroupPolicyState"] = c.policy;
+        source.values[policies + "WPP\\WindowsProtectedPrintMode"] = c.setting;
+        source.values[policies + "Driver\\ValidationLevel"] = Dword(0);
+        source.build = c.build;
+        source.api = c.api;
+        const PrintPolicies read = ReadPrintPolicies(source);
+        EXPECT_EQ(c.expected, read.protectedPrint) << c.name;
+        EXPECT_EQ(c.apiCalls, source.apiCalls) << c.name;
+        EXPECT_TRUE(read.driver.validationLevel.IsDword(0)) << c.name;
     }
-}
-
-TEST(PrintPolicies, DriverPoliciesAreReadAsTheyAreAndOnlyReported)
-{
-    FakePolicySource source;
-    EXPECT_FALSE(ReadPrintPolicies(source).driver.AnySet());
-    source.values[kDriver + "\\ValidationLevel"] = Dword(0);
-    source.keyCounts[kDriver + "\\ExclusionList"] = 2;
-    PrintPolicies policies = ReadPrintPolicies(source);
-    EXPECT_TRUE(policies.driver.AnySet());
-    EXPECT_TRUE(policies.driver.validationLevel.IsDword(0));
-    EXPECT_EQ(2, policies.driver.exclusionListEntries);
-    // Neither refuses anything in advance: protected print mode stays off.
-    EXPECT_EQ(ProtectedPrint::Off, policies.protectedPrint);
-
-    FakePolicySource onlyValue;
-    onlyValue.values[kDriver + "\\ExclusionList"] = OtherType(7);
-    EXPECT_TRUE(ReadPrintPolicies(onlyValue).driver.AnySet());
-}
-
-TEST(PrintPolicies, WindowsManagesTheDefaultPrinterFromWindows10On)
-{
-    EXPECT_FALSE(WindowsManagesDefaultPrinter(WindowsVersion{6, 1, 7601}));
-    EXPECT_FALSE(WindowsManagesDefaultPrinter(WindowsVersion{6, 3, 9600}));
-    EXPECT_TRUE(WindowsManagesDefaultPrinter(WindowsVersion{10, 0, 10240}));
-    EXPECT_TRUE(WindowsManagesDefaultPrinter(WindowsVersion{10, 0, 26100}));
-    EXPECT_FALSE(WindowsManagesDefaultPrinter(WindowsVersion{}));  // the version could not be read
 }

@@ -260,79 +260,44 @@ TEST(RegistrySettings, ARefusedDefaultPrinterWriteIsNotAnnounced)
 
 TEST(RegistrySettings, LegacyDefaultPrinterModeIsSetOnWindows10AndRememberedForTheRemoval)
 {
-    const std::string windowsKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+    const WindowsVersion win81{6, 3, 9600}, win10{10, 0, 19045};
+    const std::string sid = "S-1-5-21-9-9-9-1001";
     struct Case {
         const char* name;
         WindowsVersion version;
         bool setDefault;
-        RegistryDword before;   // kind Absent: not there
+        RegistryDword before;              // LegacyDefaultPrinterMode as it is
+        std::string user, failOn, record;  // user: the hive's (none: HKCU); record: what the removal will find
         DefaultPrinterMode result;
-        std::string record;     // what the removal will find; empty: none written
     };
-    RegistryDword zero, one, two, text;
-    zero.kind = one.kind = two.kind = RegistryDword::Kind::Dword;
-    one.dword = 1;
-    two.dword = 2;
-    text.kind = RegistryDword::Kind::OtherType;
-    text.type = 1;
-    const WindowsVersion win7{6, 1, 7601}, win81{6, 3, 9600}, win10{10, 0, 19045}, win11{10, 0, 26100};
     for (const Case& c : {
-             Case{"Windows 7", win7, true, zero, DefaultPrinterMode::Untouched, ""},
-             Case{"Windows 8.1", win81, true, RegistryDword(), DefaultPrinterMode::Untouched, ""},
-             Case{"Windows 10, no default printer", win10, false, zero, DefaultPrinterMode::Untouched, ""},
-             Case{"Windows 10, absent", win10, true, RegistryDword(), DefaultPrinterMode::SetToUserManaged, "absent"},
-             Case{"Windows 11, 0", win11, true, zero, DefaultPrinterMode::SetToUserManaged, "0"},
-             Case{"Windows 11, 2", win11, true, two, DefaultPrinterMode::SetToUserManaged, "2"},
-             Case{"Windows 11, 1 already", win11, true, one, DefaultPrinterMode::AlreadyUserManaged, ""},
-             Case{"Windows 11, a string", win11, true, text, DefaultPrinterMode::NotADword, ""},
+             Case{"8.1", win81, true, Dword(0), "", "", "", DefaultPrinterMode::Untouched},
+             Case{"no default printer", win10, false, Dword(0), "", "", "", DefaultPrinterMode::Untouched},
+             Case{"absent", win10, true, RegistryDword(), "", "", "absent", DefaultPrinterMode::SetToUserManaged},
+             Case{"0, another user", win10, true, Dword(0), sid, "", "0", DefaultPrinterMode::SetToUserManaged},
+             Case{"1 already", win10, true, Dword(1), sid, "", "", DefaultPrinterMode::AlreadyUserManaged},
+             Case{"a string", win10, true, OtherType(1), "", "", "", DefaultPrinterMode::NotADword},
+             Case{"the record refused: the mode is not set either", win10, true, Dword(0), "",
+                  "SetValue HKCU\\Software\\PrinterSetup", "", DefaultPrinterMode::Untouched},
          }) {
-        for (const std::string& sid : {std::string(), std::string("S-1-5-21-9-9-9-1001")}) {
-            FakeInstallSystem fake;
-            const std::string hive = sid.empty() ? "HKCU\\" : "HKU\\" + sid + "\\";
-            if (!sid.empty())
-                fake.existingKeys.insert("HKU\\" + sid);
-            if (c.before.kind != RegistryDword::Kind::Absent)
-                fake.dwords[hive + windowsKey + "\\LegacyDefaultPrinterMode"] = c.before;
-            InstallChoices choices = ComChoices(0);
-            choices.setDefaultPrinter = c.setDefault;
-            choices.defaultPrinterUser = sid;
-            InstallSystem system = fake.System();
-            system.policies.version = c.version;
-            InstallOutcome outcome = RunInstallation(choices, system);
-            const std::string where = std::string(c.name) + " in " + hive;
-            ASSERT_TRUE(outcome.succeeded) << where;
-            EXPECT_FALSE(outcome.registryWriteFailed) << where;
-            EXPECT_EQ(c.result, outcome.defaultPrinterMode) << where;
-            const RegistryDword now = fake.dwords[hive + windowsKey + "\\LegacyDefaultPrinterMode"];
-            if (c.result == DefaultPrinterMode::Untouched || c.result == DefaultPrinterMode::NotADword)
-                EXPECT_EQ(c.before.kind, now.kind) << where;  // left as it was
-            else
-                EXPECT_TRUE(now.IsDword(1)) << where;
-            const auto record = fake.values.find(hive + "Software\\PrinterSetup\\LegacyDefaultPrinterModeBefore");
-            EXPECT_EQ(c.record, record != fake.values.end() ? record->second.c_str() : "") << where;
-            EXPECT_EQ(c.record, outcome.legacyModeBefore) << where;
-            EXPECT_EQ(0, fake.openKeys) << where;
-        }
-    }
-}
-
-TEST(RegistrySettings, ALegacyModeThatCannotBeWrittenShowsTheRegistryMessage)
-{
-    for (const std::string failOn :
-         {std::string("SetValue HKCU\\Software\\PrinterSetup"),
-          std::string("SetValue HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\LegacyDefaultPrinterMode"),
-          std::string("ReadValue")}) {
         FakeInstallSystem fake;
-        fake.failOn = failOn;
+        const std::string hive = c.user.empty() ? "HKCU\\" : "HKU\\" + c.user + "\\";
+        const std::string mode = hive + kWindowsKeyPath + "\\LegacyDefaultPrinterMode";
+        fake.existingKeys.insert("HKU\\" + sid);
+        fake.dwords[mode] = c.before;
+        fake.failOn = c.failOn;
+        InstallChoices choices = ComChoices(0);
+        choices.setDefaultPrinter = c.setDefault;
+        choices.defaultPrinterUser = c.user;
         InstallSystem system = fake.System();
-        system.policies.version = WindowsVersion{10, 0, 22631};
-        InstallOutcome outcome = RunInstallation(ComChoices(0), system);
-        EXPECT_TRUE(outcome.succeeded) << failOn;
-        EXPECT_TRUE(outcome.registryWriteFailed) << failOn;
-        EXPECT_EQ(1, fake.registryMessages) << failOn;
-        // The record is written first: a value changed without it could not be put back.
-        if (failOn.find("PrinterSetup") != std::string::npos)
-            EXPECT_FALSE(fake.dwords.count("HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\LegacyDefaultPrinterMode"));
-        EXPECT_EQ(0, fake.openKeys) << failOn;
+        system.policies.version = c.version;
+        const InstallOutcome outcome = RunInstallation(choices, system);
+        EXPECT_TRUE(outcome.succeeded) << c.name;
+        EXPECT_EQ(c.failOn.empty() ? 0 : 1, fake.registryMessages) << c.name;
+        EXPECT_EQ(c.result, outcome.defaultPrinterMode) << c.name;
+        EXPECT_EQ(c.result == DefaultPrinterMode::SetToUserManaged || c.before.IsDword(1), fake.dwords[mode].IsDword(1))
+            << c.name;
+        EXPECT_EQ(c.record, fake.values[hive + "Software\\PrinterSetup\\LegacyDefaultPrinterModeBefore"].c_str())
+            << c.name;
     }
 }

@@ -88,45 +88,25 @@ public:
         return 0;
     }
 
-    // LegacyDefaultPrinterMode in `deviceHive`, and the installation's record of it before.
+    // LegacyDefaultPrinterMode as it is, and the installation's record of it before (in `deviceHive` only).
     RegistryDword legacyMode;
     std::optional<std::string> legacyRecord;
-    // Not logged (reading changes nothing), so that a removal without a record logs as before;
-    // `failOn` "ReadLegacyRecord" still fails it.
+    // Not logged (reading changes nothing), so that a removal without a record logs as before.
     uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) override
     {
-        if (failOn == "ReadLegacyRecord")
-            return failError;
-        if (!legacyRecord || userSid != deviceHive)
-            return kErrorFileNotFound;
-        before = *legacyRecord;
-        return 0;
+        before = legacyRecord.value_or("");
+        return legacyRecord && userSid == deviceHive ? 0 : kErrorFileNotFound;
     }
     uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) override
     {
-        if (uint32_t error = Record("ReadLegacyMode" + Hive(userSid)))
-            return error;
-        value = userSid == deviceHive ? legacyMode : RegistryDword();
-        return 0;
+        value = legacyMode;
+        return Record("ReadLegacyMode" + Hive(userSid));
     }
     uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) override
     {
-        if (uint32_t error = Record((absent ? "DeleteLegacyMode" : "SetLegacyMode " + std::to_string(value)) + Hive(userSid)))
-            return error;
-        legacyMode = RegistryDword();
-        if (!absent) {
-            legacyMode.kind = RegistryDword::Kind::Dword;
-            legacyMode.dword = value;
-        }
-        return 0;
+        return Record((absent ? "DeleteLegacyMode" : "SetLegacyMode " + std::to_string(value)) + Hive(userSid));
     }
-    uint32_t DeleteLegacyModeRecord(const std::string& userSid) override
-    {
-        if (uint32_t error = Record("DeleteLegacyRecord" + Hive(userSid)))
-            return error;
-        legacyRecord.reset();
-        return 0;
-    }
+    uint32_t DeleteLegacyModeRecord(const std::string& sid) override { return Record("DeleteLegacyRecord" + Hive(sid)); }
 
 private:
     static std::string Hive(const std::string& userSid) { return userSid.empty() ? std::string() : " " + userSid; }

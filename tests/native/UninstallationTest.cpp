@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "RegistryDwordValues.h"
 #include "UninstallFake.h"
 #include "install/Uninstallation.h"
 
@@ -197,83 +198,42 @@ TEST(Uninstallation, TheDeviceValueThatCannotBeReadOrDeletedFails)
 
 TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationChangedItAndTheUserDidNot)
 {
-    RegistryDword one, zero, text;
-    one.kind = zero.kind = RegistryDword::Kind::Dword;
-    one.dword = 1;
-    text.kind = RegistryDword::Kind::OtherType;
-    text.type = 1;
+    const std::string sid = "S-1-5-21-3";
     struct Case {
-        const char* name;
-        const char* record;  // null: the installation changed nothing
+        const char *name, *record;  // record: none when the installation changed nothing
         RegistryDword now;
+        bool otherUser;  // the person at the desktop is another account: sid's hive
         std::string failOn;
         UninstallResult result;  // Absent: no step at all
         std::vector<std::string> calls;
-        RegistryDword after;
     };
     for (const Case& c : {
-             Case{"no record", nullptr, one, "", UninstallResult::Absent, {}, one},
-             Case{"was absent, still 1", "absent", one, "", UninstallResult::Restored,
-                  {"ReadLegacyMode", "DeleteLegacyMode", "DeleteLegacyRecord"}, RegistryDword()},
-             Case{"was 0, still 1", "0", one, "", UninstallResult::Restored,
-                  {"ReadLegacyMode", "SetLegacyMode 0", "DeleteLegacyRecord"}, zero},
-             Case{"was 0, the user set 0 since", "0", zero, "", UninstallResult::Kept,
-                  {"ReadLegacyMode", "DeleteLegacyRecord"}, zero},
-             Case{"was absent, the user removed it since", "absent", RegistryDword(), "", UninstallResult::Kept,
-                  {"ReadLegacyMode", "DeleteLegacyRecord"}, RegistryDword()},
-             Case{"now a string", "0", text, "", UninstallResult::Kept, {"ReadLegacyMode", "DeleteLegacyRecord"}, text},
-             Case{"a record we cannot read", "1e3", one, "", UninstallResult::Kept,
-                  {"ReadLegacyMode", "DeleteLegacyRecord"}, one},
-             Case{"the record cannot be read", "0", one, "ReadLegacyRecord", UninstallResult::Failed, {}, one},
-             Case{"the value cannot be written", "0", one, "SetLegacyMode", UninstallResult::Failed,
-                  {"ReadLegacyMode", "SetLegacyMode 0"}, one},
+             Case{"no record", nullptr, Dword(1), false, "", UninstallResult::Absent, {}},
+             Case{"was absent, still 1", "absent", Dword(1), false, "", UninstallResult::Restored,
+                  {"ReadLegacyMode", "DeleteLegacyMode", "DeleteLegacyRecord"}},
+             Case{"was 0, still 1, another user", "0", Dword(1), true, "", UninstallResult::Restored,
+                  {"ReadLegacyMode " + sid, "SetLegacyMode 0 " + sid, "DeleteLegacyRecord " + sid}},
+             Case{"was 0, the user set 0 since", "0", Dword(0), false, "", UninstallResult::Kept,
+                  {"ReadLegacyMode", "DeleteLegacyRecord"}},
+             Case{"cannot be written: the record stays", "0", Dword(1), false, "SetLegacyMode", UninstallResult::Failed,
+                  {"ReadLegacyMode", "SetLegacyMode 0"}},
          }) {
         FakeUninstallSystem fake;
         if (c.record)
             fake.legacyRecord = std::string(c.record);
         fake.legacyMode = c.now;
         fake.failOn = c.failOn;
-        UninstallOutcome outcome = Uninstall(fake);
+        DefaultPrinterTarget target;
+        target.hive = c.otherUser ? DefaultPrinterHive::DesktopUser : DefaultPrinterHive::CurrentUser;
+        target.sid = fake.deviceHive = c.otherUser ? sid : "";
+        const UninstallOutcome outcome = RunUninstallation("VELM58KD", "VELM58KD", "Windows x64", fake, target);
         std::vector<std::string> calls;
         for (const std::string& line : fake.log)
             if (line.find("Legacy") != std::string::npos)
                 calls.push_back(line);
         EXPECT_EQ(c.calls, calls) << c.name;
-        EXPECT_EQ(c.after.kind, fake.legacyMode.kind) << c.name;
-        EXPECT_EQ(c.after.dword, fake.legacyMode.dword) << c.name;
-        EXPECT_EQ(c.result != UninstallResult::Failed, outcome.complete) << c.name;
-        if (c.result == UninstallResult::Absent) {
-            EXPECT_EQ(UninstallItem::DefaultPrinterValue, outcome.steps.back().item) << c.name;
-            continue;
-        }
-        ASSERT_EQ(UninstallItem::DefaultPrinterMode, outcome.steps.back().item) << c.name;
-        EXPECT_EQ(c.result, outcome.steps.back().result) << c.name;
-        EXPECT_EQ(c.result == UninstallResult::Failed, fake.legacyRecord.has_value()) << c.name;
+        const UninstallStep& last = outcome.steps.back();
+        EXPECT_EQ(c.result, last.item == UninstallItem::DefaultPrinterMode ? last.result : UninstallResult::Absent)
+            << c.name;
     }
-}
-
-TEST(Uninstallation, TheDesktopUsersLegacyModeIsPutBackInTheirHiveAndNobodysWhenNoOneIsLoggedOn)
-{
-    RegistryDword one;
-    one.kind = RegistryDword::Kind::Dword;
-    one.dword = 1;
-    FakeUninstallSystem fake;
-    fake.deviceHive = "S-1-5-21-3";
-    fake.legacyRecord = std::string("absent");
-    fake.legacyMode = one;
-    DefaultPrinterTarget desktop;
-    desktop.hive = DefaultPrinterHive::DesktopUser;
-    desktop.sid = "S-1-5-21-3";
-    UninstallOutcome outcome = RunUninstallation("VELM58KD", "VELM58KD", "Windows x64", fake, desktop);
-    EXPECT_EQ(UninstallResult::Restored, outcome.steps.back().result);
-    EXPECT_EQ("DeleteLegacyRecord S-1-5-21-3", fake.log.back());
-
-    FakeUninstallSystem nobody;
-    nobody.legacyRecord = std::string("0");
-    nobody.legacyMode = one;
-    DefaultPrinterTarget none;
-    none.hive = DefaultPrinterHive::NobodyLoggedOn;
-    RunUninstallation("VELM58KD", "VELM58KD", "Windows x64", nobody, none);
-    EXPECT_TRUE(nobody.legacyRecord.has_value());
-    EXPECT_TRUE(nobody.legacyMode.IsDword(1));
 }
