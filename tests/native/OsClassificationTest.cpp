@@ -216,6 +216,9 @@ TEST(PrintPolicies, ProtectedPrintModeFromThePolicyTheSettingAndFromBuild26100Th
              Case{"setting 1", absent, Dword(1), 26100, Api::On, ProtectedPrint::BySetting, 0},
              Case{"API on at 26100, policy 0", Dword(0), absent, 26100, Api::On, ProtectedPrint::ByApi, 1},
              Case{"API unavailable at 26100", absent, absent, 26100, Api::Unavailable, ProtectedPrint::Off, 1},
+             Case{"policy 2 before 26100", Dword(2), absent, 22631, Api::On, ProtectedPrint::Off, 0},
+             Case{"policy 1 as REG_SZ", OtherType(1), absent, 22631, Api::On, ProtectedPrint::Off, 0},
+             Case{"setting 1 as REG_BINARY, API off", absent, OtherType(3), 26200, Api::Off, ProtectedPrint::Off, 1},
          }) {
         FakePolicySource source;
         source.values[policies + "WPP\\WindowsProtectedPrintGroupPolicyState"] = c.policy;
