@@ -4,6 +4,7 @@
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/ModelCatalogue.h"
+#include "install/RegistrySettings.h"
 #include "ports/PortEnumeration.h"
 #include "system/TextCompare.h"
 
@@ -44,6 +45,23 @@ std::wstring Ascii(const char* text)
     return std::wstring(text, text + std::char_traits<char>::length(text));
 }
 
+
+// "Let Windows manage my default printer", as the installation left it; null: not looked at.
+const wchar_t* DefaultPrinterModeText(DefaultPrinterMode mode)
+{
+    switch (mode) {
+    case DefaultPrinterMode::SetToUserManaged:
+        return L"LegacyDefaultPrinterMode set to 1, so that Windows keeps this default printer";
+    case DefaultPrinterMode::AlreadyUserManaged:
+        return L"LegacyDefaultPrinterMode is 1 already: Windows keeps this default printer";
+    case DefaultPrinterMode::NotADword:
+        return L"LegacyDefaultPrinterMode is not a DWORD and was left as it is: Windows may choose another default "
+               L"printer";
+    case DefaultPrinterMode::Untouched:
+        break;
+    }
+    return nullptr;
+}
 
 int Finish(QuietSystem& system, int exitCode)
 {
@@ -109,8 +127,27 @@ const wchar_t* RegistryTypeName(uint32_t type)
     }
 }
 
+// LegacyDefaultPrinterMode, which the installation set to 1 on Windows 10 and later.
+std::wstring DescribeDefaultPrinterMode(QuietSystem& system, const UninstallStep& step)
+{
+    const std::wstring what = L"Setting LegacyDefaultPrinterMode";
+    switch (step.result) {
+    case UninstallResult::Restored:
+        return what + (step.subject == kValueWasAbsent ? std::wstring(L": removed again, as it was not there before.")
+                                                       : L": put back to " + FromUtf8(step.subject) + L".");
+    case UninstallResult::Kept:
+        return what + L": changed since the installation (it was " + FromUtf8(step.subject) +
+               L" before), left as it is.";
+    default:
+        break;
+    }
+    return what + L": could not be put back." + ErrorSuffix(system, step.errorCode);
+}
+
 std::wstring DescribeStep(QuietSystem& system, const UninstallStep& step)
 {
+    if (step.item == UninstallItem::DefaultPrinterMode)
+        return DescribeDefaultPrinterMode(system, step);
     const std::wstring subject = Quoted(FromUtf8(step.subject));
     std::wstring what;
     switch (step.item) {
@@ -120,6 +157,7 @@ std::wstring DescribeStep(QuietSystem& system, const UninstallStep& step)
     case UninstallItem::Driver:
         what = L"Driver " + subject;
         break;
+    case UninstallItem::DefaultPrinterMode:
     case UninstallItem::DefaultPrinterValue:
         what = step.subject.empty() ? L"Default printer value \"Device\"" : L"Default printer value \"Device\" = " + subject;
         break;
@@ -142,6 +180,7 @@ std::wstring DescribeStep(QuietSystem& system, const UninstallStep& step)
             return what + L": left installed, " + (step.users.size() == 1 ? L"printer " : L"printers ") +
                    QuotedList(step.users) + (step.users.size() == 1 ? L" uses it." : L" use it.");
         return what + L": left installed, the print spooler reports it in use." + ErrorSuffix(system, step.errorCode);
+    case UninstallResult::Restored:
     case UninstallResult::Failed:
         break;
     }
@@ -249,7 +288,7 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     if (choices.setDefaultPrinter)
         ChooseDefaultPrinterUser(system, choices);
     LoggingFeedback feedback(system);
-    InstallSystem install{system.spooler, system.files, system.registry, feedback};
+    InstallSystem install{system.spooler, system.files, system.registry, feedback, system.policies, system.elevated};
     const InstallOutcome outcome = RunInstallation(choices, install);
 
     if (!outcome.succeeded) {
@@ -272,6 +311,10 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     }
     Log(system, choices.setDefaultPrinter ? L"Default printer: " + printer + L"."
                                           : std::wstring(L"Default printer left as it was."));
+    if (const wchar_t* mode = DefaultPrinterModeText(outcome.defaultPrinterMode))
+        Log(system, mode + (outcome.defaultPrinterMode == DefaultPrinterMode::SetToUserManaged
+                                ? L" (it was " + Ascii(outcome.legacyModeBefore.c_str()) + L"; /uninstall puts it back)."
+                                : std::wstring(L".")));
     return Finish(system, kExitSuccess);
 }
 
@@ -289,7 +332,8 @@ int RunQuietUninstall(QuietSystem& system)
     for (const UninstallStep& step : outcome.steps) {
         Log(system, DescribeStep(system, step));
         // As when it was set: running programs learn that the default printer is gone.
-        if (step.item == UninstallItem::DefaultPrinterValue && step.result == UninstallResult::Removed)
+        if ((step.item == UninstallItem::DefaultPrinterValue && step.result == UninstallResult::Removed) ||
+            (step.item == UninstallItem::DefaultPrinterMode && step.result == UninstallResult::Restored))
             system.registry.AnnounceSettingChange("windows");
     }
     return Finish(system, outcome.complete ? kExitSuccess : kExitInstallFailure);

@@ -11,6 +11,7 @@
 #include "system/DesktopAccount.h"
 #include "install/DriverSpooler.h"
 #include "system/HostArchitecture.h"
+#include "system/PrintPolicies.h"
 #include "install/Installation.h"
 #include "install/PackageFiles.h"
 #include "ports/PortSpooler.h"
@@ -50,6 +51,9 @@ struct QuietSystem {
     IXcvPorts* xcv = nullptr;
     // Whose default printer to set; null: this process's own (HKCU).
     AccountQuery* accounts = nullptr;
+    // The machine's print policies and version, and whether the program runs elevated.
+    PrintPolicies policies = PrintPolicies();
+    bool elevated = false;
 };
 
 // Installs as the wizard does with its defaults, on options.port; answers the exit code.

@@ -130,6 +130,8 @@ int RunQuiet(const CommandLineOptions& options)
     system.accounts = &accounts;
     if (options.mode == CommandMode::QuietUninstall)
         return RunQuietUninstall(system);
+    system.policies = CurrentPrintPolicies();
+    system.elevated = ProcessRunsElevated();
     return RunQuietInstall(options, system);
 }
 

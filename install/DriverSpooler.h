@@ -51,6 +51,9 @@ public:
     virtual uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
                                         uint32_t& needed) = 0;
     virtual uint32_t AddDriver(const DriverRecord& driver) = 0;
+    // The same registration of a driver that Windows warns about, which the user chose to
+    // install anyway (AddPrinterDriverEx with APD_INSTALL_WARNED_DRIVER).
+    virtual uint32_t AddWarnedDriver(const DriverRecord& driver) = 0;
     // The registration of the driver `name` for `environment`, read back from the spooler;
     // ERROR_UNKNOWN_PRINTER_DRIVER (1797) when the spooler has none of that name.
     virtual uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,

@@ -28,7 +28,12 @@ uint32_t Win32DriverSpooler::GetDriverDirectory(const std::string& environment, 
     return error;
 }
 
-uint32_t Win32DriverSpooler::AddDriver(const DriverRecord& driver)
+namespace {
+
+// Not in MinGW's winspool.h; the value Windows' winspool.h and [MS-RPRN] give it.
+constexpr DWORD kInstallWarnedDriver = 0x00008000;  // APD_INSTALL_WARNED_DRIVER
+
+DRIVER_INFO_3A DriverInfoOf(const DriverRecord& driver)
 {
     DRIVER_INFO_3A info = {};
     info.cVersion = driver.version;
@@ -41,7 +46,24 @@ uint32_t Win32DriverSpooler::AddDriver(const DriverRecord& driver)
     info.pDependentFiles = const_cast<char*>(driver.dependentFiles.data());
     info.pMonitorName = MutableText(driver.monitorName);
     info.pDefaultDataType = MutableText(driver.defaultDataType);
+    return info;
+}
+
+}  // namespace
+
+uint32_t Win32DriverSpooler::AddDriver(const DriverRecord& driver)
+{
+    DRIVER_INFO_3A info = DriverInfoOf(driver);
     if (AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)))
+        return 0;
+    return LastErrorOfFailedCall();
+}
+
+uint32_t Win32DriverSpooler::AddWarnedDriver(const DriverRecord& driver)
+{
+    // APD_COPY_NEW_FILES is what AddPrinterDriver does; the second flag lets the warned driver in.
+    DRIVER_INFO_3A info = DriverInfoOf(driver);
+    if (AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES | kInstallWarnedDriver))
         return 0;
     return LastErrorOfFailedCall();
 }

@@ -1,5 +1,7 @@
 #include "install/InstallFailureText.h"
 
+#include "system/Win32ErrorCodes.h"
+
 namespace {
 
 const wchar_t kNothingChanged[] = L"Nothing was installed.";
@@ -33,7 +35,104 @@ std::wstring VerifyProblemText(const InstallOutcome& outcome, const std::wstring
     return L"The installed driver files could not be checked.";
 }
 
+std::wstring Number(uint32_t value)
+{
+    return std::to_wstring(value);
+}
+
+std::wstring ProtectedPrintText(ProtectedPrint source)
+{
+    std::wstring text =
+        L"Windows protected print mode is on. In this mode Windows prints only with its own printer drivers and "
+        L"does not install the drivers of printer makers, so it blocks this printer driver.\n"
+        L"An administrator can turn the mode off in Settings > Bluetooth & devices > Printers & scanners, or in "
+        L"the group policy \"Configure Windows protected print\" (Computer Configuration > Administrative "
+        L"Templates > Printers), and then run the setup again.";
+    switch (source) {
+    case ProtectedPrint::ByPolicy:
+        text += L"\nIt is on by group policy: WindowsProtectedPrintGroupPolicyState = 1 under "
+                L"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP.";
+        break;
+    case ProtectedPrint::BySetting:
+        text += L"\nIt is on: WindowsProtectedPrintMode = 1 under "
+                L"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP.";
+        break;
+    case ProtectedPrint::ByApi:
+    case ProtectedPrint::Off:
+        break;
+    }
+    return text + L"\n" + kNothingChanged;
+}
+
+// The meaning of a ValidationLevel, as the policy describes its levels.
+const wchar_t* ValidationLevelMeaning(uint32_t level)
+{
+    switch (level) {
+    case 0: return L"only the drivers that come with Windows";
+    case 1: return L"also drivers signed by a certificate in the \"PrintDrivers\" store";
+    case 2: return L"also WHQL-signed drivers";
+    case 3: return L"also drivers signed by a Trusted Publisher";
+    case 4: return L"any validly signed driver";
+    default: return nullptr;
+    }
+}
+
+std::wstring RegistryValueText(const RegistryDword& value)
+{
+    if (value.kind == RegistryDword::Kind::Dword)
+        return Number(value.dword);
+    return L"a value of registry type " + Number(value.type);
+}
+
+// The driver policies in force when the spooler refused: which error they cause is not
+// documented, so they are named beside Windows' own answer.
+std::wstring DriverPolicyText(const DriverPolicies& policies)
+{
+    const std::wstring key = L"HKLM\\Software\\Policies\\Microsoft\\Windows NT\\Printers\\Driver";
+    std::wstring text;
+    if (policies.validationLevel.kind != RegistryDword::Kind::Absent) {
+        text += L"\nThe print driver policy ValidationLevel is set to " + RegistryValueText(policies.validationLevel);
+        const wchar_t* meaning = policies.validationLevel.kind == RegistryDword::Kind::Dword
+                                     ? ValidationLevelMeaning(policies.validationLevel.dword)
+                                     : nullptr;
+        text += meaning ? L" (Windows accepts " + std::wstring(meaning) + L")." : std::wstring(L".");
+    }
+    if (policies.exclusionListEntries >= 0)
+        text += L"\nThe print driver policy ExclusionList refuses drivers by their hash; it has " +
+                Number(static_cast<uint32_t>(policies.exclusionListEntries)) +
+                (policies.exclusionListEntries == 1 ? L" entry." : L" entries.");
+    else if (policies.exclusionListValue.kind != RegistryDword::Kind::Absent)
+        text += L"\nThe print driver policy ExclusionList is set to " + RegistryValueText(policies.exclusionListValue) + L".";
+    if (!text.empty())
+        text += L"\nThese policies are under " + key + L"; an administrator may have to change them.";
+    return text;
+}
+
+// Why the spooler refused the driver, beyond Windows' own text for the error.
+std::wstring RegisterDriverText(const InstallOutcome& outcome, const std::wstring& subject)
+{
+    std::wstring text = L"The printer driver " + Quoted(subject) + L" could not be registered.";
+    if (outcome.errorCode == kErrorPrinterDriverBlocked)
+        text += L"\nWindows blocks this printer driver on this system. Running the setup again will not change that.";
+    else if (outcome.errorCode == kErrorPrinterDriverWarned && outcome.warnedDriver == WarnedDriver::Declined)
+        text += L"\nWindows warns that this printer driver may make the system unreliable, and you chose not to "
+                L"install it.";
+    else if (outcome.errorCode == kErrorPrinterDriverWarned && outcome.warnedDriver == WarnedDriver::NobodyToAsk)
+        text += L"\nWindows warns that this printer driver may make the system unreliable. An unattended "
+                L"installation does not install such a driver; run the setup without /quiet to decide.";
+    else if ((outcome.errorCode == kErrorAccessDenied || outcome.errorCode == kErrorElevationRequired) && outcome.elevated)
+        text += L"\nWindows refused the administrator's rights for printer driver installation: the setup runs "
+                L"as an administrator, yet the print spooler did not let it install the driver.";
+    return text + DriverPolicyText(outcome.driverPolicies);
+}
+
 }  // namespace
+
+std::wstring WarnedDriverQuestion(const std::wstring& driverName)
+{
+    return L"Windows warns that the printer driver " + Quoted(driverName) +
+           L" may make this computer unreliable.\n\nInstall it anyway?";
+}
 
 std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wstring& errorText,
                                    const std::function<std::wstring(const std::string&)>& widenAnsi)
@@ -42,6 +141,8 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
     const std::wstring target = widenAnsi(outcome.target);
     std::wstring text;
     switch (outcome.failedStep) {
+    case InstallStep::ProtectedPrint:
+        return ProtectedPrintText(outcome.protectedPrint);
     case InstallStep::CheckPort:
         return L"No port was chosen. Select the port that the printer is connected to.\n" +
                std::wstring(kNothingChanged);
@@ -76,7 +177,7 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
         text = L"The driver file\n    " + subject + L"\ncould not be copied to\n    " + target;
         break;
     case InstallStep::RegisterDriver:
-        text = L"The printer driver " + Quoted(subject) + L" could not be registered.";
+        text = RegisterDriverText(outcome, subject);
         break;
     case InstallStep::VerifyDriver:
         text = VerifyProblemText(outcome, subject, target) +

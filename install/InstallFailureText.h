@@ -10,3 +10,6 @@
 // `widenAnsi` turns the outcome's ANSI names into UTF-16.
 std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wstring& errorText,
                                    const std::function<std::wstring(const std::string&)>& widenAnsi);
+
+// The question the wizard asks when Windows warns about the driver (ERROR_PRINTER_DRIVER_WARNED).
+std::wstring WarnedDriverQuestion(const std::wstring& driverName);

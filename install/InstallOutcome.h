@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "system/PrintPolicies.h"
+
 enum class InstallStep {
     None,
+    ProtectedPrint,   // Windows protected print mode is on: no driver of ours may be installed; nothing was changed
     CheckPort,        // the port name was refused before anything changed
     CheckModel,       // the model selection names no model; nothing was changed
     CheckPackage,     // package files are missing or empty; nothing was changed
@@ -30,6 +33,22 @@ enum class InstalledFileProblem {
     ContentDiffers,     // same size, other bytes
 };
 
+// What became of a driver that Windows warns about (ERROR_PRINTER_DRIVER_WARNED).
+enum class WarnedDriver {
+    NotWarned,
+    Declined,     // the user was asked and chose not to install it
+    NobodyToAsk,  // an unattended run: no one could be asked, so it was not installed
+    Accepted,     // the user chose to install it anyway, and it was retried
+};
+
+// What the installation did about "Let Windows manage my default printer" (Windows 10 and later).
+enum class DefaultPrinterMode {
+    Untouched,        // no default printer set, or Windows before 10
+    AlreadyUserManaged,  // LegacyDefaultPrinterMode was 1 already
+    SetToUserManaged,    // set to 1 by this installation (legacyModeBefore: what it was)
+    NotADword,           // a value of another type is there: left as it is
+};
+
 struct InstallOutcome {
     bool succeeded = false;
     InstallStep failedStep = InstallStep::None;
@@ -43,4 +62,12 @@ struct InstallOutcome {
     bool printerExisted = false;            // a printer of that name was there already: a repair
     bool driverExisted = false;             // the spooler kept a driver of that name already
     bool registryWriteFailed = false;       // a registry setting could not be written (already shown)
+    ProtectedPrint protectedPrint = ProtectedPrint::Off;  // ProtectedPrint: what turned the mode on
+    // RegisterDriver: the driver policies set when the spooler refused, the answer about a warned
+    // driver, and whether the refusal came while the program ran elevated.
+    DriverPolicies driverPolicies;
+    WarnedDriver warnedDriver = WarnedDriver::NotWarned;
+    bool elevated = false;
+    DefaultPrinterMode defaultPrinterMode = DefaultPrinterMode::Untouched;
+    std::string legacyModeBefore;  // SetToUserManaged: the value before ("absent" or its number)
 };

@@ -11,6 +11,7 @@ public:
     uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
                                 uint32_t& needed) override;
     uint32_t AddDriver(const DriverRecord& driver) override;
+    uint32_t AddWarnedDriver(const DriverRecord& driver) override;
     uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
                                 InstalledDriverFiles& files) override;
     uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override;
@@ -32,6 +33,8 @@ public:
     uint32_t OpenKey(RegistryRoot root, const std::string& path, RegistryKey& key) override;
     uint32_t CreateKey(RegistryRoot root, const std::string& path, RegistryKey& key) override;
     uint32_t SetStringValue(RegistryKey key, const std::string& name, const char* data, uint32_t size) override;
+    uint32_t SetDwordValue(RegistryKey key, const std::string& name, uint32_t data) override;
+    uint32_t ReadValue(RegistryKey key, const std::string& name, RegistryDword& value) override;
     void CloseKey(RegistryKey key) override;
     void AnnounceSettingChange(const std::string& section) override;
 };

@@ -83,6 +83,38 @@ PrinterRecord PrinterRecordFor(const ModelRecord& model, const std::string& port
 // the bar stays until the next file.
 constexpr int kProgressAfterCopy[] = {10, 20, 30, 0, 40, 0, 50, 60};
 
+// AddPrinterDriver, and for a driver Windows warns about, the retry the user agrees to. A
+// failure keeps what explains it: the driver policies in force and whether we ran elevated.
+InstallOutcome RegisterDriver(const DriverRecord& driver, InstallSystem& system)
+{
+    InstallOutcome outcome;
+    uint32_t error = system.spooler.AddDriver(driver);
+    if (error == kErrorPrinterDriverWarned) {
+        switch (system.feedback.AskInstallWarnedDriver(driver.name)) {
+        case InstallFeedback::Answer::Yes:
+            outcome.warnedDriver = WarnedDriver::Accepted;
+            error = system.spooler.AddWarnedDriver(driver);
+            break;
+        case InstallFeedback::Answer::No:
+            outcome.warnedDriver = WarnedDriver::Declined;
+            break;
+        case InstallFeedback::Answer::NobodyToAsk:
+            outcome.warnedDriver = WarnedDriver::NobodyToAsk;
+            break;
+        }
+    }
+    if (error == kErrorPrinterDriverAlreadyInstalled) {
+        outcome.driverExisted = true;
+    } else if (error != 0) {
+        outcome.failedStep = InstallStep::RegisterDriver;
+        outcome.errorCode = error;
+        outcome.subject = driver.name;
+        outcome.driverPolicies = system.policies.driver;
+        outcome.elevated = system.elevated;
+    }
+    return outcome;
+}
+
 }  // namespace
 
 EnvironmentNames EnvironmentFor(HostArchitecture host)
@@ -125,7 +157,13 @@ std::vector<char> DependentFilesList(const char* pluginBase)
 
 InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& system)
 {
-    // Refusals first: none of them leaves a trace on the system.
+    // Refusals first: none of them leaves a trace on the system. Windows protected print mode
+    // would remove our driver again even if the spooler took it.
+    if (system.policies.protectedPrint != ProtectedPrint::Off) {
+        InstallOutcome refused = Failure(InstallStep::ProtectedPrint, 0);
+        refused.protectedPrint = system.policies.protectedPrint;
+        return refused;
+    }
     if (choices.port.empty())
         return Failure(InstallStep::CheckPort, 0);
     if (choices.modelIndex < 0 || static_cast<size_t>(choices.modelIndex) >= kModelRecordCount)
@@ -175,14 +213,11 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
             system.feedback.SetProgress(kProgressAfterCopy[i]);
     }
 
-    InstallOutcome outcome;
     // Registering a driver that is there already replaces its record; a spooler that answers
     // "already installed" keeps the old one, which names the same files just copied.
-    uint32_t error = system.spooler.AddDriver(DriverRecordFor(model, names.environment, choices.monitorName));
-    if (error == kErrorPrinterDriverAlreadyInstalled)
-        outcome.driverExisted = true;
-    else if (error != 0)
-        return Failure(InstallStep::RegisterDriver, error, model.driverName);
+    InstallOutcome outcome = RegisterDriver(DriverRecordFor(model, names.environment, choices.monitorName), system);
+    if (outcome.failedStep != InstallStep::None)
+        return outcome;
     // Before any printer is put on the driver: a stale file would be printed with.
     InstallOutcome verified =
         VerifyInstalledDriver(system.spooler, system.files, model.driverName, names.environment, files);
@@ -194,7 +229,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
 
     const PrinterRecord printerRecord = PrinterRecordFor(model, choices.port);
     PrinterHandle printer = nullptr;
-    error = system.spooler.CreatePrinter(printerRecord, printer);
+    uint32_t error = system.spooler.CreatePrinter(printerRecord, printer);
     if (error == kErrorPrinterAlreadyExists) {
         // Running the installation again repairs it: the existing printer moves to the port
         // chosen now, as a new one would have been put there.
@@ -218,10 +253,15 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     }
     system.feedback.SetProgress(80);
 
-    if (choices.setDefaultPrinter &&
-        !WriteDefaultPrinter(system.registry, system.feedback, model.driverName, choices.port,
-                             choices.defaultPrinterUser))
-        outcome.registryWriteFailed = true;
+    if (choices.setDefaultPrinter) {
+        if (!WriteDefaultPrinter(system.registry, system.feedback, model.driverName, choices.port,
+                                 choices.defaultPrinterUser))
+            outcome.registryWriteFailed = true;
+        // Windows 10 and later would otherwise make the last printer used the default again.
+        else if (WindowsManagesDefaultPrinter(system.policies.version) &&
+                 !KeepDefaultPrinterUserManaged(system.registry, system.feedback, choices.defaultPrinterUser, outcome))
+            outcome.registryWriteFailed = true;
+    }
     system.feedback.SetProgress(90);
 
     if (!WriteSerialSettings(system.registry, system.feedback, choices))

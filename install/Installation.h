@@ -7,6 +7,7 @@
 
 #include "install/DriverSpooler.h"
 #include "system/HostArchitecture.h"
+#include "system/PrintPolicies.h"
 #include "install/InstallFeedback.h"
 #include "install/InstallOutcome.h"
 #include "install/PackageFiles.h"
@@ -33,6 +34,10 @@ struct InstallSystem {
     PackageFiles& files;
     RegistryWriter& registry;
     InstallFeedback& feedback;
+    // The machine's print policies and version, read before the installation starts.
+    PrintPolicies policies = PrintPolicies();
+    // The program believes it has administrator rights (an elevated token).
+    bool elevated = false;
 };
 
 struct EnvironmentNames {

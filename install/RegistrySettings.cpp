@@ -3,11 +3,16 @@
 #include <cstdint>
 #include <iterator>
 
+#include "install/InstallOutcome.h"
 #include "install/Installation.h"
 #include "install/ModelCatalogue.h"
 
 const char kWindowsKeyPath[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 const char kPortsKeyPath[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+const char kLegacyDefaultPrinterModeValue[] = "LegacyDefaultPrinterMode";
+const char kSetupKeyPath[] = "Software\\PrinterSetup";
+const char kLegacyModeBeforeValue[] = "LegacyDefaultPrinterModeBefore";
+const char kValueWasAbsent[] = "absent";
 
 namespace {
 
@@ -24,6 +29,24 @@ bool Lookup(const char* const (&table)[N], int index, const char*& text)
 uint32_t StringSize(const std::string& data)
 {
     return static_cast<uint32_t>(data.size() + 1);
+}
+
+// A key of the user's hive: HKCU's, or HKEY_USERS\<userSid>'s.
+void UserKey(const std::string& userSid, const char* path, RegistryRoot& root, std::string& fullPath)
+{
+    root = userSid.empty() ? RegistryRoot::CurrentUser : RegistryRoot::Users;
+    fullPath = userSid.empty() ? std::string(path) : userSid + "\\" + path;
+}
+
+bool WriteStringValue(RegistryWriter& registry, RegistryRoot root, const std::string& path, const std::string& name,
+                      const std::string& data)
+{
+    RegistryKey key = nullptr;
+    if (registry.CreateKey(root, path, key) != 0)
+        return false;
+    const bool written = registry.SetStringValue(key, name, data.c_str(), StringSize(data)) == 0;
+    registry.CloseKey(key);
+    return written;
 }
 
 }  // namespace
@@ -61,8 +84,9 @@ bool WriteDefaultPrinter(RegistryWriter& registry, InstallFeedback& feedback, co
 {
     const std::string data = DefaultPrinterData(driverName, port);
     RegistryKey key = nullptr;
-    RegistryRoot root = RegistryRoot::CurrentUser;
-    std::string path = kWindowsKeyPath;
+    RegistryRoot root;
+    std::string path;
+    UserKey(userSid, kWindowsKeyPath, root, path);
     if (!userSid.empty()) {
         // Only a loaded hive: creating the path would make a key of that name under
         // HKEY_USERS that is nobody's profile.
@@ -71,8 +95,6 @@ bool WriteDefaultPrinter(RegistryWriter& registry, InstallFeedback& feedback, co
             return false;
         }
         registry.CloseKey(key);
-        root = RegistryRoot::Users;
-        path = userSid + "\\" + kWindowsKeyPath;
     }
     // A fresh profile has no Windows key yet; it is created rather than the setting dropped.
     if (registry.CreateKey(root, path, key) != 0) {
@@ -86,6 +108,45 @@ bool WriteDefaultPrinter(RegistryWriter& registry, InstallFeedback& feedback, co
     if (written)
         registry.AnnounceSettingChange("windows");
     return written;
+}
+
+bool KeepDefaultPrinterUserManaged(RegistryWriter& registry, InstallFeedback& feedback, const std::string& userSid,
+                                   InstallOutcome& outcome)
+{
+    RegistryRoot root;
+    std::string windowsPath, setupPath;
+    UserKey(userSid, kWindowsKeyPath, root, windowsPath);
+    UserKey(userSid, kSetupKeyPath, root, setupPath);
+    RegistryKey key = nullptr;
+    if (registry.CreateKey(root, windowsPath, key) != 0) {
+        feedback.ShowRegistryMessage();
+        return false;
+    }
+    RegistryDword current;
+    bool done = registry.ReadValue(key, kLegacyDefaultPrinterModeValue, current) == 0;
+    if (done && current.IsDword(1)) {
+        // The user's own choice, or an earlier run's, whose record of the value before stays.
+        outcome.defaultPrinterMode = DefaultPrinterMode::AlreadyUserManaged;
+    } else if (done && current.kind == RegistryDword::Kind::OtherType) {
+        // Not what Windows writes: someone else's, and not ours to overwrite.
+        outcome.defaultPrinterMode = DefaultPrinterMode::NotADword;
+    } else if (done) {
+        const std::string before =
+            current.kind == RegistryDword::Kind::Absent ? std::string(kValueWasAbsent) : std::to_string(current.dword);
+        // The record first: a value changed without it could not be put back by the removal.
+        done = WriteStringValue(registry, root, setupPath, kLegacyModeBeforeValue, before) &&
+               registry.SetDwordValue(key, kLegacyDefaultPrinterModeValue, 1) == 0;
+        if (done) {
+            outcome.defaultPrinterMode = DefaultPrinterMode::SetToUserManaged;
+            outcome.legacyModeBefore = before;
+        }
+    }
+    registry.CloseKey(key);
+    if (!done)
+        feedback.ShowRegistryMessage();
+    else if (outcome.defaultPrinterMode == DefaultPrinterMode::SetToUserManaged)
+        registry.AnnounceSettingChange("windows");
+    return done;
 }
 
 bool WriteSerialSettings(RegistryWriter& registry, InstallFeedback& feedback, const InstallChoices& choices)

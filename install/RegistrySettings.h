@@ -7,9 +7,16 @@
 #include "install/RegistryWriter.h"
 
 struct InstallChoices;
+struct InstallOutcome;
 
 extern const char kWindowsKeyPath[];  // under HKEY_CURRENT_USER, or HKEY_USERS\<SID>
 extern const char kPortsKeyPath[];    // under HKEY_LOCAL_MACHINE
+extern const char kLegacyDefaultPrinterModeValue[];  // "LegacyDefaultPrinterMode", in the Windows key
+// Our own key in the same user's hive, and the value there that remembers what
+// LegacyDefaultPrinterMode was before the installation set it: "absent" or its number.
+extern const char kSetupKeyPath[];
+extern const char kLegacyModeBeforeValue[];
+extern const char kValueWasAbsent[];
 
 // "<driver>,winspool,<port>"
 std::string DefaultPrinterData(const std::string& driverName, const std::string& port);
@@ -23,4 +30,10 @@ bool SerialPortValueName(int portComboIndex, std::string& name);
 // the user is logged on), or to HKCU when it is empty; a written value is announced.
 bool WriteDefaultPrinter(RegistryWriter& registry, InstallFeedback& feedback, const std::string& driverName,
                          const std::string& port, const std::string& userSid = std::string());
+// Windows 10 and later: sets LegacyDefaultPrinterMode to 1 in the hive the default printer went
+// to, so that Windows does not move the default to the last printer used, and remembers the
+// value before in kSetupKeyPath for the removal. A value that is 1 already, or not a DWORD, is
+// left as it is. The outcome says which; false (the registry message shown) when a write failed.
+bool KeepDefaultPrinterUserManaged(RegistryWriter& registry, InstallFeedback& feedback, const std::string& userSid,
+                                   InstallOutcome& outcome);
 bool WriteSerialSettings(RegistryWriter& registry, InstallFeedback& feedback, const InstallChoices& choices);

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "install/InstallSystem_win32.h"
 
 namespace {
@@ -30,8 +32,9 @@ uint32_t Win32RegistryWriter::OpenKey(RegistryRoot root, const std::string& path
 uint32_t Win32RegistryWriter::CreateKey(RegistryRoot root, const std::string& path, RegistryKey& key)
 {
     HKEY opened = nullptr;
-    LONG status = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                  nullptr, &opened, nullptr);
+    // Read access too: a setting is looked at before it is changed (LegacyDefaultPrinterMode).
+    LONG status = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &opened, nullptr);
     key = status == ERROR_SUCCESS ? opened : nullptr;
     return static_cast<uint32_t>(status);
 }
@@ -41,6 +44,34 @@ uint32_t Win32RegistryWriter::SetStringValue(RegistryKey key, const std::string&
 {
     return static_cast<uint32_t>(
         RegSetValueExA(static_cast<HKEY>(key), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size));
+}
+
+uint32_t Win32RegistryWriter::SetDwordValue(RegistryKey key, const std::string& name, uint32_t data)
+{
+    const DWORD value = data;
+    return static_cast<uint32_t>(RegSetValueExA(static_cast<HKEY>(key), name.c_str(), 0, REG_DWORD,
+                                                reinterpret_cast<const BYTE*>(&value), sizeof(value)));
+}
+
+uint32_t Win32RegistryWriter::ReadValue(RegistryKey key, const std::string& name, RegistryDword& value)
+{
+    value = RegistryDword();
+    const std::wstring wideName(name.begin(), name.end());  // our value names are ASCII
+    DWORD type = 0, data = 0, size = sizeof(data);
+    LONG status =
+        RegQueryValueExW(static_cast<HKEY>(key), wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return 0;
+    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && (type != REG_DWORD || size != sizeof(data)))) {
+        value.kind = RegistryDword::Kind::OtherType;
+        value.type = type;
+        return 0;
+    }
+    if (status != ERROR_SUCCESS)
+        return static_cast<uint32_t>(status);
+    value.kind = RegistryDword::Kind::Dword;
+    value.dword = data;
+    return 0;
 }
 
 void Win32RegistryWriter::CloseKey(RegistryKey key)

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <cstring>
 #include <vector>
 
 #include "install/RegistrySettings.h"
@@ -112,12 +113,17 @@ uint32_t Win32UninstallSystem::DriverListed(const std::string& environment, cons
 
 namespace {
 
-// The user's Windows key: HKEY_CURRENT_USER's, or that of the loaded hive HKEY_USERS\<userSid>.
-LONG OpenUserWindowsKey(const std::string& userSid, REGSAM access, HKEY& key)
+// A key of the user's hive: HKEY_CURRENT_USER's, or that of the loaded hive HKEY_USERS\<userSid>.
+LONG OpenUserKey(const std::string& userSid, const char* path, REGSAM access, HKEY& key)
 {
     if (userSid.empty())
-        return RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKeyPath, 0, access, &key);
-    return RegOpenKeyExA(HKEY_USERS, (userSid + "\\" + kWindowsKeyPath).c_str(), 0, access, &key);
+        return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, access, &key);
+    return RegOpenKeyExA(HKEY_USERS, (userSid + "\\" + path).c_str(), 0, access, &key);
+}
+
+LONG OpenUserWindowsKey(const std::string& userSid, REGSAM access, HKEY& key)
+{
+    return OpenUserKey(userSid, kWindowsKeyPath, access, key);
 }
 
 }  // namespace
@@ -154,4 +160,68 @@ uint32_t Win32UninstallSystem::DeleteDefaultPrinterValue(const std::string& user
     status = RegDeleteValueA(key, "Device");
     RegCloseKey(key);
     return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32UninstallSystem::ReadLegacyModeRecord(const std::string& userSid, std::string& before)
+{
+    HKEY key = nullptr;
+    LONG status = OpenUserKey(userSid, kSetupKeyPath, KEY_QUERY_VALUE, key);
+    if (status != ERROR_SUCCESS)
+        return static_cast<uint32_t>(status);
+    wchar_t text[16] = {};  // "absent" or a number of ten digits at most
+    DWORD type = 0, size = sizeof(text) - sizeof(wchar_t);
+    const std::wstring name(kLegacyModeBeforeValue, kLegacyModeBeforeValue + std::strlen(kLegacyModeBeforeValue));
+    status = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    // A record we did not write in this form names nothing to put back.
+    before = status == ERROR_SUCCESS && type == REG_SZ ? Utf8Of(text) : std::string("?");
+    return status == ERROR_MORE_DATA ? 0 : static_cast<uint32_t>(status);
+}
+
+uint32_t Win32UninstallSystem::ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value)
+{
+    value = RegistryDword();
+    HKEY key = nullptr;
+    LONG status = OpenUserWindowsKey(userSid, KEY_QUERY_VALUE, key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return 0;
+    if (status != ERROR_SUCCESS)
+        return static_cast<uint32_t>(status);
+    DWORD type = 0, data = 0, size = sizeof(data);
+    status = RegQueryValueExW(key, L"LegacyDefaultPrinterMode", nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    RegCloseKey(key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return 0;
+    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && (type != REG_DWORD || size != sizeof(data)))) {
+        value.kind = RegistryDword::Kind::OtherType;
+        value.type = type;
+        return 0;
+    }
+    if (status == ERROR_SUCCESS) {
+        value.kind = RegistryDword::Kind::Dword;
+        value.dword = data;
+    }
+    return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32UninstallSystem::RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value)
+{
+    HKEY key = nullptr;
+    LONG status = OpenUserWindowsKey(userSid, KEY_SET_VALUE, key);
+    if (status != ERROR_SUCCESS)
+        return static_cast<uint32_t>(status);
+    const DWORD data = value;
+    status = absent ? RegDeleteValueA(key, kLegacyDefaultPrinterModeValue)
+                    : RegSetValueExA(key, kLegacyDefaultPrinterModeValue, 0, REG_DWORD,
+                                     reinterpret_cast<const BYTE*>(&data), sizeof(data));
+    RegCloseKey(key);
+    return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32UninstallSystem::DeleteLegacyModeRecord(const std::string& userSid)
+{
+    // Our own key holds nothing else and has no subkeys: RegDeleteKey removes it with its value.
+    const std::string path = userSid.empty() ? std::string(kSetupKeyPath) : userSid + "\\" + kSetupKeyPath;
+    LONG status = RegDeleteKeyA(userSid.empty() ? HKEY_CURRENT_USER : HKEY_USERS, path.c_str());
+    return status == ERROR_FILE_NOT_FOUND ? 0 : static_cast<uint32_t>(status);
 }

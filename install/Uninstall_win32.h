@@ -12,6 +12,10 @@ public:
     uint32_t DeleteDriver(const std::string& environment, const std::string& name) override;
     uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) override;
     uint32_t DeleteDefaultPrinterValue(const std::string& userSid) override;
+    uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) override;
+    uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) override;
+    uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) override;
+    uint32_t DeleteLegacyModeRecord(const std::string& userSid) override;
 
 private:
     // Whether EnumPrinterDrivers lists a driver of that name for the environment.

@@ -1,5 +1,6 @@
 #include "install/Uninstallation.h"
 
+#include "install/RegistrySettings.h"
 #include "system/TextCompare.h"
 #include "system/Win32ErrorCodes.h"
 
@@ -99,7 +100,54 @@ UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, const st
     return step;
 }
 
+// Only a value still at the installation's 1 is put back: any other value is the user's choice
+// since. The record goes either way, so that a later removal cannot act on it again.
+UninstallStep RestoreDefaultPrinterMode(const std::string& userSid, UninstallSystem& system)
+{
+    UninstallStep step{UninstallItem::DefaultPrinterMode, UninstallResult::Absent, 0, std::string(), {}, 0};
+    std::string before;
+    uint32_t error = system.ReadLegacyModeRecord(userSid, before);
+    if (error == kErrorFileNotFound)
+        return step;  // the installation did not change it
+    RegistryDword now;
+    bool absent = false;
+    uint32_t value = 0;
+    if (error == 0)
+        error = system.ReadLegacyDefaultPrinterMode(userSid, now);
+    if (error == 0) {
+        step.subject = before;
+        if (!now.IsDword(1) || !ParseLegacyModeRecord(before, absent, value))
+            step.result = UninstallResult::Kept;
+        else if ((error = system.RestoreLegacyDefaultPrinterMode(userSid, absent, value)) == 0)
+            step.result = UninstallResult::Restored;
+    }
+    if (error == 0)
+        error = system.DeleteLegacyModeRecord(userSid);
+    if (error != 0) {
+        step.result = UninstallResult::Failed;
+        step.errorCode = error;
+    }
+    return step;
+}
+
 }  // namespace
+
+bool ParseLegacyModeRecord(const std::string& before, bool& absent, uint32_t& value)
+{
+    absent = before == kValueWasAbsent;
+    if (absent)
+        return true;
+    if (before.empty() || before.size() > 10)
+        return false;
+    uint64_t number = 0;
+    for (char digit : before) {
+        if (digit < '0' || digit > '9')
+            return false;
+        number = number * 10 + static_cast<uint64_t>(digit - '0');
+    }
+    value = static_cast<uint32_t>(number);
+    return number <= 0xFFFFFFFFu;
+}
 
 std::vector<std::string> OtherPrintersUsingDriver(const std::vector<SpoolerPrinter>& printers,
                                                   const std::string& printerName, const std::string& driverName)
@@ -131,6 +179,10 @@ UninstallOutcome RunUninstallation(const std::string& printerName, const std::st
             const std::string userSid =
                 defaultPrinter.hive == DefaultPrinterHive::DesktopUser ? defaultPrinter.sid : std::string();
             outcome.steps.push_back(RemoveDefaultPrinterValue(printerName, userSid, system));
+            // Only where the installation changed the setting is there anything to say about it.
+            const UninstallStep mode = RestoreDefaultPrinterMode(userSid, system);
+            if (mode.result != UninstallResult::Absent)
+                outcome.steps.push_back(mode);
         }
     }
     outcome.complete = true;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "system/DesktopAccount.h"
+#include "system/PrintPolicies.h"
 #include "install/DriverSpooler.h"
 
 constexpr uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
@@ -46,9 +47,18 @@ public:
     // hive of the person at the desktop when that is another account.
     virtual uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) = 0;
     virtual uint32_t DeleteDefaultPrinterValue(const std::string& userSid) = 0;
+    // What the installation recorded in the user's kSetupKeyPath about LegacyDefaultPrinterMode
+    // before it set it ("absent" or a number); ERROR_FILE_NOT_FOUND when it recorded nothing.
+    virtual uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) = 0;
+    // LegacyDefaultPrinterMode under the user's Windows key as it is now.
+    virtual uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) = 0;
+    // Puts LegacyDefaultPrinterMode back: `absent` deletes it, else the DWORD `value`.
+    virtual uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) = 0;
+    // Deletes the user's kSetupKeyPath with the record in it.
+    virtual uint32_t DeleteLegacyModeRecord(const std::string& userSid) = 0;
 };
 
-enum class UninstallItem { Printer, Driver, DefaultPrinterValue };
+enum class UninstallItem { Printer, Driver, DefaultPrinterValue, DefaultPrinterMode };
 
 enum class UninstallResult {
     Removed,
@@ -57,13 +67,16 @@ enum class UninstallResult {
     NotString,  // the Device value is no string (`valueType`), so it names no printer: left alone
     InUse,      // the driver stays for the printers in `users` (none listed: the spooler said so)
     Failed,     // still there; `errorCode` says why
+    Restored,   // DefaultPrinterMode: put back to what it was before the installation (`subject`)
 };
 
 struct UninstallStep {
     UninstallItem item;
     UninstallResult result;
     uint32_t errorCode = 0;
-    std::string subject;  // the printer, "<driver> (<environment>)" or the value's data (UTF-8)
+    // The printer, "<driver> (<environment>)", the value's data (UTF-8), or for DefaultPrinterMode
+    // what LegacyDefaultPrinterMode was before the installation.
+    std::string subject;
     std::vector<std::string> users;  // InUse: the other printers on the driver
     uint32_t valueType = 0;          // NotString: the Device value's registry type
 };
@@ -75,7 +88,8 @@ struct UninstallOutcome {
 };
 
 // Removes the printer, then the driver, then the Device value of `defaultPrinter`'s user if it
-// names the printer (none is looked at when no one is logged on). A
+// names the printer (none is looked at when no one is logged on), and puts that user's
+// LegacyDefaultPrinterMode back where the installation changed it and the user has not since. A
 // printer that cannot be removed keeps its driver in use and stays the default printer rightly,
 // so the removal stops there. A driver that another printer uses stays: removing it would
 // leave that printer without a driver. That is no failure: what the installation added is gone.
@@ -87,6 +101,9 @@ UninstallOutcome RunUninstallation(const std::string& printerName, const std::st
 // compares them).
 std::vector<std::string> OtherPrintersUsingDriver(const std::vector<SpoolerPrinter>& printers,
                                                   const std::string& printerName, const std::string& driverName);
+
+// The record of LegacyDefaultPrinterMode before the installation: "absent", or a decimal number.
+bool ParseLegacyModeRecord(const std::string& before, bool& absent, uint32_t& value);
 
 // Whether a "Device" value ("<printer>,winspool,<port>") names `printerName` (as Windows
 // compares printer names: without regard to letter case).

@@ -148,3 +148,17 @@ bool Win32AccountQuery::DesktopShellAccount(std::string& sid)
         return false;
     return ProcessIdAccount(processId, sid) || WtsAccount(processId, sid);
 }
+
+bool ProcessRunsElevated()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    // TOKEN_INFORMATION_CLASS 20, TokenElevation: the headers of a Windows 2000 build leave it
+    // out, and Windows before Vista refuses the class.
+    const auto kTokenElevation = static_cast<TOKEN_INFORMATION_CLASS>(20);
+    DWORD elevated = 0, size = 0;
+    const bool answered = GetTokenInformation(token, kTokenElevation, &elevated, sizeof(elevated), &size) != FALSE;
+    CloseHandle(token);
+    return answered && elevated != 0;
+}

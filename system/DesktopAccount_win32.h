@@ -8,3 +8,7 @@ public:
     bool ProcessAccount(std::string& sid) override;
     bool DesktopShellAccount(std::string& sid) override;
 };
+
+// Whether this process runs with an elevated token (TokenElevation, Vista and later). Before
+// Vista there is no elevation to believe in: false.
+bool ProcessRunsElevated();

@@ -9,3 +9,7 @@ constexpr uint32_t kErrorInsufficientBuffer = 122;            // ERROR_INSUFFICI
 constexpr uint32_t kErrorNoUnicodeTranslation = 1113;         // ERROR_NO_UNICODE_TRANSLATION
 constexpr uint32_t kErrorPrinterDriverAlreadyInstalled = 1795;  // ERROR_PRINTER_DRIVER_ALREADY_INSTALLED
 constexpr uint32_t kErrorPrinterAlreadyExists = 1802;         // ERROR_PRINTER_ALREADY_EXISTS
+constexpr uint32_t kErrorAccessDenied = 5;                    // ERROR_ACCESS_DENIED
+constexpr uint32_t kErrorElevationRequired = 740;             // ERROR_ELEVATION_REQUIRED
+constexpr uint32_t kErrorPrinterDriverWarned = 3013;          // ERROR_PRINTER_DRIVER_WARNED
+constexpr uint32_t kErrorPrinterDriverBlocked = 3014;         // ERROR_PRINTER_DRIVER_BLOCKED

@@ -5,7 +5,10 @@
 #include "ui/Globals.h"
 #include "system/DesktopAccount_win32.h"
 #include "install/InstallSystem_win32.h"
+#include "install/InstallFailureText.h"
 #include "install/Installation.h"
+#include "system/PrintPolicies.h"
+#include "win/Messages_win32.h"
 #include "res/resource.h"
 #include "ui/InstallMessages.h"
 #include "ui/PortSelectDlg.h"
@@ -24,6 +27,14 @@ public:
     }
     void ShowRegistryMessage() override { ShowRegistryFailure(); }
     void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
+    Answer AskInstallWarnedDriver(const std::string& driverName) override
+    {
+        const std::wstring question = WarnedDriverQuestion(WidenAnsi(driverName));
+        return MessageBoxW(GetActiveWindow(), question.c_str(), AppTitle().c_str(),
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES
+                   ? Answer::Yes
+                   : Answer::No;
+    }
 
 private:
     CProgressCtrl* m_progress;
@@ -74,5 +85,7 @@ InstallOutcome CPrinterSettingDlg::InstallPrinterFor(HostArchitecture host)
     Win32RegistryWriter registry;
     PortPageFeedback feedback(g_pPortDlg != nullptr ? &g_pPortDlg->m_progress : nullptr);
     InstallSystem system{spooler, files, registry, feedback};
+    system.policies = CurrentPrintPolicies();
+    system.elevated = ProcessRunsElevated();
     return RunInstallation(choices, system);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "RegistryDwordValues.h"
 #include "install/Installation.h"
 #include "system/Win32ErrorCodes.h"
 
@@ -41,6 +42,7 @@ public:
     std::vector<PrinterRecord> printers;     // CreatePrinter's records
     std::vector<PrinterRecord> rebinds;      // RebindPrinter's records
     std::map<std::string, std::string> values;     // "key\\name" -> data as passed, size included
+    std::map<std::string, RegistryDword> dwords;   // "key\\name" -> a value meant as a DWORD
     std::vector<int> progress;
     int registryMessages = 0;
     std::vector<int> pauses;
@@ -87,6 +89,17 @@ public:
             disk[Upper(VersionFolder() + "\\" + name)] =
                 stale != staleInstalled.end() ? stale->second : Content(driverDirectory + "\\" + name);
         }
+        return 0;
+    }
+    // A spooler that warns about the driver until it is added with the warned-driver flag.
+    uint32_t AddWarnedDriver(const DriverRecord& driver) override
+    {
+        if (uint32_t error = Record("AddWarnedDriver " + driver.name + " " + driver.environment))
+            return error;
+        drivers.push_back(driver);
+        driverInstalled = true;
+        for (const std::string& name : RegisteredNames(driver))
+            disk[Upper(VersionFolder() + "\\" + name)] = Content(driverDirectory + "\\" + name);
         return 0;
     }
     uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
@@ -219,6 +232,20 @@ public:
         values[keyName + "\\" + name] = std::string(data, size);
         return 0;
     }
+    uint32_t SetDwordValue(RegistryKey key, const std::string& name, uint32_t data) override
+    {
+        const std::string path = *static_cast<const std::string*>(key) + "\\" + name;
+        if (uint32_t error = Record("SetValue " + path + " = " + std::to_string(data)))
+            return error;
+        dwords[path] = Dword(data);
+        return 0;
+    }
+    uint32_t ReadValue(RegistryKey key, const std::string& name, RegistryDword& value) override
+    {
+        const std::string path = *static_cast<const std::string*>(key) + "\\" + name;
+        value = dwords[path];
+        return Record("ReadValue " + path);
+    }
     void CloseKey(RegistryKey key) override
     {
         Record("CloseKey " + *static_cast<const std::string*>(key));
@@ -242,6 +269,12 @@ public:
     {
         log.push_back("Pause " + std::to_string(milliseconds));
         pauses.push_back(milliseconds);
+    }
+    Answer warnedAnswer = Answer::NobodyToAsk;
+    Answer AskInstallWarnedDriver(const std::string& driverName) override
+    {
+        log.push_back("AskWarned " + driverName);
+        return warnedAnswer;
     }
 
     // What AddDriver answers for a driver that is there already (0: it replaces it, as Windows does).

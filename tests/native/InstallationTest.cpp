@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FakeInstallSystem.h"
+#include "install/InstallFailureText.h"
 #include "install/Installation.h"
 
 namespace {
@@ -524,4 +525,64 @@ TEST(Installation, TheReadBackPassesEqualFilesAndIgnoresRegisteredFilesThePackag
     InstallOutcome outcome = Install(fake, DefaultChoices());
     ASSERT_TRUE(outcome.succeeded) << outcome.subject;
     EXPECT_EQ(kFullProgress, fake.progress);
+}
+
+// Protected print mode refuses before anything is looked at; the driver policies only explain refusals.
+TEST(Installation, ProtectedPrintModeAndTheSpoolersRefusalsTheWarnedDriversRetryAndWhatTheFailureSays)
+{
+    using Answer = InstallFeedback::Answer;
+    const std::string add = "AddDriver VELM58KD Windows x64", ask = "AskWarned VELM58KD",
+                      retry = "AddWarnedDriver VELM58KD Windows x64", rights = "refused the administrator's rights";
+    struct Case {
+        const char* name;
+        ProtectedPrint mode;
+        std::string failOn;  // fails with `error`: "AddDriver", or "Add" for the retry too
+        uint32_t error;
+        Answer answer;  // the user's, asked only for 3013
+        bool elevated;
+        std::vector<std::string> calls;  // AddDriver, AskWarned and AddWarnedDriver; every call under protected print
+        std::string words, absent;       // in the failure text, and not; no words: it succeeds
+    };
+    const ProtectedPrint off = ProtectedPrint::Off;
+    for (const Case& c : {
+             Case{"protected print mode", ProtectedPrint::ByPolicy, "", 0, Answer::Yes, true, {},
+                  "It is on by group policy: WindowsProtectedPrintGroupPolicyState = 1", "could not be registered"},
+             Case{"3014", off, "AddDriver", 3014, Answer::Yes, true, {add},
+                  "Windows blocks this printer driver on this system. Running the setup again will not", rights},
+             Case{"3013, yes", off, "AddDriver", 3013, Answer::Yes, false, {add, ask, retry}, "", ""},
+             Case{"3013, yes, refused again", off, "Add", 3013, Answer::Yes, false, {add, ask, retry},
+                  "ExclusionList refuses drivers by their hash; it has 3 entries.", "warns"},
+             Case{"3013, no", off, "AddDriver", 3013, Answer::No, false, {add, ask}, "you chose not to", "/quiet"},
+             Case{"3013, nobody to ask", off, "AddDriver", 3013, Answer::NobodyToAsk, false, {add, ask},
+                  "An unattended installation does not install such a driver; run the setup without /quiet", "chose"},
+             Case{"5, elevated", off, "AddDriver", 5, Answer::Yes, true, {add}, rights, "blocks"},
+             Case{"740, elevated", off, "AddDriver", 740, Answer::Yes, true, {add}, rights, "blocks"},
+             Case{"5 or 740, not elevated", off, "AddDriver", 740, Answer::Yes, false, {add},
+                  "ValidationLevel is set to 1 (Windows accepts also drivers signed by a certificate in the", rights},
+         }) {
+        FakeInstallSystem fake;
+        fake.failOn = c.failOn;
+        fake.failError = c.error;
+        fake.warnedAnswer = c.answer;
+        InstallSystem system = fake.System();
+        system.policies.protectedPrint = c.mode;
+        system.policies.driver.validationLevel = Dword(1);
+        system.policies.driver.exclusionListEntries = 3;
+        system.elevated = c.elevated;
+        const InstallOutcome outcome = RunInstallation(DefaultChoices(), system);
+        std::vector<std::string> calls;
+        for (const std::string& line : fake.log)
+            if (c.mode != off || line.rfind("Add", 0) == 0 || line.rfind("Ask", 0) == 0)
+                calls.push_back(line);
+        EXPECT_EQ(c.calls, calls) << c.name;
+        EXPECT_EQ(c.words.empty(), outcome.succeeded) << c.name;
+        if (c.words.empty())
+            continue;
+        const std::wstring text = ComposeInstallFailure(outcome, L"", [](const std::string& s) {
+            return std::wstring(s.begin(), s.end());
+        });
+        const std::string shown = std::string(c.name) + ": " + std::string(text.begin(), text.end());
+        EXPECT_NE(std::string::npos, shown.find(c.words)) << shown;
+        EXPECT_EQ(std::string::npos, shown.find(c.absent)) << shown;
+    }
 }

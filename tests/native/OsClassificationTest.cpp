@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
+#include "RegistryDwordValues.h"
 #include "system/HostArchitecture.h"
 #include "system/OsClassification.h"
 
@@ -174,3 +176,59 @@ TEST(DecideHostArchitecture, EveryReportGivesTheNativeSystemsArchitecture)
 }
 
 }  // namespace
+
+namespace {
+
+// The machine: its values by "key\name" (no key counts its values), its build and the API's answer.
+struct FakePolicySource : PrintPolicySource {
+    std::map<std::string, RegistryDword> values;
+    uint32_t build = 26100;
+    ProtectedPrintApiAnswer api = ProtectedPrintApiAnswer::On;
+    int apiCalls = 0;
+    RegistryDword MachineValue(const char* key, const char* name) override { return values[std::string(key) + '\\' + name]; }
+    int32_t MachineKeyValueCount(const char*) override { return -1; }
+    WindowsVersion Version() override { return {10, 0, build}; }
+    ProtectedPrintApiAnswer ProtectedPrintApi() override
+    {
+        ++apiCalls;
+        return api;
+    }
+};
+
+}  // namespace
+
+TEST(PrintPolicies, ProtectedPrintModeFromThePolicyTheSettingAndFromBuild26100TheApi)
+{
+    using Api = ProtectedPrintApiAnswer;
+    const std::string policies = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\";
+    struct Case {
+        const char* name;
+        RegistryDword policy, setting;  // WPP\WindowsProtectedPrintGroupPolicyState, WPP\WindowsProtectedPrintMode
+        uint32_t build;
+        Api api;
+        ProtectedPrint expected;
+        int apiCalls;
+    };
+    const RegistryDword absent;
+    for (const Case& c : {
+             Case{"nothing set, build 26099", absent, absent, 26099, Api::On, ProtectedPrint::Off, 0},
+             Case{"policy 1 on Windows 10", Dword(1), absent, 19045, Api::On, ProtectedPrint::ByPolicy, 0},
+             Case{"setting 1", absent, Dword(1), 26100, Api::On, ProtectedPrint::BySetting, 0},
+             Case{"API on at 26100, policy 0", Dword(0), absent, 26100, Api::On, ProtectedPrint::ByApi, 1},
+             Case{"API unavailable at 26100", absent, absent, 26100, Api::Unavailable, ProtectedPrint::Off, 1},
+             Case{"policy 2 before 26100", Dword(2), absent, 22631, Api::On, ProtectedPrint::Off, 0},
+             Case{"policy 1 as REG_SZ", OtherType(1), absent, 22631, Api::On, ProtectedPrint::Off, 0},
+             Case{"setting 1 as REG_BINARY, API off", absent, OtherType(3), 26200, Api::Off, ProtectedPrint::Off, 1},
+         }) {
+        FakePolicySource source;
+        source.values[policies + "WPP\\WindowsProtectedPrintGroupPolicyState"] = c.policy;
+        source.values[policies + "WPP\\WindowsProtectedPrintMode"] = c.setting;
+        source.values[policies + "Driver\\ValidationLevel"] = Dword(0);
+        source.build = c.build;
+        source.api = c.api;
+        const PrintPolicies read = ReadPrintPolicies(source);
+        EXPECT_EQ(c.expected, read.protectedPrint) << c.name;
+        EXPECT_EQ(c.apiCalls, source.apiCalls) << c.name;
+        EXPECT_TRUE(read.driver.validationLevel.IsDword(0)) << c.name;
+    }
+}

@@ -257,3 +257,47 @@ TEST(RegistrySettings, ARefusedDefaultPrinterWriteIsNotAnnounced)
     ASSERT_TRUE(Install(fake, ComChoices(0)).registryWriteFailed);
     EXPECT_EQ(0u, std::count(fake.log.begin(), fake.log.end(), "Announce windows"));
 }
+
+TEST(RegistrySettings, LegacyDefaultPrinterModeIsSetOnWindows10AndRememberedForTheRemoval)
+{
+    const WindowsVersion win81{6, 3, 9600}, win10{10, 0, 19045};
+    const std::string sid = "S-1-5-21-9-9-9-1001";
+    struct Case {
+        const char* name;
+        WindowsVersion version;
+        bool setDefault;
+        RegistryDword before;              // LegacyDefaultPrinterMode as it is
+        std::string user, failOn, record;  // user: the hive's (none: HKCU); record: what the removal will find
+        DefaultPrinterMode result;
+    };
+    for (const Case& c : {
+             Case{"8.1", win81, true, Dword(0), "", "", "", DefaultPrinterMode::Untouched},
+             Case{"no default printer", win10, false, Dword(0), "", "", "", DefaultPrinterMode::Untouched},
+             Case{"absent", win10, true, RegistryDword(), "", "", "absent", DefaultPrinterMode::SetToUserManaged},
+             Case{"0, another user", win10, true, Dword(0), sid, "", "0", DefaultPrinterMode::SetToUserManaged},
+             Case{"1 already", win10, true, Dword(1), sid, "", "", DefaultPrinterMode::AlreadyUserManaged},
+             Case{"a string", win10, true, OtherType(1), "", "", "", DefaultPrinterMode::NotADword},
+             Case{"the record refused: the mode is not set either", win10, true, Dword(0), "",
+                  "SetValue HKCU\\Software\\PrinterSetup", "", DefaultPrinterMode::Untouched},
+         }) {
+        FakeInstallSystem fake;
+        const std::string hive = c.user.empty() ? "HKCU\\" : "HKU\\" + c.user + "\\";
+        const std::string mode = hive + kWindowsKeyPath + "\\LegacyDefaultPrinterMode";
+        fake.existingKeys.insert("HKU\\" + sid);
+        fake.dwords[mode] = c.before;
+        fake.failOn = c.failOn;
+        InstallChoices choices = ComChoices(0);
+        choices.setDefaultPrinter = c.setDefault;
+        choices.defaultPrinterUser = c.user;
+        InstallSystem system = fake.System();
+        system.policies.version = c.version;
+        const InstallOutcome outcome = RunInstallation(choices, system);
+        EXPECT_TRUE(outcome.succeeded) << c.name;
+        EXPECT_EQ(c.failOn.empty() ? 0 : 1, fake.registryMessages) << c.name;
+        EXPECT_EQ(c.result, outcome.defaultPrinterMode) << c.name;
+        EXPECT_EQ(c.result == DefaultPrinterMode::SetToUserManaged || c.before.IsDword(1), fake.dwords[mode].IsDword(1))
+            << c.name;
+        EXPECT_EQ(c.record, fake.values[hive + "Software\\PrinterSetup\\LegacyDefaultPrinterModeBefore"].c_str())
+            << c.name;
+    }
+}

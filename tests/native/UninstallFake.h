@@ -88,7 +88,28 @@ public:
         return 0;
     }
 
+    // LegacyDefaultPrinterMode as it is, and the installation's record of it before (in `deviceHive` only).
+    RegistryDword legacyMode;
+    std::optional<std::string> legacyRecord;
+    // Not logged (reading changes nothing), so that a removal without a record logs as before.
+    uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) override
+    {
+        before = legacyRecord.value_or("");
+        return legacyRecord && userSid == deviceHive ? 0 : kErrorFileNotFound;
+    }
+    uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) override
+    {
+        value = legacyMode;
+        return Record("ReadLegacyMode" + Hive(userSid));
+    }
+    uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) override
+    {
+        return Record((absent ? "DeleteLegacyMode" : "SetLegacyMode " + std::to_string(value)) + Hive(userSid));
+    }
+    uint32_t DeleteLegacyModeRecord(const std::string& sid) override { return Record("DeleteLegacyRecord" + Hive(sid)); }
+
 private:
+    static std::string Hive(const std::string& userSid) { return userSid.empty() ? std::string() : " " + userSid; }
     uint32_t Record(const std::string& line)
     {
         log.push_back(line);

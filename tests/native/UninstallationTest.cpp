@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "RegistryDwordValues.h"
 #include "UninstallFake.h"
 #include "install/Uninstallation.h"
 
@@ -194,3 +195,45 @@ TEST(Uninstallation, TheDeviceValueThatCannotBeReadOrDeletedFails)
 }
 
 }  // namespace
+
+TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationChangedItAndTheUserDidNot)
+{
+    const std::string sid = "S-1-5-21-3";
+    struct Case {
+        const char *name, *record;  // record: none when the installation changed nothing
+        RegistryDword now;
+        bool otherUser;  // the person at the desktop is another account: sid's hive
+        std::string failOn;
+        UninstallResult result;  // Absent: no step at all
+        std::vector<std::string> calls;
+    };
+    for (const Case& c : {
+             Case{"no record", nullptr, Dword(1), false, "", UninstallResult::Absent, {}},
+             Case{"was absent, still 1", "absent", Dword(1), false, "", UninstallResult::Restored,
+                  {"ReadLegacyMode", "DeleteLegacyMode", "DeleteLegacyRecord"}},
+             Case{"was 0, still 1, another user", "0", Dword(1), true, "", UninstallResult::Restored,
+                  {"ReadLegacyMode " + sid, "SetLegacyMode 0 " + sid, "DeleteLegacyRecord " + sid}},
+             Case{"was 0, the user set 0 since", "0", Dword(0), false, "", UninstallResult::Kept,
+                  {"ReadLegacyMode", "DeleteLegacyRecord"}},
+             Case{"cannot be written: the record stays", "0", Dword(1), false, "SetLegacyMode", UninstallResult::Failed,
+                  {"ReadLegacyMode", "SetLegacyMode 0"}},
+         }) {
+        FakeUninstallSystem fake;
+        if (c.record)
+            fake.legacyRecord = std::string(c.record);
+        fake.legacyMode = c.now;
+        fake.failOn = c.failOn;
+        DefaultPrinterTarget target;
+        target.hive = c.otherUser ? DefaultPrinterHive::DesktopUser : DefaultPrinterHive::CurrentUser;
+        target.sid = fake.deviceHive = c.otherUser ? sid : "";
+        const UninstallOutcome outcome = RunUninstallation("VELM58KD", "VELM58KD", "Windows x64", fake, target);
+        std::vector<std::string> calls;
+        for (const std::string& line : fake.log)
+            if (line.find("Legacy") != std::string::npos)
+                calls.push_back(line);
+        EXPECT_EQ(c.calls, calls) << c.name;
+        const UninstallStep& last = outcome.steps.back();
+        EXPECT_EQ(c.result, last.item == UninstallItem::DefaultPrinterMode ? last.result : UninstallResult::Absent)
+            << c.name;
+    }
+}

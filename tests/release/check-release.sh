@@ -58,7 +58,7 @@ table="$here/imports.tsv"
 audit() {  # audit imports|lookups|header
     python3 - "$1" "$table" "$minimum" "$exe" "$(peinfo imports "$exe")" "$(peinfo versions "$exe")" \
         "$(cd "$here/../.." && grep -rhoE 'GetProcAddress\([^;]*"[A-Za-z0-9_]+"|KernelFunction\("[A-Za-z0-9_]+"\)' \
-               app install ui win 2>/dev/null | grep -oE '"[A-Za-z0-9_]+"$|"[A-Za-z0-9_]+"\)$' | tr -d '")')" <<'PY'
+               app install ports system ui win 2>/dev/null | grep -oE '"[A-Za-z0-9_]+"$|"[A-Za-z0-9_]+"\)$' | tr -d '")')" <<'PY'
 import sys
 what, table, minimum, exe, imported, versions, looked_up = sys.argv[1:]
 version = lambda text: tuple(int(part) for part in text.split('.'))

@@ -456,6 +456,35 @@ TEST_F(QuietMode, UninstallLeavesADeviceValueThatIsNoString)
     EXPECT_NE(std::string::npos, log.find("\"Device\" is not a string (REG_DWORD)")) << log;
 }
 
+TEST_F(QuietMode, ProtectedPrintModeByPolicyRefusesWith1603AndChangesNothing)
+{
+    const char wpp[] = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
+    const DWORD on = 1;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, wpp, "WindowsProtectedPrintGroupPolicyState", REG_DWORD, &on, sizeof(on));
+    EXPECT_EQ(1603u, Run("/quiet /log q.log"));
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, wpp, "WindowsProtectedPrintGroupPolicyState");
+    ExpectNothingInstalled();
+    EXPECT_NE(std::string::npos, Log().find("Failed: Windows protected print mode is on.")) << Log();
+}
+
+// Wine reports Windows 10 to the program, which asks RtlGetVersion as it does on a real one.
+TEST_F(QuietMode, OnWindows10LegacyDefaultPrinterModeIsSetTo1AndTheRemovalPutsItBack)
+{
+    const char mode[] = "LegacyDefaultPrinterMode";  // a REG_DWORD, which RegistryString reads as "\1" for 1, "" for 0
+    const DWORD zero = 0;
+    SetWineVersionFor("PrinterSetup.exe", "win10");
+    RegSetKeyValueA(HKEY_CURRENT_USER, kWindowsKey, mode, REG_DWORD, &zero, sizeof(zero));
+    EXPECT_EQ(0u, Run("/quiet /log q.log"));
+    EXPECT_EQ("\1", RegistryString(HKEY_CURRENT_USER, kWindowsKey, mode));
+    EXPECT_EQ(0u, Run("/quiet /uninstall /log q.log"));
+    EXPECT_EQ("", RegistryString(HKEY_CURRENT_USER, kWindowsKey, mode));
+    SetWineVersionFor("PrinterSetup.exe", "");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kWindowsKey, mode);
+    EXPECT_NE(std::string::npos, Log().find("LegacyDefaultPrinterMode set to 1, so that Windows keeps this default "
+                                            "printer (it was 0; /uninstall puts it back).")) << Log();
+    EXPECT_NE(std::string::npos, Log().find("Setting LegacyDefaultPrinterMode: put back to 0.")) << Log();
+}
+
 TEST_F(QuietMode, NamesOutsideTheCodePage_TheLogIsFoundAndSuchAPortIsRefused)
 {
     const std::wstring folder = Utf16((m_folder + "\\").c_str()) + Utf16(kKoreanFolder);
