@@ -28,11 +28,15 @@ struct InstallChoices {
     std::string monitorName;        // the driver's language monitor: none
 };
 
+struct PackageSeal;
+
 struct InstallSystem {
     DriverSpooler& spooler;
     PackageFiles& files;
     RegistryWriter& registry;
     InstallFeedback& feedback;
+    // The program's seal; null or unsealed: the package is used as it is (a developer build).
+    const PackageSeal* seal = nullptr;
 };
 
 struct EnvironmentNames {
