@@ -13,6 +13,7 @@
 #include "system/HostArchitecture.h"
 #include "install/Installation.h"
 #include "install/PackageFiles.h"
+#include "install/PackageSeal.h"
 #include "ports/PortSpooler.h"
 #include "install/RegistryWriter.h"
 #include "install/Uninstallation.h"
@@ -50,6 +51,8 @@ struct QuietSystem {
     IXcvPorts* xcv = nullptr;
     // Whose default printer to set; null: this process's own (HKCU).
     AccountQuery* accounts = nullptr;
+    // The program's seal; null or unsealed: the package is used unchecked (a developer build).
+    const PackageSeal* seal = nullptr;
 };
 
 // Installs as the wizard does with its defaults, on options.port; answers the exit code.

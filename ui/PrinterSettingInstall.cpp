@@ -6,6 +6,7 @@
 #include "system/DesktopAccount_win32.h"
 #include "install/InstallSystem_win32.h"
 #include "install/Installation.h"
+#include "install/PackageSeal.h"
 #include "res/resource.h"
 #include "ui/InstallMessages.h"
 #include "ui/PortSelectDlg.h"
@@ -73,6 +74,6 @@ InstallOutcome CPrinterSettingDlg::InstallPrinterFor(HostArchitecture host)
     Win32PackageFiles files;
     Win32RegistryWriter registry;
     PortPageFeedback feedback(g_pPortDlg != nullptr ? &g_pPortDlg->m_progress : nullptr);
-    InstallSystem system{spooler, files, registry, feedback};
+    InstallSystem system{spooler, files, registry, feedback, &ProgramSeal()};
     return RunInstallation(choices, system);
 }
