@@ -194,6 +194,48 @@ TEST_F(Faults, AStaleDriverFileTheSpoolerCannotReplaceIsNamedInsteadOfCompleted)
     EXPECT_FALSE(FindPrinter().found) << "a printer was put on the stale driver";
 }
 
+TEST_F(Faults, ASealedProgramRefusesAChangedDriverFileWithItsNameAndInstallsTheReleasesOwn)
+{
+    std::string folder = NewPackage(MakeTempDir("sealed"));
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(UseSealedProgram(folder));
+    const std::string plugin = folder + "\\Printer Driver\\x64\\QRX58.DLL";
+    ASSERT_TRUE(FlipByte(plugin, 20));
+    StartedProgram refused;
+    ASSERT_TRUE(Start(folder, refused));
+    ExpectFailureNaming(refused, "Printer Driver\\x64\\QRX58.DLL");
+    for (const char* name : kPackageFiles)
+        EXPECT_FALSE(FileExists(DriverDirectory(kEnvironment) + "\\" + name)) << name << " was copied";
+
+    ASSERT_TRUE(FlipByte(plugin, 20));
+    StartedProgram sealed;
+    ASSERT_TRUE(Start(folder, sealed));
+    ExpectCompletedFrom(sealed, folder);
+}
+
+TEST_F(Faults, AHelpFileOf400MegabytesInstallsAndIsReadBackInPieces)
+{
+    std::string folder = NewPackage(MakeTempDir("large-help"));
+    ASSERT_FALSE(folder.empty());
+    // The package's help file grown to 400 MB (zeros after its text): more than any read of
+    // a whole file into memory would take.
+    HANDLE help = CreateFileA((folder + "\\Printer Driver\\x64\\UNIDRV.HLP").c_str(), GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, help);
+    LONG high = 0;
+    SetFilePointer(help, 400 * 1024 * 1024, &high, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(help));
+    CloseHandle(help);
+    StartedProgram program;
+    ASSERT_TRUE(Start(folder, program, "/quiet /log q.log"));
+    const DWORD exitCode = program.WaitForExit(120000);
+    const std::string installed = FindDriver(kEnvironment).helpFile;
+    DeleteFileA(installed.c_str());
+    DeleteFileA((DriverDirectory(kEnvironment) + "\\UNIDRV.HLP").c_str());
+    EXPECT_EQ(0u, exitCode) << ReadFileText(folder + "\\q.log");
+    EXPECT_TRUE(FindPrinter().found);
+}
+
 TEST_F(Faults, ACurrentDirectoryWithChineseCharactersInstallsAndStartsTheUsbInstaller)
 {
     // Under the zh_CN locale the ANSI code page is 936, which holds these characters.
