@@ -17,6 +17,8 @@
 // <version>", one "file <size> <sha256> <path>" per file and "end <count>", each line ended by
 // "\n", then zero bytes to the resource's fixed size.
 constexpr int kSealFormat = 1;
+// Its RCDATA resource: IDR_PACKAGE_SEAL of res/resource.h.
+constexpr unsigned short kPackageSealResourceId = 200;
 
 struct SealedFile {
     std::string path;  // relative to the package root, with backslashes

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "install/PackageSeal.h"
-#include "res/resource.h"
 
 // The program's own image, where the linker put it; no import needed to find it.
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -33,7 +32,7 @@ bool FindSealResource(const char*& data, size_t& size)
     const IMAGE_RESOURCE_DIRECTORY_ENTRY* type = EntryWithId(directory(0), 10);  // RT_RCDATA
     if (type == nullptr || !type->DataIsDirectory)
         return false;
-    const IMAGE_RESOURCE_DIRECTORY_ENTRY* name = EntryWithId(directory(type->OffsetToDirectory), IDR_PACKAGE_SEAL);
+    const IMAGE_RESOURCE_DIRECTORY_ENTRY* name = EntryWithId(directory(type->OffsetToDirectory), kPackageSealResourceId);
     if (name == nullptr || !name->DataIsDirectory)
         return false;
     const IMAGE_RESOURCE_DIRECTORY* languages = directory(name->OffsetToDirectory);

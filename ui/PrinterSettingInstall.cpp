@@ -11,6 +11,8 @@
 #include "ui/InstallMessages.h"
 #include "ui/PortSelectDlg.h"
 
+static_assert(IDR_PACKAGE_SEAL == kPackageSealResourceId, "the seal is read from the resource the .rc file makes");
+
 namespace {
 
 // The port page's progress bar (when there is a port page), the registry message, and a
