@@ -22,7 +22,10 @@ trap cleanup EXIT
 new_wine_prefix "$work/prefix"
 folder=$work/package
 cp -r "$build_root/x86_64/package" "$folder"
-cp "$build_root/x86_64/bench_floor.exe" "$build_root/x86_64/bench_driver.exe" "$build_root/x86_64/PrinterSetup-sealed.exe" "$folder/"
+cp "$build_root/x86_64/bench_floor.exe" "$build_root/x86_64/bench_driver.exe" "$folder/"
+# The same package with the program sealed against it, as a release is.
+cp -r "$build_root/x86_64/package" "$work/sealed"
+cp "$build_root/x86_64/PrinterSetup-sealed.exe" "$work/sealed/PrinterSetup.exe"
 
 results=$(cd "$folder" && xvfb-run -a -s "-screen 0 1024x768x24" "${WINE[@]}" ./bench_driver.exe "$runs" | tr -d '\r')
 release=$build_root/i686/PrinterSetup.exe

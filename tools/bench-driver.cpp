@@ -1,7 +1,7 @@
 // Runs the benchmark under Wine (scripts/bench.sh starts it): the wizard's start to its first
 // page and its installation from "&Install" to the end, each the median of several runs,
 // beside the floor (tools/bench-floor.cpp) that makes the same calls with no window; the
-// installation by the unsealed program and by the sealed one (PrinterSetup-sealed.exe); and the
+// installation by the unsealed program and by the sealed one (in ..\sealed); and the
 // cost of each check of the installation on its own (read-back, desktop user, broadcast, seal),
 // made here with the program's own code, and the SHA-256 throughput.
 //   bench-driver RUNS
@@ -165,11 +165,11 @@ double FloorStart(const std::string& folder)
     return Now() - begin;
 }
 
-double WizardInstall(const std::string& folder, double pauseMs, const char* program = "PrinterSetup.exe")
+double WizardInstall(const std::string& folder, double pauseMs)
 {
     RemovePrinterAndDriver();
     Process wizard;
-    if (!wizard.Start(folder + "\\" + program, "", folder))
+    if (!wizard.Start(folder + "\\PrinterSetup.exe", "", folder))
         Abort("cannot start PrinterSetup.exe");
     DWORD pid = wizard.info.dwProcessId;
     HWND os = WaitForWindow(kOsCaption, pid);
@@ -216,14 +216,14 @@ struct Figures {
     double median, low, high;
 };
 
-// The seal of PrinterSetup-sealed.exe, read from the file as the program reads its resource.
+// The seal of the sealed program, read from its file as the program reads its resource.
 PackageSeal SealOfSealedProgram(const std::string& folder)
 {
     std::string bytes;
-    HANDLE file = CreateFileA((folder + "\\PrinterSetup-sealed.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    HANDLE file = CreateFileA((folder + "\\PrinterSetup.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        Abort("no PrinterSetup-sealed.exe");
+        Abort("no sealed PrinterSetup.exe");
     char buffer[65536];
     DWORD got = 0;
     while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got != 0)
@@ -231,10 +231,10 @@ PackageSeal SealOfSealedProgram(const std::string& folder)
     CloseHandle(file);
     const size_t at = bytes.find("PrinterSetup package seal\nformat");
     if (at == std::string::npos || at + 4096 > bytes.size())
-        Abort("PrinterSetup-sealed.exe holds no seal");
+        Abort("the sealed PrinterSetup.exe holds no seal");
     PackageSeal seal = ParsePackageSeal(bytes.data() + at, 4096);
     if (seal.state != SealState::Sealed)
-        Abort("the seal of PrinterSetup-sealed.exe is not usable");
+        Abort("the seal of the sealed PrinterSetup.exe is not usable");
     return seal;
 }
 
@@ -286,10 +286,13 @@ int main(int argc, char** argv)
     Print("floor_start", Repeat(runs, [&] { return FloorStart(folder); }));
     Print("wizard_install", Repeat(runs, [&] { return WizardInstall(folder, pause.median); }));
     Print("floor_install", Repeat(runs, [&] { return FloorInstall(folder); }));
-    Print("sealed_install", Repeat(runs, [&] { return WizardInstall(folder, pause.median, "PrinterSetup-sealed.exe"); }));
+    // The sealed program in a copy of the package beside this one (scripts/bench.sh makes it):
+    // under the same file name, so that its message has the same caption.
+    const std::string sealedFolder = folder + "\\..\\sealed";
+    Print("sealed_install", Repeat(runs, [&] { return WizardInstall(sealedFolder, pause.median); }));
 
     // Each check alone, as the installation makes it, with the driver of the last run installed.
-    const PackageSeal seal = SealOfSealedProgram(folder);
+    const PackageSeal seal = SealOfSealedProgram(sealedFolder);
     const std::vector<PackageFile> files = X64PackageFiles();
     Win32DriverSpooler spooler;
     Win32PackageFiles packageFiles;
