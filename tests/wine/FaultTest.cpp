@@ -213,6 +213,32 @@ TEST_F(Faults, ASealedProgramRefusesAChangedDriverFileWithItsNameAndInstallsTheR
     ExpectCompletedFrom(sealed, folder);
 }
 
+TEST_F(Faults, ASealedProgramStartsOnlyTheUsbInstallerItWasReleasedWith)
+{
+    std::string folder = NewPackage(MakeTempDir("sealed-usb"));
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(UseSealedProgram(folder));
+    const std::string installer = folder + "\\USB Driver\\x64\\dpinstx64.exe";
+    ASSERT_TRUE(FlipByte(installer, 0x100));
+    StartedProgram program;
+    ASSERT_TRUE(Start(folder, program));
+    HWND os = WaitForTopWindow(kOsCaption, program.pid);
+    ASSERT_NE(nullptr, os);
+    ClickButton(os, IDC_OS_USB_SERIAL_SETUP);
+    HWND message = WaitForTopWindow(kMessageCaption, program.pid);
+    ASSERT_NE(nullptr, message) << "a changed installer is refused with a message";
+    EXPECT_NE(std::wstring::npos, AllStaticTextsW(message).find(L"USB Driver\\x64\\dpinstx64.exe"));
+    ClickButton(message, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(message); }, 5000));
+    EXPECT_FALSE(FileExists(installer + ".started")) << "the changed installer ran";
+
+    ASSERT_TRUE(FlipByte(installer, 0x100));
+    ClickButton(os, IDC_OS_USB_SERIAL_SETUP);
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(installer + ".started"); })) << "the release's installer starts";
+    ClickButton(os, IDC_OS_EXIT);
+    EXPECT_EQ(0u, program.WaitForExit());
+}
+
 TEST_F(Faults, AHelpFileOf400MegabytesInstallsAndIsReadBackInPieces)
 {
     std::string folder = NewPackage(MakeTempDir("large-help"));
