@@ -7,6 +7,7 @@
 #include "install/RegistrySettings.h"
 #include "ports/PortEnumeration.h"
 #include "system/TextCompare.h"
+#include "system/Win32ErrorCodes.h"
 
 namespace {
 
@@ -187,6 +188,34 @@ std::wstring DescribeStep(QuietSystem& system, const UninstallStep& step)
     return what + L": could not be removed." + ErrorSuffix(system, step.errorCode);
 }
 
+// A sealed program holds and checks the package files before anything changes (a /tcp port
+// included); the installation checks them again as it copies. An unsealed one says once that
+// it checks nothing. A missing file is left to the installation, which names every one.
+bool PackageMatchesSeal(QuietSystem& system, const ModelRecord& model, const EnvironmentNames& names)
+{
+    if (system.seal == nullptr || system.seal->state == SealState::Unsealed) {
+        Log(system, L"This program is not sealed (a developer build): the package files are not checked against "
+                    L"the files of a release.");
+        return true;
+    }
+    if (system.seal->state == SealState::Sealed)
+        Log(system, L"The package files are checked against this program's seal (release " +
+                        FromUtf8(system.seal->release) + L", " + std::to_wstring(system.seal->files.size()) +
+                        L" files).");
+    std::vector<std::string> paths;
+    for (const PackageFile& file : PackageFilesFor(names, model.pluginBaseName, model.gpdBaseName))
+        paths.push_back(file.source);
+    const InstallOutcome refused = CheckPackageAgainstSeal(*system.seal, system.files, paths);
+    if (refused.failedStep == InstallStep::None ||
+        (refused.failedStep == InstallStep::ReadPackage &&
+         (refused.errorCode == kErrorFileNotFound || refused.errorCode == kErrorPathNotFound)))
+        return true;
+    const std::wstring errorText = refused.errorCode != 0 ? ErrorText(system, refused.errorCode) : std::wstring();
+    auto name = [&system](const std::string& ansi) { return EscapeControls(system.widenAnsi(ansi)); };
+    Log(system, L"Failed: " + OneLine(ComposeInstallFailure(refused, errorText, name)));
+    return false;
+}
+
 }  // namespace
 
 std::wstring OneLine(const std::wstring& text)
@@ -254,6 +283,8 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
                     (options.setDefaultPrinter ? L"yes." : L"no (/nodefault)."));
     if (system.logLost)
         return kExitLogFailure;  // no record from the start: as a log that cannot be opened, change nothing
+    if (!PackageMatchesSeal(system, model, names))
+        return Finish(system, kExitInstallFailure);
 
     // The spooler's calls are ANSI. A name that the code page cannot hold would reach them
     // with "?" in its place and could match a port listed just as garbled; the printer would
@@ -288,7 +319,8 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     if (choices.setDefaultPrinter)
         ChooseDefaultPrinterUser(system, choices);
     LoggingFeedback feedback(system);
-    InstallSystem install{system.spooler, system.files, system.registry, feedback, system.policies, system.elevated};
+    InstallSystem install{system.spooler, system.files, system.registry, feedback, system.policies, system.elevated,
+                          system.seal};
     const InstallOutcome outcome = RunInstallation(choices, install);
 
     if (!outcome.succeeded) {

@@ -14,6 +14,7 @@
 #include "system/PrintPolicies.h"
 #include "install/Installation.h"
 #include "install/PackageFiles.h"
+#include "install/PackageSeal.h"
 #include "ports/PortSpooler.h"
 #include "install/RegistryWriter.h"
 #include "install/Uninstallation.h"
@@ -54,6 +55,8 @@ struct QuietSystem {
     // The machine's print policies and version, and whether the program runs elevated.
     PrintPolicies policies = PrintPolicies();
     bool elevated = false;
+    // The program's seal; null or unsealed: the package is used unchecked (a developer build).
+    const PackageSeal* seal = nullptr;
 };
 
 // Installs as the wizard does with its defaults, on options.port; answers the exit code.

@@ -8,6 +8,7 @@
 #include "app/QuietMode.h"
 #include "app/QuietMode_win32.h"
 #include "install/InstallSystem_win32.h"
+#include "install/PackageSeal.h"
 #include "ports/PortSpooler_win32.h"
 #include "install/Uninstall_win32.h"
 #include "system/DesktopAccount_win32.h"
@@ -128,6 +129,7 @@ int RunQuiet(const CommandLineOptions& options)
     Win32AccountQuery accounts;
     system.xcv = &xcv;
     system.accounts = &accounts;
+    system.seal = &ProgramSeal();
     if (options.mode == CommandMode::QuietUninstall)
         return RunQuietUninstall(system);
     system.policies = CurrentPrintPolicies();

@@ -102,7 +102,14 @@ if(WIZARD_TESTS)
   target_link_libraries(wine_tests PRIVATE wizard_win gtest version msi ${STATIC_LINK})
   # No administrator manifest for the test program itself (res/PrinterSetup.rc).
   target_compile_definitions(wine_tests PRIVATE WIZARD_TEST_PROGRAM)
-  add_dependencies(wine_tests sample_package planted_dll plant_control dll_search_probe)
+  # The program sealed against the sample package, as a release is (scripts/seal.sh), for the
+  # tests of the seal; the package's own PrinterSetup.exe stays unsealed like any developer build.
+  add_custom_target(sealed_program ALL
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:PrinterSetup> ${CMAKE_BINARY_DIR}/PrinterSetup-sealed.exe
+    COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/seal.sh ${CMAKE_BINARY_DIR}/PrinterSetup-sealed.exe ${PACKAGE_DIR}
+    VERBATIM)
+  add_dependencies(sealed_program sample_package)
+  add_dependencies(wine_tests sample_package sealed_program planted_dll plant_control dll_search_probe)
   add_test(NAME wine_tests COMMAND wine_tests)
 
   # The Windows Installer package of the sample package with this build's program, for the MSI
@@ -138,5 +145,6 @@ if(WIZARD_TESTS)
   target_link_libraries(bench_floor PRIVATE winspool advapi32 ${STATIC_LINK})
   add_executable(bench_driver tools/bench-driver.cpp)
   target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(bench_driver PRIVATE winspool comctl32 ${STATIC_LINK})
+  target_link_libraries(bench_driver PRIVATE wizard_win winspool comctl32 ${STATIC_LINK})
+  add_dependencies(bench_driver sealed_program)
 endif()

@@ -26,7 +26,8 @@ std::string FileNameOf(const std::string& path)
 }
 
 InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files, const std::string& driverName,
-                                     const std::string& environment, const std::vector<PackageFile>& package)
+                                     const std::string& environment, const std::vector<PackageFile>& package,
+                                     const PackageSeal* seal)
 {
     InstalledDriverFiles registered;
     if (uint32_t error = spooler.GetInstalledDriver(driverName, environment, registered))
@@ -46,17 +47,23 @@ InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files
         if (installed == nullptr)
             return Problem(InstalledFileProblem::NotRegistered, file.name, file.source);
 
-        std::string expected, actual;
-        if (uint32_t error = files.ReadAll(file.source, expected))
+        const SealedFile* sealed =
+            seal != nullptr && seal->state == SealState::Sealed ? seal->Find(file.source) : nullptr;
+        FileFingerprint expected, actual;
+        if (sealed != nullptr) {
+            expected.size = sealed->size;
+            expected.digest = sealed->digest;
+        } else if (uint32_t error = FingerprintOf(files, file.source, false, expected)) {
             return Problem(InstalledFileProblem::Unreadable, file.source, file.source, error);
-        if (uint32_t error = files.ReadAll(*installed, actual)) {
+        }
+        if (uint32_t error = FingerprintOf(files, *installed, false, actual)) {
             const bool gone = error == kErrorFileNotFound || error == kErrorPathNotFound;
             return Problem(gone ? InstalledFileProblem::Missing : InstalledFileProblem::Unreadable, *installed,
                            file.source, gone ? 0 : error);
         }
-        if (actual.size() != expected.size())
+        if (actual.size != expected.size)
             return Problem(InstalledFileProblem::SizeDiffers, *installed, file.source);
-        if (actual != expected)
+        if (actual.digest != expected.digest)
             return Problem(InstalledFileProblem::ContentDiffers, *installed, file.source);
     }
     return InstallOutcome();

@@ -10,13 +10,16 @@
 #include "install/InstallOutcome.h"
 #include "install/Installation.h"
 #include "install/PackageFiles.h"
+#include "install/PackageSeal.h"
 
 // The file name after the last backslash or slash (the whole path when there is none).
 std::string FileNameOf(const std::string& path);
 
 // Every package file must be among the registered files (matched by file name, ignoring case)
-// and equal the package's copy in size and content. Registered files that the package does not
+// and equal, in size and SHA-256, the seal's record of it (a sealed program) or the package's
+// copy (an unsealed one). Files are read in pieces: any size, constant memory. Registered files that the package does not
 // ship are not checked. Answers the first problem: failedStep VerifyDriver, the installed path in
 // `subject`, the package's file in `target`; an outcome with failedStep None when all match.
 InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files, const std::string& driverName,
-                                     const std::string& environment, const std::vector<PackageFile>& package);
+                                     const std::string& environment, const std::vector<PackageFile>& package,
+                                     const PackageSeal* seal = nullptr);

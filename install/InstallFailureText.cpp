@@ -1,5 +1,6 @@
 #include "install/InstallFailureText.h"
 
+#include "install/PackageSeal.h"
 #include "system/Win32ErrorCodes.h"
 
 namespace {
@@ -170,6 +171,8 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
     case InstallStep::ReadPackage:
         text = L"The driver file\n    " + subject + L"\ncannot be read. " + kNothingChanged;
         break;
+    case InstallStep::CheckSeal:
+        return SealRefusalText(outcome, subject);
     case InstallStep::DriverDirectory:
         text = L"The print spooler did not name its driver folder for " + Quoted(subject) + L".";
         break;

@@ -14,6 +14,7 @@ enum class InstallStep {
     CheckPackage,     // package files are missing or empty; nothing was changed
     NoDriverForHost,  // the package has no driver folder for this system (ARM64); nothing was changed
     ReadPackage,      // a package file is there but cannot be read; nothing was changed
+    CheckSeal,        // a package file is not the one the program was sealed with; nothing was changed
     DriverDirectory,  // the spooler did not name its driver directory
     CopyFile,         // copying one package file into the driver directory
     RegisterDriver,   // AddPrinterDriver
@@ -49,6 +50,15 @@ enum class DefaultPrinterMode {
     NotADword,           // a value of another type is there: left as it is
 };
 
+// Why the seal refused a package file, for CheckSeal.
+enum class SealProblem {
+    None,
+    NotInSeal,       // the seal has no entry for the file
+    SizeDiffers,     // the file's size is not the sealed one
+    ContentDiffers,  // same size, another SHA-256
+    SealDamaged,     // the seal itself is damaged (subject: what is wrong); every file is refused
+};
+
 struct InstallOutcome {
     bool succeeded = false;
     InstallStep failedStep = InstallStep::None;
@@ -59,6 +69,7 @@ struct InstallOutcome {
     std::vector<std::string> missingFiles;  // CheckPackage: every package file that is missing
     std::vector<std::string> emptyFiles;    // CheckPackage: every package file of 0 bytes
     InstalledFileProblem fileProblem = InstalledFileProblem::None;  // VerifyDriver
+    SealProblem sealProblem = SealProblem::None;                    // CheckSeal
     bool printerExisted = false;            // a printer of that name was there already: a repair
     bool driverExisted = false;             // the spooler kept a driver of that name already
     bool registryWriteFailed = false;       // a registry setting could not be written (already shown)

@@ -2,6 +2,8 @@
 // system for the package, and the registry. Each call reports its result with GetLastError
 // (or the registry's own status).
 #pragma once
+#include <vector>
+
 #include "install/DriverSpooler.h"
 #include "install/PackageFiles.h"
 #include "install/RegistryWriter.h"
@@ -25,7 +27,13 @@ public:
     uint32_t CheckReadable(const std::string& path, uint64_t& size) override;
     bool HasFolder(const std::string& path) override;
     uint32_t Copy(const std::string& from, const std::string& to) override;
-    uint32_t ReadAll(const std::string& path, std::string& bytes) override;
+    uint32_t Read(const std::string& path, const FilePieces& pieces) override;
+    uint32_t HoldAndRead(const std::string& path, const FilePieces& pieces) override;
+    void ReleaseHeldFiles() override;
+    ~Win32PackageFiles() override { ReleaseHeldFiles(); }
+
+private:
+    std::vector<void*> m_held;  // HANDLEs
 };
 
 class Win32RegistryWriter : public RegistryWriter {

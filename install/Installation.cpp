@@ -5,6 +5,7 @@
 
 #include "install/DriverReadBack.h"
 #include "install/ModelCatalogue.h"
+#include "install/PackageSeal.h"
 #include "install/RegistrySettings.h"
 #include "system/Win32ErrorCodes.h"
 
@@ -78,6 +79,12 @@ PrinterRecord PrinterRecordFor(const ModelRecord& model, const std::string& port
     printer.datatype = "RAW";
     return printer;
 }
+
+// Package files held by a seal check stay held until the run ends.
+struct HeldPackageFiles {
+    PackageFiles& files;
+    ~HeldPackageFiles() { files.ReleaseHeldFiles(); }
+};
 
 // The progress position reached after each copy (index into PackageFilesFor's list); 0 where
 // the bar stays until the next file.
@@ -198,6 +205,22 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     if (unreadable.failedStep != InstallStep::None)
         return unreadable;
 
+    // A sealed program copies only the files it was released with. Each is held open, shared
+    // with readers only, from its check to the end of the run: what is copied is what was
+    // checked, with no moment between in which the package folder's owner could swap it.
+    // Holding beats checking the copies in the driver directory afterwards: a refused file
+    // leaves nothing behind, and the USB installers, which are started and never copied, are
+    // covered the same way.
+    HeldPackageFiles held{system.files};
+    if (system.seal != nullptr && system.seal->state != SealState::Unsealed) {
+        std::vector<std::string> paths;
+        for (const PackageFile& file : files)
+            paths.push_back(file.source);
+        InstallOutcome refused = CheckPackageAgainstSeal(*system.seal, system.files, paths);
+        if (refused.failedStep != InstallStep::None)
+            return refused;
+    }
+
     std::string directory;
     if (uint32_t error = DriverDirectory(system.spooler, names.environment, directory))
         return Failure(InstallStep::DriverDirectory, error, names.environment);
@@ -220,7 +243,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
         return outcome;
     // Before any printer is put on the driver: a stale file would be printed with.
     InstallOutcome verified =
-        VerifyInstalledDriver(system.spooler, system.files, model.driverName, names.environment, files);
+        VerifyInstalledDriver(system.spooler, system.files, model.driverName, names.environment, files, system.seal);
     if (verified.failedStep != InstallStep::None) {
         verified.driverExisted = outcome.driverExisted;
         return verified;

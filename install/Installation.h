@@ -29,6 +29,8 @@ struct InstallChoices {
     std::string monitorName;        // the driver's language monitor: none
 };
 
+struct PackageSeal;
+
 struct InstallSystem {
     DriverSpooler& spooler;
     PackageFiles& files;
@@ -38,6 +40,8 @@ struct InstallSystem {
     PrintPolicies policies = PrintPolicies();
     // The program believes it has administrator rights (an elevated token).
     bool elevated = false;
+    // The program's seal; null or unsealed: the package is used as it is (a developer build).
+    const PackageSeal* seal = nullptr;
 };
 
 struct EnvironmentNames {

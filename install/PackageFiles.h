@@ -1,7 +1,12 @@
 // The files of the driver package and the copies into the spooler's driver directory.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+// Receives a file's bytes piece by piece, in order.
+using FilePieces = std::function<void(const char* data, size_t size)>;
 
 class PackageFiles {
 public:
@@ -15,7 +20,13 @@ public:
     virtual bool HasFolder(const std::string& path) = 0;
     // Copies, overwriting `to`; answers 0 or the Windows error.
     virtual uint32_t Copy(const std::string& from, const std::string& to) = 0;
-    // The whole content of the file at `path` into `bytes`; answers 0 or the Windows error.
-    // Driver files are a few megabytes at most.
-    virtual uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
+    // The content of the file at `path`, whatever its size, in pieces of a fixed size (constant
+    // memory), shared with the spooler and printing programs that hold it open; 0 or the
+    // Windows error.
+    virtual uint32_t Read(const std::string& path, const FilePieces& pieces) = 0;
+    // As Read, through a handle kept open until ReleaseHeldFiles that shares the file with
+    // readers only: while it is held nobody can write, replace, rename or delete it, so the
+    // bytes read are the bytes a later copy or process start by the same path gets.
+    virtual uint32_t HoldAndRead(const std::string& path, const FilePieces& pieces) = 0;
+    virtual void ReleaseHeldFiles() = 0;
 };

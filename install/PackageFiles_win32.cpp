@@ -10,8 +10,29 @@ uint32_t LastErrorOr(DWORD fallback)
     return error != 0 ? error : fallback;
 }
 
-// Larger than any driver file; a size beyond it is not read into memory.
-constexpr LONGLONG kMaxReadSize = 256LL * 1024 * 1024;
+// The piece each read asks for: a few calls for a driver file, constant memory for any size.
+constexpr DWORD kPieceSize = 64 * 1024;
+
+uint32_t ReadThrough(HANDLE file, const FilePieces& pieces)
+{
+    std::vector<char> buffer(kPieceSize);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer.data(), kPieceSize, &got, nullptr))
+            return LastErrorOr(ERROR_READ_FAULT);
+        if (got == 0)
+            return 0;
+        pieces(buffer.data(), got);
+    }
+}
+
+uint32_t OpenAndRead(const std::string& path, DWORD sharing, const FilePieces& pieces, HANDLE& file)
+{
+    file = CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return LastErrorOr(ERROR_GEN_FAILURE);
+    return ReadThrough(file, pieces);
+}
 
 }  // namespace
 
@@ -43,37 +64,33 @@ uint32_t Win32PackageFiles::Copy(const std::string& from, const std::string& to)
     return LastErrorOr(ERROR_GEN_FAILURE);
 }
 
-uint32_t Win32PackageFiles::ReadAll(const std::string& path, std::string& bytes)
+uint32_t Win32PackageFiles::Read(const std::string& path, const FilePieces& pieces)
 {
-    bytes.clear();
     // The spooler and printing programs keep driver files open for reading; share with them.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return LastErrorOr(ERROR_GEN_FAILURE);
-    uint32_t error = 0;
-    LARGE_INTEGER length = {};
-    if (!GetFileSizeEx(file, &length))
-        error = LastErrorOr(ERROR_GEN_FAILURE);
-    else if (length.QuadPart > kMaxReadSize)
-        error = ERROR_FILE_TOO_LARGE;
-    else {
-        bytes.resize(static_cast<size_t>(length.QuadPart));
-        size_t done = 0;
-        while (done < bytes.size()) {
-            DWORD got = 0;
-            if (!ReadFile(file, &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) {
-                error = LastErrorOr(ERROR_READ_FAULT);
-                break;
-            }
-            if (got == 0)
-                break;  // shorter than its size said: what was read is what is compared
-            done += got;
-        }
-        bytes.resize(done);
-    }
-    CloseHandle(file);
-    if (error != 0)
-        bytes.clear();
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const uint32_t error = OpenAndRead(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, pieces, file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     return error;
+}
+
+uint32_t Win32PackageFiles::HoldAndRead(const std::string& path, const FilePieces& pieces)
+{
+    // Readers only: CopyFile opens its source, and CreateProcess an executable, for reading
+    // and sharing it with us, so both still work; a writer, a rename (it needs delete access)
+    // or a delete fails while the file is held, and a program that had it open for writing
+    // already makes this open fail. On Windows, a folder that holds an open file cannot be
+    // renamed either, so the path keeps naming this file.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const uint32_t error = OpenAndRead(path, FILE_SHARE_READ, pieces, file);
+    if (file != INVALID_HANDLE_VALUE)
+        m_held.push_back(file);
+    return error;
+}
+
+void Win32PackageFiles::ReleaseHeldFiles()
+{
+    for (void* file : m_held)
+        CloseHandle(file);
+    m_held.clear();
 }

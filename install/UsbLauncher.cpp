@@ -19,17 +19,25 @@ const wchar_t kNoUsbSerialDriverForArm64Text[] =
     L"This driver package holds no USB serial driver for ARM64 Windows. The x64 USB serial driver "
     L"cannot be installed on ARM64 Windows, so no installer was started.";
 
-std::string UsbSerialInstallerPath(const std::string& currentDirectory, HostArchitecture host)
+const char kSecondUsbInstaller[] = "USBdriver\\x86\\dpinst.exe";
+
+std::string UsbSerialInstaller(HostArchitecture host)
 {
     switch (host) {
-    case HostArchitecture::X64: return InPackage(currentDirectory, "USB Driver\\x64\\dpinstx64.exe");
-    case HostArchitecture::X86: return InPackage(currentDirectory, "USB Driver\\x86\\dpinstx86.exe");
+    case HostArchitecture::X64: return "USB Driver\\x64\\dpinstx64.exe";
+    case HostArchitecture::X86: return "USB Driver\\x86\\dpinstx86.exe";
     case HostArchitecture::Arm64: break;
     }
     return std::string();
 }
 
+std::string UsbSerialInstallerPath(const std::string& currentDirectory, HostArchitecture host)
+{
+    const std::string installer = UsbSerialInstaller(host);
+    return installer.empty() ? installer : InPackage(currentDirectory, installer.c_str());
+}
+
 std::string SecondUsbInstallerPath(const std::string& currentDirectory)
 {
-    return InPackage(currentDirectory, "USBdriver\\x86\\dpinst.exe");
+    return InPackage(currentDirectory, kSecondUsbInstaller);
 }

@@ -4,6 +4,11 @@
 
 #include "system/HostArchitecture.h"
 
+// The installers' paths relative to the package root, as the seal names them.
+extern const char kSecondUsbInstaller[];
+// Empty on ARM64 Windows (see below).
+std::string UsbSerialInstaller(HostArchitecture host);
+
 // "<current directory>\USB Driver\x64\dpinstx64.exe" on x64 Windows, the x86 one on 32-bit
 // Windows. Empty on ARM64 Windows: the package holds no ARM64 USB serial driver, and an x64
 // kernel driver does not load there.
@@ -15,6 +20,8 @@ std::string SecondUsbInstallerPath(const std::string& currentDirectory);
 extern const wchar_t kNoUsbSerialDriverForArm64Text[];
 
 // Win32 side (UsbLauncher_win32.cpp): start the installer and leave it running on its own.
-// False when the package holds no installer for this system; nothing was started then.
-bool StartUsbSerialInstaller();
-void StartSecondUsbInstaller();
+// False when the package holds no installer for this system; nothing was started then. A
+// sealed program starts only the installer it was released with: held open from its check
+// until its process has started; `refusal` says why nothing was started otherwise.
+bool StartUsbSerialInstaller(std::wstring& refusal);
+void StartSecondUsbInstaller(std::wstring& refusal);

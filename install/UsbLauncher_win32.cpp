@@ -4,6 +4,8 @@
 #include <string>
 
 #include "system/HostArchitecture.h"
+#include "install/InstallSystem_win32.h"
+#include "install/PackageSeal.h"
 #include "install/UsbLauncher.h"
 
 namespace {
@@ -22,18 +24,42 @@ void OpenWithShell(const std::string& path)
     ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// A sealed program starts the installer only when it is the release's, and holds it open,
+// shared with readers only, from its check until its process has started: ShellExecute starts
+// an executable before it returns, and from then on Windows keeps the running image from
+// being changed.
+void StartChecked(const std::string& installer, const std::string& path, std::wstring& refusal)
+{
+    Win32PackageFiles files;  // releases the installer when this returns
+    const PackageSeal& seal = ProgramSeal();
+    if (seal.state != SealState::Unsealed) {
+        const InstallOutcome refused = CheckPackageAgainstSeal(seal, files, {installer});
+        const std::wstring name(installer.begin(), installer.end());  // ASCII
+        if (refused.failedStep == InstallStep::CheckSeal)
+            refusal = SealRefusalText(refused, name);
+        else if (refused.failedStep != InstallStep::None && refused.errorCode != ERROR_FILE_NOT_FOUND &&
+                 refused.errorCode != ERROR_PATH_NOT_FOUND)
+            refusal = L"The installer\n    " + name + L"\ncannot be checked (error " +
+                      std::to_wstring(refused.errorCode) + L"), so it was not started.";
+        if (refused.failedStep != InstallStep::None)
+            return;  // a missing installer passes silently, as ShellExecute lets it
+    }
+    OpenWithShell(path);
+}
+
 }  // namespace
 
-bool StartUsbSerialInstaller()
+bool StartUsbSerialInstaller(std::wstring& refusal)
 {
-    const std::string path = UsbSerialInstallerPath(CurrentDirectory(), CurrentHostArchitecture());
+    const HostArchitecture host = CurrentHostArchitecture();
+    const std::string path = UsbSerialInstallerPath(CurrentDirectory(), host);
     if (path.empty())
         return false;
-    OpenWithShell(path);
+    StartChecked(UsbSerialInstaller(host), path, refusal);
     return true;
 }
 
-void StartSecondUsbInstaller()
+void StartSecondUsbInstaller(std::wstring& refusal)
 {
-    OpenWithShell(SecondUsbInstallerPath(CurrentDirectory()));
+    StartChecked(kSecondUsbInstaller, SecondUsbInstallerPath(CurrentDirectory()), refusal);
 }

@@ -9,6 +9,8 @@
 #define IDD_OS_SELECT               129
 #define IDD_CREATE_PORT             138
 #define IDD_PORT_SELECT             139
+// The package seal (RCDATA): a placeholder of fixed size that scripts/seal.sh overwrites.
+#define IDR_PACKAGE_SEAL            200
 
 #ifndef IDC_STATIC
 #define IDC_STATIC                  (-1)

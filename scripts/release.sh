@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the release program (i686 PrinterSetup.exe), checks it, signs it when given a key, and
+# Builds the release program (i686 PrinterSetup.exe), checks it, seals it against the package it
+# packs (scripts/seal.sh), signs it when given a key, and
 # packs it in the folder layout of a driver package into dist/PrinterSetup-<version>.zip, with
 # dist/...zip.sha256, and the same folder into the Windows Installer package
 # dist/PrinterSetup-<version>.msi (scripts/make-msi.sh; signed too when given a key), with
@@ -206,8 +207,15 @@ release_main() {
         expected=(PLACEHOLDERS.txt README.txt "${required_package_files[@]}")
     fi
 
+    # The seal before the signature, so that the signature covers it: the program installs and
+    # starts only the package files it is packed with (scripts/seal.sh).
+    local sealed_against=${package_dir:-the SAMPLE package $package} seal_summary
+    seal_summary=$(bash "$root/scripts/seal.sh" "$top/PrinterSetup.exe" "$top") ||
+        { echo "the program could not be sealed: not packed" >&2; return 1; }
+    echo "== PrinterSetup.exe is SEALED against the driver package $sealed_against ($seal_summary)"
+
     local unsigned_hash signed_hash=""
-    unsigned_hash=$(sha256sum "$exe" | cut -d' ' -f1)
+    unsigned_hash=$(sha256sum "$top/PrinterSetup.exe" | cut -d' ' -f1)
     if [ -n "${SIGN_PFX:-}" ]; then
         echo "== signing PrinterSetup.exe (Authenticode, SHA-256${SIGN_TIMESTAMP_URL:+, time-stamped by $SIGN_TIMESTAMP_URL})"
         sign_file "$top/PrinterSetup.exe" || { echo "not packed" >&2; return 1; }
@@ -231,8 +239,9 @@ release_main() {
     done
     (cd "$dist" && sha256sum --quiet -c "$name.zip.sha256")
     echo "== $zip_path ($(stat -c %s "$zip_path") bytes), program $(stat -c %s "$exe") bytes"
+    echo "PrinterSetup.exe sealed against: $sealed_against ($seal_summary)"
     [ -n "$package_dir" ] && echo "driver package: $package_dir" || echo "driver package: the SAMPLE (placeholders; see PLACEHOLDERS.txt)"
-    echo "PrinterSetup.exe unsigned SHA-256: $unsigned_hash (the reproducible build)"
+    echo "PrinterSetup.exe unsigned SHA-256: $unsigned_hash (sealed; the reproducible build)"
     if [ -n "$signed_hash" ]; then
         echo "PrinterSetup.exe signed   SHA-256: $signed_hash (in the zip)"
     else

@@ -1,6 +1,9 @@
 // Runs the benchmark under Wine (scripts/bench.sh starts it): the wizard's start to its first
 // page and its installation from "&Install" to the end, each the median of several runs,
-// beside the floor (tools/bench-floor.cpp) that makes the same calls with no window.
+// beside the floor (tools/bench-floor.cpp) that makes the same calls with no window; the
+// installation by the unsealed program and by the sealed one (in ..\sealed); and the
+// cost of each check of the installation on its own (read-back, desktop user, broadcast, seal),
+// made here with the program's own code, and the SHA-256 throughput.
 //   bench-driver RUNS
 // Its current directory holds a driver package with PrinterSetup.exe and bench_floor.exe; the
 // programs run there. Prints one line per measure: name, median and
@@ -20,7 +23,14 @@
 #include <string>
 #include <vector>
 
+#include "install/DriverReadBack.h"
+#include "install/InstallSystem_win32.h"
+#include "install/Installation.h"
+#include "install/ModelCatalogue.h"
+#include "install/PackageSeal.h"
 #include "res/resource.h"
+#include "system/DesktopAccount_win32.h"
+#include "system/Sha256.h"
 
 namespace {
 
@@ -206,6 +216,36 @@ struct Figures {
     double median, low, high;
 };
 
+// The seal of the sealed program, read from its file as the program reads its resource.
+PackageSeal SealOfSealedProgram(const std::string& folder)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA((folder + "\\PrinterSetup.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        Abort("no sealed PrinterSetup.exe");
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got != 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    const size_t at = bytes.find("PrinterSetup package seal\nformat");
+    if (at == std::string::npos || at + 4096 > bytes.size())
+        Abort("the sealed PrinterSetup.exe holds no seal");
+    PackageSeal seal = ParsePackageSeal(bytes.data() + at, 4096);
+    if (seal.state != SealState::Sealed)
+        Abort("the seal of the sealed PrinterSetup.exe is not usable");
+    return seal;
+}
+
+std::vector<PackageFile> X64PackageFiles()
+{
+    return PackageFilesFor(EnvironmentFor(HostArchitecture::X64), kModelRecords[0].pluginBaseName,
+                           kModelRecords[0].gpdBaseName);
+}
+
+
+
 template <typename Measure>
 Figures Repeat(int runs, Measure measure)
 {
@@ -246,6 +286,58 @@ int main(int argc, char** argv)
     Print("floor_start", Repeat(runs, [&] { return FloorStart(folder); }));
     Print("wizard_install", Repeat(runs, [&] { return WizardInstall(folder, pause.median); }));
     Print("floor_install", Repeat(runs, [&] { return FloorInstall(folder); }));
+    // The sealed program in a copy of the package beside this one (scripts/bench.sh makes it):
+    // under the same file name, so that its message has the same caption.
+    const std::string sealedFolder = folder + "\\..\\sealed";
+    Print("sealed_install", Repeat(runs, [&] { return WizardInstall(sealedFolder, pause.median); }));
+
+    // Each check alone, as the installation makes it, with the driver of the last run installed.
+    const PackageSeal seal = SealOfSealedProgram(sealedFolder);
+    const std::vector<PackageFile> files = X64PackageFiles();
+    Win32DriverSpooler spooler;
+    Win32PackageFiles packageFiles;
+    auto readBack = [&](const PackageSeal* against) {
+        return Repeat(runs, [&] {
+            double begin = Now();
+            if (VerifyInstalledDriver(spooler, packageFiles, kDriver, kEnvironment, files, against).failedStep !=
+                InstallStep::None)
+                Abort("the read-back failed");
+            return Now() - begin;
+        });
+    };
+    Print("check_readback_unsealed", readBack(nullptr));
+    Print("check_readback_sealed", readBack(&seal));
+    Print("check_desktop_user", Repeat(runs, [] {
+              double begin = Now();
+              Win32AccountQuery accounts;
+              ChooseDefaultPrinterTarget(accounts);
+              return Now() - begin;
+          }));
+    Print("check_broadcast", Repeat(runs, [] {
+              double begin = Now();
+              Win32RegistryWriter().AnnounceSettingChange("windows");
+              return Now() - begin;
+          }));
+    Print("check_seal", Repeat(runs, [&] {
+              std::vector<std::string> paths;
+              for (const PackageFile& file : files)
+                  paths.push_back(file.source);
+              double begin = Now();
+              if (CheckPackageAgainstSeal(seal, packageFiles, paths).failedStep != InstallStep::None)
+                  Abort("the package does not match the seal");
+              packageFiles.ReleaseHeldFiles();
+              return Now() - begin;
+          }));
+    // SHA-256 over 64 MB in memory, in the pieces the program reads files in.
+    std::vector<char> block(64 * 1024, 'x');
+    Print("sha256_mb_per_s", Repeat(3, [&] {
+              double begin = Now();
+              Sha256 hash;
+              for (int i = 0; i < 1024; ++i)
+                  hash.Add(block.data(), block.size());
+              hash.Finish();
+              return 64.0 * 1000.0 / (Now() - begin);
+          }));
     RemovePrinterAndDriver();
     return 0;
 }

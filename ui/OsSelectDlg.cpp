@@ -77,12 +77,19 @@ bool COsSelectDlg::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result)
 
 void COsSelectDlg::RunUsbSerialSetup()
 {
-    // A started installer reports its own outcome; only a system it has no driver for is told here.
-    if (!StartUsbSerialInstaller())
+    // A started installer reports its own outcome; only a system it has no driver for, or an
+    // installer the seal refuses, is told here.
+    std::wstring refusal;
+    if (!StartUsbSerialInstaller(refusal))
         ShowMessage(kNoUsbSerialDriverForArm64Text);
+    else if (!refusal.empty())
+        ShowMessage(refusal);
 }
 
 void COsSelectDlg::RunSecondUsbSetup()
 {
-    StartSecondUsbInstaller();
+    std::wstring refusal;
+    StartSecondUsbInstaller(refusal);
+    if (!refusal.empty())
+        ShowMessage(refusal);
 }

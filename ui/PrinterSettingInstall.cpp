@@ -7,11 +7,14 @@
 #include "install/InstallSystem_win32.h"
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
+#include "install/PackageSeal.h"
 #include "system/PrintPolicies.h"
 #include "win/Messages_win32.h"
 #include "res/resource.h"
 #include "ui/InstallMessages.h"
 #include "ui/PortSelectDlg.h"
+
+static_assert(IDR_PACKAGE_SEAL == kPackageSealResourceId, "the seal is read from the resource the .rc file makes");
 
 namespace {
 
@@ -87,5 +90,6 @@ InstallOutcome CPrinterSettingDlg::InstallPrinterFor(HostArchitecture host)
     InstallSystem system{spooler, files, registry, feedback};
     system.policies = CurrentPrintPolicies();
     system.elevated = ProcessRunsElevated();
+    system.seal = &ProgramSeal();
     return RunInstallation(choices, system);
 }

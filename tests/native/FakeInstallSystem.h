@@ -3,7 +3,9 @@
 // whose log line starts with `failOn` fails with `failError`.
 #pragma once
 #include <cctype>
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <list>
 #include <map>
 #include <set>
@@ -25,7 +27,7 @@ public:
     // The files as they are on disk, by path in upper case; a package file not in here holds
     // "bytes of " and its path. Copy and AddDriver write here.
     std::map<std::string, std::string> disk;
-    std::map<std::string, uint32_t> readErrors;  // ReadAll of these paths (upper case) fails
+    std::map<std::string, uint32_t> readErrors;  // Read of these paths (upper case) fails
     // Files that AddDriver leaves as they were in the version folder, as a spooler that cannot
     // replace a file in use does: file name -> the older content.
     std::map<std::string, std::string> staleInstalled;
@@ -182,8 +184,9 @@ public:
         disk[Upper(to)] = Content(from);
         return 0;
     }
-    // Not logged: reading changes nothing, and the read-back reads every file twice.
-    uint32_t ReadAll(const std::string& path, std::string& bytes) override
+    // Not logged: reading changes nothing, and the read-back reads every file twice. Pieces
+    // of a few bytes, so that a piece boundary falls inside every file.
+    uint32_t Read(const std::string& path, const FilePieces& pieces) override
     {
         auto error = readErrors.find(Upper(path));
         if (error != readErrors.end())
@@ -192,9 +195,27 @@ public:
             return kErrorFileNotFound;
         if (path.rfind(driverDirectory, 0) == 0 && !disk.count(Upper(path)))
             return kErrorFileNotFound;  // nothing was put there
-        bytes = Content(path);
+        const std::string bytes = Content(path);
+        for (size_t at = 0; at < bytes.size(); at += 5)
+            pieces(bytes.data() + at, std::min<size_t>(5, bytes.size() - at));
         return 0;
     }
+    uint32_t HoldAndRead(const std::string& path, const FilePieces& pieces) override
+    {
+        Record("Hold " + path);
+        const uint32_t error = Read(path, pieces);
+        if (error == 0)
+            held.push_back(path);
+        return error;
+    }
+    void ReleaseHeldFiles() override
+    {
+        if (!held.empty())
+            log.push_back("Release " + std::to_string(held.size()));
+        held.clear();
+    }
+    std::vector<std::string> held;  // files held open now
+
     // What a file holds now.
     std::string Content(const std::string& path) const
     {
@@ -277,6 +298,9 @@ public:
         return warnedAnswer;
     }
 
+    // Called with each call's log line, after it is logged: a test's way to act between calls.
+    std::function<void(const std::string&)> onCall;
+
     // What AddDriver answers for a driver that is there already (0: it replaces it, as Windows does).
     uint32_t alreadyInstalledError = 0;
 
@@ -316,6 +340,8 @@ private:
     uint32_t Record(const std::string& line)
     {
         log.push_back(line);
+        if (onCall)
+            onCall(line);
         return !failOn.empty() && line.rfind(failOn, 0) == 0 ? failError : 0;
     }
     uint32_t Open(PrinterHandle& printer)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "FakeInstallSystem.h"
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
+#include "install/PackageSeal.h"
 
 namespace {
 
@@ -585,4 +587,112 @@ TEST(Installation, ProtectedPrintModeAndTheSpoolersRefusalsTheWarnedDriversRetry
         EXPECT_NE(std::string::npos, shown.find(c.words)) << shown;
         EXPECT_EQ(std::string::npos, shown.find(c.absent)) << shown;
     }
+}
+
+namespace {
+
+const char* const kDriverFileNames[] = {"QRX58.DLL",  "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL",
+                                        "UNIDRV.HLP", "UNIRES.DLL",   "TTFSUB.GPD",   "STDNAMES.GPD"};
+
+// The seal of the fake package as it is now, both driver folders, as scripts/seal.sh makes it.
+PackageSeal SealOf(const FakeInstallSystem& fake)
+{
+    PackageSeal seal;
+    seal.state = SealState::Sealed;
+    seal.release = "4.0.0.0";
+    for (const char* folder : {"Printer Driver\\x86\\", "Printer Driver\\x64\\"})
+        for (const char* name : kDriverFileNames) {
+            SealedFile file;
+            file.path = std::string(folder) + name;
+            const std::string bytes = fake.Content(file.path);
+            Sha256 hash;
+            hash.Add(bytes.data(), bytes.size());
+            file.size = bytes.size();
+            file.digest = hash.Finish();
+            seal.files.push_back(file);
+        }
+    return seal;
+}
+
+InstallOutcome InstallSealed(FakeInstallSystem& fake, const PackageSeal& seal)
+{
+    InstallSystem system = fake.System();
+    system.seal = &seal;
+    return RunInstallation(DefaultChoices(), system);
+}
+
+}  // namespace
+
+TEST(Installation, ASealedProgramRefusesAFileThatIsNotTheReleasesBeforeAnyChangeAndNamesIt)
+{
+    const std::string plugin = "Printer Driver\\x64\\QRX58.DLL";
+    struct Case {
+        const char* what;
+        std::function<void(FakeInstallSystem&, PackageSeal&)> arrange;
+        SealProblem problem;
+        std::string subject;
+    };
+    const Case cases[] = {
+        {"one byte changed",
+         [&](FakeInstallSystem& f, PackageSeal&) {
+             std::string bytes = f.Content(plugin);
+             bytes[3] ^= 0x20;
+             f.disk[Upper(plugin)] = bytes;
+         },
+         SealProblem::ContentDiffers, plugin},
+        {"one byte added", [&](FakeInstallSystem& f, PackageSeal&) { f.disk[Upper(plugin)] = f.Content(plugin) + "!"; },
+         SealProblem::SizeDiffers, plugin},
+        {"a file the seal does not hold",
+         [](FakeInstallSystem&, PackageSeal& seal) { seal.files.erase(seal.files.begin() + 14); },
+         SealProblem::NotInSeal, "Printer Driver\\x64\\TTFSUB.GPD"},
+        {"a damaged seal",
+         [](FakeInstallSystem&, PackageSeal& seal) {
+             seal = PackageSeal();
+             seal.state = SealState::Damaged;
+             seal.damage = "truncated";
+         },
+         SealProblem::SealDamaged, "truncated"},
+    };
+    for (const Case& c : cases) {
+        FakeInstallSystem fake;
+        PackageSeal seal = SealOf(fake);
+        c.arrange(fake, seal);
+        InstallOutcome outcome = InstallSealed(fake, seal);
+        EXPECT_EQ(InstallStep::CheckSeal, outcome.failedStep) << c.what;
+        EXPECT_EQ(c.problem, outcome.sealProblem) << c.what;
+        EXPECT_EQ(c.subject, outcome.subject) << c.what;
+        EXPECT_TRUE(fake.Changes().empty()) << c.what;
+        EXPECT_TRUE(fake.held.empty()) << c.what << ": a held file stays open after the refusal";
+        EXPECT_TRUE(fake.progress.empty()) << c.what;
+    }
+}
+
+TEST(Installation, ASealedProgramHoldsEveryFileFromItsCheckToTheEndAndReadsBackAgainstTheSeal)
+{
+    FakeInstallSystem fake;
+    const PackageSeal seal = SealOf(fake);
+    InstallOutcome outcome = InstallSealed(fake, seal);
+    ASSERT_TRUE(outcome.succeeded) << outcome.subject;
+    const auto at = [&fake](const std::string& line) {
+        return std::find(fake.log.begin(), fake.log.end(), line) - fake.log.begin();
+    };
+    for (const char* name : kDriverFileNames) {
+        const std::string source = std::string("Printer Driver\\x64\\") + name;
+        EXPECT_LT(at("CheckReadable Printer Driver\\x64\\STDNAMES.GPD"), at("Hold " + source));
+        EXPECT_LT(at("Hold " + source), at("GetDriverDirectory Windows x64 255")) << name << " is held before any change";
+    }
+    EXPECT_EQ("Release 8", fake.log.back()) << "held until the run ends";
+
+    // Were the package's plug-in swapped after its check (which holding prevents on Windows),
+    // the copy would match the package but not the release: the read-back compares with the seal.
+    FakeInstallSystem swapped;
+    swapped.onCall = [&swapped](const std::string& line) {
+        if (line.rfind("GetDriverDirectory", 0) == 0)
+            swapped.disk[Upper("Printer Driver\\x64\\QRX58.DLL")] = "planted";
+    };
+    outcome = InstallSealed(swapped, seal);
+    EXPECT_EQ(InstallStep::VerifyDriver, outcome.failedStep);
+    EXPECT_EQ(InstalledFileProblem::SizeDiffers, outcome.fileProblem);
+    EXPECT_EQ(kVersionDir + "\\QRX58.DLL", outcome.subject);
+    EXPECT_TRUE(swapped.printers.empty());
 }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "WineTestSupport.h"
+
 const char kDriver[] = "VELM58KD";
 const char kWindowsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 const char kPortsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
@@ -128,3 +130,25 @@ bool EndsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() && _stricmp(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
 }
 
+
+bool UseSealedProgram(const std::string& folder)
+{
+    return CopyFileA((TestProgramDir() + "\\PrinterSetup-sealed.exe").c_str(), (folder + "\\PrinterSetup.exe").c_str(),
+                     FALSE) != FALSE;
+}
+
+bool FlipByte(const std::string& path, LONG at)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    char byte = 0;
+    DWORD done = 0;
+    bool flipped = SetFilePointer(file, at, nullptr, FILE_BEGIN) == static_cast<DWORD>(at) &&
+                   ReadFile(file, &byte, 1, &done, nullptr) && done == 1;
+    byte = static_cast<char>(~byte);
+    flipped = flipped && SetFilePointer(file, at, nullptr, FILE_BEGIN) == static_cast<DWORD>(at) &&
+              WriteFile(file, &byte, 1, &done, nullptr) && done == 1;
+    CloseHandle(file);
+    return flipped;
+}

@@ -152,6 +152,9 @@ TEST_F(QuietMode, InstallLeavesWhatTheWizardLeavesAndLogsItInUtf8)
     EXPECT_EQ(0u, log.find("\xEF\xBB\xBF")) << "a UTF-8 byte-order mark first";
     EXPECT_NE(std::string::npos, log.find("Printer \"VELM58KD\" added on port \"LPT1:\".\r\n")) << log;
     EXPECT_NE(std::string::npos, log.find("Result: success, exit code 0.\r\n")) << log;
+    const size_t unsealed = log.find("This program is not sealed (a developer build)");
+    EXPECT_NE(std::string::npos, unsealed) << log;
+    EXPECT_EQ(std::string::npos, log.find("not sealed", unsealed + 30)) << "said once";
 
     // A second run succeeds as well and appends to the log.
     ASSERT_EQ(0u, Run("/quiet /log q.log"));
@@ -320,6 +323,30 @@ TEST_F(QuietMode, AMissingPackageFileFailsNamingItAndChangesNothing)
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("The driver package is incomplete.")) << log;
     EXPECT_NE(std::string::npos, log.find("\"Printer Driver\\x64\\UNIRES.DLL\"")) << log;
+}
+
+TEST_F(QuietMode, ASealedProgramRefusesAChangedDriverFileAndInstallsTheReleasesOwn)
+{
+    ASSERT_TRUE(UseSealedProgram(m_folder));
+    const std::string plugin = m_folder + "\\Printer Driver\\x64\\QRX58.DLL";
+    ASSERT_TRUE(FlipByte(plugin, 20));
+    EXPECT_EQ(1603u, Run("/quiet /tcp 192.0.2.7 /log q.log"));
+    ExpectNothingInstalled();
+    std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("this program's seal (release 4.0.0.0, 19 files)")) << log;
+    EXPECT_NE(std::string::npos,
+              log.find("\"Printer Driver\\x64\\QRX58.DLL\" has been changed since this setup program was released"))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find("Port \"IP_192.0.2.7\"")) << "refused before /tcp makes its port: " << log;
+    EXPECT_NE(std::string::npos, log.find("Result: failure, exit code 1603.")) << log;
+
+    ASSERT_TRUE(FlipByte(plugin, 20));
+    EXPECT_EQ(0u, Run("/quiet /log q2.log"));
+    EXPECT_TRUE(FindDriver("Windows x64").found);
+    EXPECT_TRUE(FindPrinter().found);
+    log = ReadFileText(m_folder + "\\q2.log");
+    EXPECT_NE(std::string::npos, log.find("Result: success, exit code 0.")) << log;
+    EXPECT_EQ(std::string::npos, log.find("not sealed")) << log;
 }
 
 TEST_F(QuietMode, ALogThatCannotBeWrittenStopsBeforeAnyChange)
@@ -528,7 +555,7 @@ TEST_F(QuietMode, ALineBreakInAValueCannotForgeALogLine)
             end = log.size();
         lines.push_back(log.substr(at, end - at));
     }
-    EXPECT_EQ(3u, lines.size()) << log;  // the run, the refusal, the result
+    EXPECT_EQ(4u, lines.size()) << log;  // the run, the unsealed build, the refusal, the result
     for (const std::string& line : lines)
         EXPECT_EQ(0u, line.find("20")) << line;
 }
