@@ -32,7 +32,7 @@ cp "$exe" "$work/signed.exe"
 signed_ok() { SIGN_PFX=$work/signer.pfx SIGN_PASSWORD="pw of signer" sign_file "$work/signed.exe" 2>/dev/null; }
 check "sign_file signs with the PKCS#12 key and its password" signed_ok
 check "osslsigncode verify accepts the signed program against its certificate" verify "$work/signer.pem" "$work/signed.exe"
-sha256_digest() { osslsigncode verify -CAfile "$work/signer.pem" -in "$work/signed.exe" 2>/dev/null | grep -qi 'sha256'; }
+sha256_digest() { grep -qi 'sha256' <<<"$(osslsigncode verify -CAfile "$work/signer.pem" -in "$work/signed.exe" 2>/dev/null)"; }
 check "the signature's digest is SHA-256" sha256_digest
 tampered() {
     cp "$work/signed.exe" "$work/tampered.exe"
@@ -131,15 +131,15 @@ signed_release() {
         [ "$(sha256sum "$exe" | cut -d' ' -f1)" = "$built_hash" ] &&
         grep -qF "unsigned SHA-256: $built_hash" "$work/signed-dist.out" &&
         grep -qF "signed   SHA-256: $(sha256sum "$work/from-zip.exe" | cut -d' ' -f1)" "$work/signed-dist.out" &&
-        zip_member "$zip" "$(basename "$zip" .zip)/USB Driver/x86/usbser.inf" | grep -q 'INF of the USB driver' &&
-        ! unzip -l "$zip" | grep -q PLACEHOLDERS.txt
+        grep -q 'INF of the USB driver' <<<"$(zip_member "$zip" "$(basename "$zip" .zip)/USB Driver/x86/usbser.inf")" &&
+        ! grep -q PLACEHOLDERS.txt <<<"$(unzip -l "$zip")"
 }
 check "SIGN_PFX with --package: the zip holds the package and a signed exe that verifies; both hashes printed" signed_release
 unsigned_release() {
     release "$work/plain-dist" || { cat "$work/plain-dist.out" >&2; return 1; }
     local zip; zip=$(ls "$work"/plain-dist/*.zip) || return 1
     [ "$(zip_member "$zip" "$(basename "$zip" .zip)/PrinterSetup.exe" | sha256sum | cut -d' ' -f1)" = "$built_hash" ] &&
-        grep -q 'UNSIGNED' "$work/plain-dist.out" && unzip -l "$zip" | grep -q PLACEHOLDERS.txt
+        grep -q 'UNSIGNED' "$work/plain-dist.out" && grep -q PLACEHOLDERS.txt <<<"$(unzip -l "$zip")"
 }
 check "without a key the zip is the marked sample with the unsigned exe, and says so" unsigned_release
 refused_release() {
