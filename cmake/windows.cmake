@@ -133,7 +133,8 @@ if(WIZARD_TESTS)
   # and a probe that shows what the start-up's search restriction does to a LoadLibrary.
   add_library(planted_dll SHARED tools/planted-dll.c)
   set_target_properties(planted_dll PROPERTIES PREFIX "" OUTPUT_NAME planted)
-  target_link_libraries(planted_dll PRIVATE -static-libgcc)
+  # No stdcall decoration on its exports (i686): they must match the names programs import.
+  target_link_libraries(planted_dll PRIVATE -static-libgcc -Wl,--kill-at)
   add_executable(plant_control WIN32 tools/plant-control.c)
   target_link_libraries(plant_control PRIVATE winspool comctl32 ${STATIC_LINK})
   # The probe also calls into a DLL no system has and a spooler function none exports, to show

@@ -19,3 +19,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${as_root[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+# The 32-bit lane: 32-bit Wine and qemu-i386 (see that script).
+bash "$(dirname "$0")/ensure-wine32.sh"
