@@ -2,7 +2,7 @@
 # Runs a Windows program under the 32-bit lane (32-bit Wine under qemu-i386) in the current
 # WINEPREFIX, e.g. the release program in a 32-bit prefix:
 #   WINEPREFIX=/tmp/p32 WINEARCH=win32 scripts/wine32.sh wineboot --init
-#   cd build/i686/package && WINEPREFIX=/tmp/p32 scripts/wine32.sh PrinterSetup.exe /quiet /log q.log
+#   cd build/i686/package && WINEPREFIX=/tmp/p32 ../../../scripts/wine32.sh PrinterSetup.exe /?
 # In a 64-bit prefix the program runs as on 64-bit Windows (WOW64). The set-up is
 # scripts/ensure-wine32.sh (part of ensure-deps.sh).
 # Usage: scripts/wine32.sh PROGRAM [ARGS...]
