@@ -18,6 +18,7 @@ function(add_delayload_library dll def_source out_var)
   set(def ${DELAYLOAD_DIR}/${stem}.def)
   set(lib ${DELAYLOAD_DIR}/lib${stem}_delay.a)
   file(READ ${def_source} def_text)
+  set(thunks_kept)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     # No stdcall decoration on x86_64.
     string(REGEX REPLACE "@[0-9]+" "" def_text "${def_text}")
@@ -25,11 +26,21 @@ function(add_delayload_library dll def_source out_var)
   else()
     # The link names keep their @n; the DLL's export names do not (--kill-at).
     set(dlltool_args -m i386 --kill-at)
+    # Each function's member of dlltool's i386 delay library has one code section: the jump
+    # stub "jmp *__imp_F" (symbol F) and after it the load thunk that F's IAT slot points at.
+    # The i386 PE linker (ld/emultempl/pe.em, after_open) drops the code section of an
+    # import-library member whose symbol F nobody references, taking it for a plain jump stub.
+    # A caller that declares F dllimport (commctrl.h does) references only __imp_F, so the
+    # thunk went and F's slot was linked as 0: a call to address 0. Marked as data, the
+    # section is no longer taken for a stub; it still lands in .text (by name) and runs from
+    # there. The x86_64 linker (pep.em) has no such pruning.
+    set(thunks_kept COMMAND ${CMAKE_OBJCOPY} --rename-section .text=.text$delay,contents,alloc,load,readonly,data ${lib})
   endif()
   file(WRITE ${def} "${def_text}")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def_source})
   add_custom_command(OUTPUT ${lib}
     COMMAND ${CMAKE_DLLTOOL} ${dlltool_args} --input-def ${def} --dllname ${dll} --output-delaylib ${lib}
+    ${thunks_kept}
     DEPENDS ${def}
     VERBATIM)
   set(${out_var} ${lib} PARENT_SCOPE)
@@ -129,7 +140,8 @@ if(WIZARD_TESTS)
   # and a probe that shows what the start-up's search restriction does to a LoadLibrary.
   add_library(planted_dll SHARED tools/planted-dll.c)
   set_target_properties(planted_dll PROPERTIES PREFIX "" OUTPUT_NAME planted)
-  target_link_libraries(planted_dll PRIVATE -static-libgcc)
+  # No stdcall decoration on its exports (i686): they must match the names programs import.
+  target_link_libraries(planted_dll PRIVATE -static-libgcc -Wl,--kill-at)
   add_executable(plant_control WIN32 tools/plant-control.c)
   target_link_libraries(plant_control PRIVATE winspool comctl32 ${STATIC_LINK})
   # The probe also calls into a DLL no system has and a spooler function none exports, to show

@@ -15,6 +15,27 @@ std::string TextOrEmpty(const char* text)
     return text != nullptr ? std::string(text) : std::string();
 }
 
+// A record's text in UTF-16 as an A function would convert it (system code page). The printer
+// is added and changed through the W functions: Wine's AddPrinterA and SetPrinterA free their
+// converted strings with the C runtime's free(), which fails on those process-heap buffers and
+// leaves ERROR_INVALID_PARAMETER in place of the spooler's own error (an unknown driver, 1797,
+// came out as 87, "Invalid parameter").
+std::wstring Wide(const std::string& ansi)
+{
+    if (ansi.empty())
+        return std::wstring();
+    const int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &text[0], size);
+    return text;
+}
+
+wchar_t* MutableWide(std::wstring& text)
+{
+    return const_cast<wchar_t*>(text.c_str());
+}
+
 }  // namespace
 
 uint32_t Win32DriverSpooler::GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
@@ -107,13 +128,15 @@ uint32_t Win32DriverSpooler::GetInstalledDriver(const std::string& name, const s
 
 uint32_t Win32DriverSpooler::CreatePrinter(const PrinterRecord& record, PrinterHandle& printer)
 {
-    PRINTER_INFO_2A info = {};
-    info.pPrinterName = MutableText(record.printerName);
-    info.pPortName = MutableText(record.portName);
-    info.pDriverName = MutableText(record.driverName);
-    info.pPrintProcessor = MutableText(record.printProcessor);
-    info.pDatatype = MutableText(record.datatype);
-    HANDLE handle = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    std::wstring name = Wide(record.printerName), port = Wide(record.portName), driver = Wide(record.driverName),
+                 processor = Wide(record.printProcessor), datatype = Wide(record.datatype);
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = MutableWide(name);
+    info.pPortName = MutableWide(port);
+    info.pDriverName = MutableWide(driver);
+    info.pPrintProcessor = MutableWide(processor);
+    info.pDatatype = MutableWide(datatype);
+    HANDLE handle = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     printer = handle;
     return handle != nullptr ? 0 : LastErrorOfFailedCall();
 }
@@ -133,18 +156,19 @@ uint32_t Win32DriverSpooler::OpenExistingPrinter(const std::string& name, Printe
 uint32_t Win32DriverSpooler::RebindPrinter(PrinterHandle printer, const PrinterRecord& record)
 {
     DWORD needed = 0;
-    GetPrinterA(static_cast<HANDLE>(printer), 2, nullptr, 0, &needed);
+    GetPrinterW(static_cast<HANDLE>(printer), 2, nullptr, 0, &needed);
     if (needed == 0)
         return LastErrorOfFailedCall();
     std::vector<BYTE> buffer(needed);
-    if (!GetPrinterA(static_cast<HANDLE>(printer), 2, buffer.data(), needed, &needed))
+    if (!GetPrinterW(static_cast<HANDLE>(printer), 2, buffer.data(), needed, &needed))
         return LastErrorOfFailedCall();
-    auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
-    info->pPortName = MutableText(record.portName);
-    info->pDriverName = MutableText(record.driverName);
+    std::wstring port = Wide(record.portName), driver = Wide(record.driverName);
+    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+    info->pPortName = MutableWide(port);
+    info->pDriverName = MutableWide(driver);
     // Leave the printer's permissions as they are: a null descriptor changes none.
     info->pSecurityDescriptor = nullptr;
-    if (SetPrinterA(static_cast<HANDLE>(printer), 2, buffer.data(), 0))
+    if (SetPrinterW(static_cast<HANDLE>(printer), 2, buffer.data(), 0))
         return 0;
     return LastErrorOfFailedCall();
 }

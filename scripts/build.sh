@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds one or more of the three builds: native (window-free core and its tests),
-# x86_64 (runs under 64-bit Wine; its tests too) and i686 (the release program).
-# Usage: scripts/build.sh [native] [x86_64] [i686]   (default: all three)
+# Builds one or more of the builds: native (window-free core and its tests), x86_64 (runs
+# under 64-bit Wine; its tests too), i686 (the release program) and i686-tests (the Wine tests
+# built for 32-bit Windows, for the 32-bit lane; its own PrinterSetup.exe is not the release).
+# Usage: scripts/build.sh [native] [x86_64] [i686] [i686-tests]   (default: the first three)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${BUILD_ROOT:-$root/build}
@@ -17,6 +18,7 @@ for target in "${targets[@]}"; do
         x86_64) args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake") ;;
         i686)   args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" -DWIZARD_TESTS=OFF)
                 build_type=MinSizeRel ;;
+        i686-tests) args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686-tests.cmake") ;;
         *) echo "unknown build: $target" >&2; exit 2 ;;
     esac
     # A build folder configured with another compiler or build type (an older checkout) starts
@@ -24,7 +26,7 @@ for target in "${targets[@]}"; do
     if [ -f "$dir/CMakeCache.txt" ]; then
         compiler=
         [ "$target" = native ] ||
-            compiler=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' "${args[0]#-DCMAKE_TOOLCHAIN_FILE=}")
+            compiler=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' "${args[0]#-DCMAKE_TOOLCHAIN_FILE=}" | tail -n 1)
         if ! grep -qx "CMAKE_BUILD_TYPE:STRING=$build_type" "$dir/CMakeCache.txt" ||
            { [ -n "$compiler" ] && ! grep -q "^CMAKE_CXX_COMPILER:[A-Z]*=.*/$compiler\$" "$dir/CMakeCache.txt"; }; then
             rm -rf "$dir"

@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ googletest python3
 
 missing=()
 for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    [ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" = "install ok installed" ] || missing+=("$package")
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
@@ -19,3 +19,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${as_root[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+# The 32-bit lane: 32-bit Wine and qemu-i386 (see that script).
+bash "$(dirname "$0")/ensure-wine32.sh"

@@ -34,7 +34,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     shot=$1; shift
     "$@" PrinterSetup.exe & wizard=$!
     for i in $(seq 1 150); do
-        xwininfo -root -tree 2>/dev/null | grep -q "\"Select OS (x86/x64)\"" && break
+        grep -q "\"Select OS (x86/x64)\"" <<<"$(xwininfo -root -tree 2>/dev/null)" && break
         sleep 0.2
     done
     sleep 1

@@ -10,14 +10,20 @@ if [ ! -f "$WIZARD_LOCALE_DIR/zh_CN.UTF-8/LC_CTYPE" ]; then
 fi
 WINE=(env LOCPATH="$WIZARD_LOCALE_DIR" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 /usr/lib/wine/wine64)
 WINESERVER=/usr/lib/wine/wineserver
+# The 32-bit lane (scripts/ensure-wine32.sh): 32-bit Wine under qemu-i386, same locale.
+WINE32=(env LOCPATH="$WIZARD_LOCALE_DIR" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+        "${WINE32_LANE_DIR:-/opt/printer-setup-wine32}/lib/wine/wine")
 export WINEDEBUG=${WINEDEBUG:--all}
 
-# new_wine_prefix DIR: makes a fresh prefix in DIR and exports WINEPREFIX.
+# new_wine_prefix DIR [win32]: makes a fresh prefix in DIR (64-bit; with win32 a 32-bit one,
+# made by the 32-bit lane) and exports WINEPREFIX.
 new_wine_prefix() {
     export WINEPREFIX=$1
+    local wine=("${WINE[@]}")
+    [ "${2:-}" != win32 ] || wine=(env WINEARCH=win32 "${WINE32[@]}")
     mkdir -p "$WINEPREFIX"
     # No Mono or Gecko installer dialogs: the wizard needs neither.
-    WINEDLLOVERRIDES="mscoree,mshtml=" "${WINE[@]}" wineboot --init >/dev/null 2>&1
-    "${WINE[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    WINEDLLOVERRIDES="mscoree,mshtml=" "${wine[@]}" wineboot --init >/dev/null 2>&1
+    "${wine[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     "$WINESERVER" -w
 }

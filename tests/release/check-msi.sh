@@ -87,7 +87,7 @@ check "PORT, TCP and SETDEFAULT pass to an elevated or managed installation" sec
 exe_dir=$(mktemp -d)
 trap 'rm -rf "$exe_dir"' EXIT
 (cd "$exe_dir" && msiextract "$msi" >/dev/null 2>&1)
-exe=$(find "$exe_dir" -name PrinterSetup.exe | head -1)
+exe=$(find "$exe_dir" -name PrinterSetup.exe -print -quit)
 identity() {
     [ -n "$exe" ] || { echo "  no PrinterSetup.exe in the package" >&2; return 1; }
     local strings version upgrade expected
@@ -103,7 +103,7 @@ identity() {
 }
 check "product name, maker, install folder and ProductCode follow the program's version resource" identity
 per_machine_32bit() {
-    [ "$(property ALLUSERS)" = 1 ] && msiinfo suminfo "$msi" | grep -qx 'Template: Intel;2052'
+    [ "$(property ALLUSERS)" = 1 ] && grep -qx 'Template: Intel;2052' <<<"$(msiinfo suminfo "$msi")"
 }
 check "package is per-machine and 32-bit" per_machine_32bit
 exit $status

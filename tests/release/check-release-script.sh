@@ -33,7 +33,7 @@ cp "$exe" "$work/signed.exe"
 signed_ok() { SIGN_PFX=$work/signer.pfx SIGN_PASSWORD="pw of signer" sign_file "$work/signed.exe" 2>/dev/null; }
 check "sign_file signs with the PKCS#12 key and its password" signed_ok
 check "osslsigncode verify accepts the signed program against its certificate" verify "$work/signer.pem" "$work/signed.exe"
-sha256_digest() { osslsigncode verify -CAfile "$work/signer.pem" -in "$work/signed.exe" 2>/dev/null | grep -qi 'sha256'; }
+sha256_digest() { grep -qi 'sha256' <<<"$(osslsigncode verify -CAfile "$work/signer.pem" -in "$work/signed.exe" 2>/dev/null)"; }
 check "the signature's digest is SHA-256" sha256_digest
 tampered() {
     cp "$work/signed.exe" "$work/tampered.exe"
@@ -130,7 +130,7 @@ sealed_for() {  # sealed_for EXE DIR RELATIVE: the seal names RELATIVE with DIR'
 }
 msi_program() {  # msi_program MSI OUT: the program the MSI installs
     local dir; dir=$(mktemp -d -p "$work") && (cd "$dir" && msiextract "$1" >/dev/null 2>&1) &&
-        cp "$(find "$dir" -name PrinterSetup.exe | head -1)" "$2"
+        cp "$(find "$dir" -name PrinterSetup.exe -print -quit)" "$2"
 }
 signed_release() {
     printf 'pw of signer\n' > "$work/password"
@@ -146,8 +146,8 @@ signed_release() {
         sealed_for "$work/from-zip.exe" "$work/real" "Printer Driver/x64/QRX58.DLL" &&
         sealed_for "$work/from-zip.exe" "$work/real" "USBdriver/x86/dpinst.exe" &&
         cmp -s "$work/from-zip.exe" "$work/from-msi.exe" &&
-        zip_member "$zip" "$(basename "$zip" .zip)/USB Driver/x86/usbser.inf" | grep -q 'INF of the USB driver' &&
-        ! unzip -l "$zip" | grep -q PLACEHOLDERS.txt
+        grep -q 'INF of the USB driver' <<<"$(zip_member "$zip" "$(basename "$zip" .zip)/USB Driver/x86/usbser.inf")" &&
+        ! grep -q PLACEHOLDERS.txt <<<"$(unzip -l "$zip")"
 }
 check "SIGN_PFX with --package: the zip and the MSI hold the same signed exe, sealed against the package and verified" signed_release
 unsigned_release() {
@@ -159,7 +159,7 @@ unsigned_release() {
           "$(sha256sum "$work/resealed.exe" | cut -d' ' -f1)" ] &&
         [ "$(cmp -l "$exe" "$work/resealed.exe" | wc -l)" -le 4096 ] &&
         grep -q 'UNSIGNED' "$work/plain-dist.out" && grep -q 'SEALED against the driver package the SAMPLE' "$work/plain-dist.out" &&
-        unzip -l "$zip" | grep -q PLACEHOLDERS.txt
+        grep -q PLACEHOLDERS.txt <<<"$(unzip -l "$zip")"
 }
 check "without a key the zip is the marked sample with the unsigned exe sealed against it, reproducibly, and says so" unsigned_release
 seal_refusals() {

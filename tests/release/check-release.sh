@@ -3,9 +3,10 @@
 # DLLs every Windows has, loads winspool.drv and comctl32.dll (not known DLLs, so an import
 # of them would be searched beside the program first) only through delay-loading, and
 # carries its administrator manifest and version resource; and the import audit.
+# Further programs given after it get the delay-load check alone (the 64-bit build).
 # Prints "ok <check>" or "FAIL <check>" per check; exits 1 on a failure.
 set -uo pipefail
-exe=${1:?usage: check-release.sh PrinterSetup.exe}
+exe=${1:?usage: check-release.sh PrinterSetup.exe [OTHER.exe...]}
 here=$(cd "$(dirname "$0")" && pwd)
 status=0
 check() {  # check NAME COMMAND...
@@ -44,6 +45,14 @@ delay_loaded_only() {
     done
 }
 check "release program delay-loads winspool.drv and comctl32.dll and imports neither ($(echo $delay_imports))" delay_loaded_only
+# Each delay-loaded function's IAT slot must hold the address of its load thunk, in the
+# program's code, until the first call replaces it: a slot of 0 is a call to address 0 (the
+# i686 linker once dropped the thunks of functions declared dllimport, see cmake/windows.cmake).
+delay_slots_in_code() { python3 "$here/peinfo.py" delay-slots "$1" | grep -v '0x[0-9a-f]*$' >&2; [ "${PIPESTATUS[0]}" -eq 0 ]; }
+for program in "$@"; do
+    check "$(basename "$(dirname "$program")")/$(basename "$program"): every delay-load IAT slot points at its load thunk in the program" \
+        delay_slots_in_code "$program"
+done
 no_mingw_runtime() { ! grep -qiE 'libstdc|libgcc|libwinpthread' <<<"$imports $delay_imports"; }
 check "release program needs no MinGW runtime DLL" no_mingw_runtime
 check "release program carries no symbol table" bash -c '! grep -q HAS_SYMS <<<"$1"' _ "$file_header"

@@ -8,6 +8,9 @@
   peinfo.py manifest EXE          the text of its RT_MANIFEST resource 1
   peinfo.py version EXE           its VERSIONINFO: "FileVersion=..." and the other strings
   peinfo.py file-version EXE      the fixed file version, e.g. 4.0.0.0
+  peinfo.py delay-slots EXE       each delay-loaded function's IAT slot: "dll<TAB>function<TAB>address",
+                                  and exits 1 when one does not point into an executable section
+                                  of the image (the load thunk a first call goes through)
 
 The GNU linker leaves the delay-import directory entry of the PE header empty (the mingw-w64
 delay-load helper does not need it), so delay-import descriptors are found by their shape:
@@ -36,6 +39,8 @@ class Image:
         magic = struct.unpack_from('<H', self.data, optional)[0]
         directories = optional + (96 if magic == 0x10B else 112)
         self.pe32_plus = magic == 0x20B
+        self.image_base = struct.unpack_from('<Q' if self.pe32_plus else '<I', self.data,
+                                             optional + (24 if self.pe32_plus else 28))[0]
         self.size_of_image = struct.unpack_from('<I', self.data, optional + 56)[0]
         # Same offsets in PE32 and PE32+: the wider ImageBase takes the place of BaseOfData.
         self.os_version = struct.unpack_from('<HH', self.data, optional + 40)
@@ -43,10 +48,13 @@ class Image:
         self.import_rva = struct.unpack_from('<I', self.data, directories + 1 * 8)[0]
         self.resource_rva, self.resource_size = struct.unpack_from('<II', self.data, directories + 2 * 8)
         self.sections = []
+        self.executable = []
         table = optional + optional_size
         for i in range(count):
             name, vsize, rva, raw_size, raw = struct.unpack_from('<8sIIII', self.data, table + 40 * i)
             self.sections.append((name.rstrip(b'\0').decode(), rva, max(vsize, raw_size), raw, raw_size))
+            if struct.unpack_from('<I', self.data, table + 40 * i + 36)[0] & 0x20000000:  # MEM_EXECUTE
+                self.executable.append((rva, max(vsize, raw_size)))
 
     def offset(self, rva):
         for _, start, size, raw, raw_size in self.sections:
@@ -101,8 +109,21 @@ class Image:
     def delay_imports(self):
         return [dll for dll, _ in self.delay_descriptors()]
 
-    def delay_descriptors(self):
-        """(dll, RVA of its name table) of each delay-import descriptor."""
+    def delay_slots(self):
+        """(dll, function, address in its IAT slot, whether that is in an executable section)."""
+        size = 8 if self.pe32_plus else 4
+        found = []
+        for dll, table, iat in self.delay_descriptors(with_iat=True):
+            at = self.offset(iat)
+            for i, function in enumerate(self.thunk_names(table)):
+                slot = struct.unpack_from('<Q' if self.pe32_plus else '<I', self.data, at + i * size)[0]
+                rva = slot - self.image_base
+                found.append((dll, function, slot, any(start <= rva < start + length
+                                                       for start, length in self.executable)))
+        return found
+
+    def delay_descriptors(self, with_iat=False):
+        """(dll, RVA of its name table[, RVA of its address table]) of each delay-import descriptor."""
         names = []
         for _, start, size, raw, raw_size in self.sections:
             for at in range(raw, raw + raw_size - 32 + 1, 4):
@@ -113,7 +134,7 @@ class Image:
                     continue
                 text = self.c_string(name)
                 if text and re.fullmatch(rb'[A-Za-z0-9_.-]+\.(dll|drv|DLL|DRV)', text):
-                    names.append((text.decode(), int_))
+                    names.append((text.decode(), int_, iat) if with_iat else (text.decode(), int_))
         return names
 
     def resources(self, wanted_type):
@@ -173,6 +194,11 @@ def main():
             print(f'{dll.lower()}\t{function}\timport')
         for dll, function in image.delay_import_functions():
             print(f'{dll.lower()}\t{function}\tdelay')
+    elif command == 'delay-slots':
+        slots = image.delay_slots()
+        for dll, function, slot, inside in slots:
+            print(f'{dll.lower()}\t{function}\t{slot:#x}' + ('' if inside else '\toutside the program\'s code'))
+        return 0 if slots and all(inside for *_, inside in slots) else 1
     elif command == 'versions':
         print('os=%d.%d' % image.os_version)
         print('subsystem=%d.%d' % image.subsystem_version)

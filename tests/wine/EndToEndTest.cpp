@@ -27,8 +27,8 @@ protected:
         SetWineVersionFor("PrinterSetup.exe", "");
         RemovePrinterAndDriver();
         ASSERT_FALSE(FindPrinter().found);
-        ASSERT_FALSE(FindDriver("Windows x64").found);
-        DeletePackageFiles(DriverDirectory("Windows x64"));
+        ASSERT_FALSE(FindDriver(HostEnvironment()).found);
+        DeletePackageFiles(DriverDirectory(HostEnvironment()));
         ASSERT_TRUE(SetDeviceValue(kSentinelDevice));
     }
 
@@ -70,16 +70,17 @@ protected:
 TEST_F(EndToEnd, InstallsTheDriverAndThePrinterAndEndsWithCompleted)
 {
     // The host is decided by IsWow64Process2 wherever it exists, as it does here: a 64-bit
-    // process on x64 is told process machine unknown and native machine AMD64.
+    // process on x64 is told process machine unknown and native machine AMD64, a 32-bit one
+    // i386 and AMD64 (WOW64); on 32-bit Windows, unknown and i386.
     using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
     auto isWow64Process2 = reinterpret_cast<IsWow64Process2Function>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process2")));
     ASSERT_NE(nullptr, isWow64Process2) << "Wine 8 has IsWow64Process2";
     USHORT processMachine = 1, nativeMachine = 0;
     ASSERT_TRUE(isWow64Process2(GetCurrentProcess(), &processMachine, &nativeMachine));
-    EXPECT_EQ(0, processMachine);
-    EXPECT_EQ(0x8664, nativeMachine);
-    EXPECT_EQ(HostArchitecture::X64, CurrentHostArchitecture());
+    EXPECT_EQ(sizeof(void*) == 4 && OnWindowsX64() ? 0x14C : 0, processMachine);
+    EXPECT_EQ(OnWindowsX64() ? 0x8664 : 0x14C, nativeMachine);
+    EXPECT_EQ(OnWindowsX64() ? HostArchitecture::X64 : HostArchitecture::X86, CurrentHostArchitecture());
 
     HWND settings = nullptr, portPage = nullptr;
     ASSERT_NO_FATAL_FAILURE(StartToPortPage(&settings, &portPage));
@@ -97,10 +98,10 @@ TEST_F(EndToEnd, InstallsTheDriverAndThePrinterAndEndsWithCompleted)
     InstalledPrinter printer = FindPrinter();
     EXPECT_EQ("LPT1:", printer.port);
     EXPECT_EQ(kDriver, printer.driver);
-    EXPECT_TRUE(FindDriver("Windows x64").found);
-    std::string directory = DriverDirectory("Windows x64");
+    EXPECT_TRUE(FindDriver(HostEnvironment()).found);
+    std::string directory = DriverDirectory(HostEnvironment());
     for (const char* name : kPackageFiles)
-        EXPECT_EQ(ReadFileText(m_folder + "\\Printer Driver\\x64\\" + name), ReadFileText(directory + "\\" + name))
+        EXPECT_EQ(ReadFileText(m_folder + "\\" + HostDriverFolder() + "\\" + name), ReadFileText(directory + "\\" + name))
             << name;
     EXPECT_EQ("VELM58KD,winspool,LPT1:", DeviceValue());
 }
@@ -108,7 +109,7 @@ TEST_F(EndToEnd, InstallsTheDriverAndThePrinterAndEndsWithCompleted)
 TEST_F(EndToEnd, AFailedInstallationIsNotReportedAsCompleted)
 {
     // A package with a file missing: the installation refuses to start.
-    ASSERT_TRUE(DeleteFileA((m_folder + "\\Printer Driver\\x64\\VELM58KD.GPD").c_str()));
+    ASSERT_TRUE(DeleteFileA((m_folder + "\\" + HostDriverFolder() + "\\VELM58KD.GPD").c_str()));
     HWND settings = nullptr, portPage = nullptr;
     ASSERT_NO_FATAL_FAILURE(StartToPortPage(&settings, &portPage));
     ClickButton(portPage, IDC_PP_INSTALL);
@@ -227,7 +228,7 @@ TEST_F(EndToEnd, ExitOnTheSettingsPageEndsTheProgramWithoutInstalling)
     ClickButton(settings, IDC_PS_EXIT);
     EXPECT_EQ(0u, m_program.WaitForExit(10000));
     EXPECT_FALSE(FindPrinter().found);
-    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_FALSE(FindDriver(HostEnvironment()).found);
     EXPECT_EQ(kSentinelDevice, DeviceValue());
 }
 

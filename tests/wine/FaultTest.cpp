@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kEnvironment[] = "Windows x64";
+const char* const kEnvironment = HostEnvironment();
 const DWORD kExitAlreadyRunning = 1618;
 
 // A file opened without sharing, as another program holds it, until destroyed.
@@ -98,7 +98,7 @@ protected:
         EXPECT_TRUE(FindDriver(kEnvironment).found);
         EXPECT_TRUE(FindPrinter().found);
         for (const char* name : kPackageFiles) {
-            std::string source = ReadLongPath(folder + "\\Printer Driver\\x64\\" + name);
+            std::string source = ReadLongPath(folder + "\\" + HostDriverFolder() + "\\" + name);
             EXPECT_FALSE(source.empty()) << name;
             EXPECT_EQ(source, ReadFileText(DriverDirectory(kEnvironment) + "\\" + name)) << name;
         }
@@ -110,7 +110,7 @@ TEST_F(Faults, APackageFileHeldOpenByAnotherProgramStopsTheInstallationWithItsNa
     std::string folder = NewPackage(MakeTempDir("held-package"));
     ASSERT_FALSE(folder.empty());
     // The sixth of the eight files: it is found unreadable before any file is copied.
-    HeldFile held(folder + "\\Printer Driver\\x64\\UNIRES.DLL");
+    HeldFile held(folder + "\\" + HostDriverFolder() + "\\UNIRES.DLL");
     ASSERT_NE(INVALID_HANDLE_VALUE, held.handle);
     StartedProgram program;
     ASSERT_TRUE(Start(folder, program));
@@ -135,7 +135,7 @@ TEST_F(Faults, AnEmptyPackageFileIsNamedLikeAMissingOneAndNothingIsCopied)
 {
     std::string folder = NewPackage(MakeTempDir("empty-file"));
     ASSERT_FALSE(folder.empty());
-    HANDLE emptied = CreateFileA((folder + "\\Printer Driver\\x64\\STDNAMES.GPD").c_str(), GENERIC_WRITE, 0, nullptr,
+    HANDLE emptied = CreateFileA((folder + "\\" + HostDriverFolder() + "\\STDNAMES.GPD").c_str(), GENERIC_WRITE, 0, nullptr,
                                  CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, emptied);
     CloseHandle(emptied);
@@ -290,7 +290,7 @@ TEST_F(Faults, ACurrentDirectoryWithChineseCharactersInstallsAndStartsTheUsbInst
     HWND os = WaitForTopWindow(kOsCaption, first.pid);
     ASSERT_NE(nullptr, os);
     ClickButton(os, IDC_OS_USB_SERIAL_SETUP);
-    std::string marker = folder + "\\USB Driver\\x64\\dpinstx64.exe.started";
+    std::string marker = folder + "\\" + HostUsbInstaller() + ".started";
     EXPECT_TRUE(WaitUntil([&] { return FileExists(marker); }));
     EXPECT_EQ(folder, ReadFileText(marker)) << "the installer runs in the wizard's folder";
     ClickButton(os, IDC_OS_EXIT);
@@ -313,7 +313,7 @@ TEST_F(Faults, ACurrentDirectoryCloseToMaxPathStillInstalls)
     }
     ASSERT_EQ(240u, folder.size());
     ASSERT_FALSE(NewPackage(folder).empty());
-    std::string longest = folder + "\\Printer Driver\\x64\\uniDRVui.DLL";
+    std::string longest = folder + "\\" + HostDriverFolder() + "\\uniDRVui.DLL";
     ASSERT_GT(longest.size(), static_cast<size_t>(MAX_PATH));
 
     StartedProgram program;

@@ -46,15 +46,16 @@ protected:
             SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:", m_savedCom2);
     }
 
-    // Opens the page, lets `prepare` set its controls, runs InstallPrinterX64 while the page
-    // is open, and ends the page with Exit.
+    // Opens the page, lets `prepare` set its controls, runs the installation for this Windows
+    // (InstallPrinterX64, on 32-bit Windows InstallPrinterX86) while the page is open, and
+    // ends the page with Exit.
     InstallOutcome InstallFromPage(const std::function<void(HWND)>& prepare)
     {
         CPrinterSettingDlg page;
         InstallOutcome outcome;
         INT_PTR end = RunModalWithDriver(page, kSettingsCaption, [&](HWND hwnd) {
             prepare(hwnd);
-            outcome = page.InstallPrinterX64();
+            outcome = OnWindowsX64() ? page.InstallPrinterX64() : page.InstallPrinterX86();
             ClickButton(hwnd, IDC_PS_EXIT);
         });
         EXPECT_EQ(IDOK, end);
@@ -77,7 +78,7 @@ TEST_F(InstallationFromThePage, TheDefaultsInstallOnThePortPagesPortAndSetTheDef
     ASSERT_TRUE(outcome.succeeded) << static_cast<int>(outcome.failedStep) << " error " << outcome.errorCode;
     EXPECT_EQ("LPT1:", g_strPort);
     EXPECT_EQ("LPT1:", FindPrinter().port);
-    EXPECT_TRUE(FindDriver("Windows x64").found);
+    EXPECT_TRUE(FindDriver(HostEnvironment()).found);
     EXPECT_EQ("VELM58KD,winspool,LPT1:", DeviceValue());
     EXPECT_EQ("marker", RegistryString(HKEY_LOCAL_MACHINE, kPortsKey, "COM2:"));
     EXPECT_EQ(100, m_portPage.m_progress.GetPos());
@@ -109,6 +110,6 @@ TEST_F(InstallationFromThePage, WithoutAPortPageNothingIsInstalled)
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_EQ(InstallStep::CheckPort, outcome.failedStep);
     EXPECT_FALSE(FindPrinter().found);
-    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_FALSE(FindDriver(HostEnvironment()).found);
     EXPECT_EQ("Other,winspool,FILE:", DeviceValue());
 }

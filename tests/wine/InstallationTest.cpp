@@ -53,7 +53,7 @@ protected:
     static InstallChoices Choices(const std::string& port = "LPT1:")
     {
         InstallChoices choices;
-        choices.host = HostArchitecture::X64;
+        choices.host = OnWindowsX64() ? HostArchitecture::X64 : HostArchitecture::X86;
         choices.port = port;
         return choices;
     }
@@ -74,9 +74,9 @@ TEST_F(InstallationUnderWine, RegistersTheDriverAndAddsThePrinterOnThePort)
     ASSERT_TRUE(outcome.succeeded) << static_cast<int>(outcome.failedStep) << " error " << outcome.errorCode;
     EXPECT_EQ(std::vector<int>({10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 100}), m_feedback.progress);
 
-    InstalledDriver driver = FindDriver("Windows x64");
+    InstalledDriver driver = FindDriver(HostEnvironment());
     ASSERT_TRUE(driver.found);
-    EXPECT_EQ("Windows x64", driver.environment);
+    EXPECT_EQ(HostEnvironment(), driver.environment);
     EXPECT_TRUE(EndsWith(driver.driverPath, "\\uniDRV.DLL")) << driver.driverPath;
     EXPECT_TRUE(EndsWith(driver.dataFile, "\\VELM58KD.GPD")) << driver.dataFile;
     EXPECT_TRUE(EndsWith(driver.configFile, "\\uniDRVui.DLL")) << driver.configFile;
@@ -94,12 +94,12 @@ TEST_F(InstallationUnderWine, RegistersTheDriverAndAddsThePrinterOnThePort)
 
 TEST_F(InstallationUnderWine, TheDriverDirectoryHoldsThePackageFiles)
 {
-    const std::string directory = DriverDirectory("Windows x64");
+    const std::string directory = DriverDirectory(HostEnvironment());
     ASSERT_FALSE(directory.empty());
     DeletePackageFiles(directory);
     ASSERT_TRUE(Install(Choices()).succeeded);
     for (const char* name : kPackageFiles) {
-        std::string source = ReadFileText(m_package + "\\Printer Driver\\x64\\" + name);
+        std::string source = ReadFileText(m_package + "\\" + HostDriverFolder() + "\\" + name);
         ASSERT_FALSE(source.empty()) << name;
         EXPECT_EQ(source, ReadFileText(directory + "\\" + name)) << name;
     }
@@ -168,7 +168,7 @@ TEST_F(InstallationUnderWine, WritesTheSerialSettingsForAComPortOnly)
 TEST_F(InstallationUnderWine, ASecondRunRepairsTheInstallation)
 {
     ASSERT_TRUE(Install(Choices("LPT1:")).succeeded);
-    const std::string copied = DriverDirectory("Windows x64") + "\\UNIRES.DLL";
+    const std::string copied = DriverDirectory(HostEnvironment()) + "\\UNIRES.DLL";
     SetDeviceValue("stale");
     HANDLE file = CreateFileA(copied.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
@@ -176,10 +176,21 @@ TEST_F(InstallationUnderWine, ASecondRunRepairsTheInstallation)
 
     InstallOutcome second = Install(Choices("COM1:"));
     ASSERT_TRUE(second.succeeded) << static_cast<int>(second.failedStep) << " error " << second.errorCode;
-    EXPECT_EQ(ReadFileText(m_package + "\\Printer Driver\\x64\\UNIRES.DLL"), ReadFileText(copied));
-    EXPECT_TRUE(FindDriver("Windows x64").found);
+    EXPECT_EQ(ReadFileText(m_package + "\\" + HostDriverFolder() + "\\UNIRES.DLL"), ReadFileText(copied));
+    EXPECT_TRUE(FindDriver(HostEnvironment()).found);
     EXPECT_EQ("COM1:", FindPrinter().port);
     EXPECT_EQ("VELM58KD,winspool,COM1:", DeviceValue());
+}
+
+// The spooler's own error reaches the message: Wine's AddPrinterA would have replaced it with
+// 87 (its clean-up's free() fails), as the 32-bit program met in a WOW64 prefix.
+TEST_F(InstallationUnderWine, AnUnknownDriverFailsWithTheSpoolersOwnError)
+{
+    PrinterRecord record = {kDriver, "LPT1:", "NO SUCH DRIVER", "WinPrint", "RAW"};
+    PrinterHandle printer = nullptr;
+    EXPECT_EQ(static_cast<uint32_t>(ERROR_UNKNOWN_PRINTER_DRIVER), m_spooler.CreatePrinter(record, printer));
+    EXPECT_EQ(nullptr, printer);
+    EXPECT_FALSE(FindPrinter().found);
 }
 
 TEST_F(InstallationUnderWine, AnExistingPrinterCanBeMovedToAnotherPort)
@@ -202,14 +213,14 @@ TEST_F(InstallationUnderWine, AnExistingPrinterCanBeMovedToAnotherPort)
 
 TEST_F(InstallationUnderWine, AMissingPackageFileChangesNothing)
 {
-    const std::string directory = DriverDirectory("Windows x64");
+    const std::string directory = DriverDirectory(HostEnvironment());
     DeleteFileA((directory + "\\QRX58.DLL").c_str());
-    ASSERT_TRUE(DeleteFileA((m_package + "\\Printer Driver\\x64\\TTFSUB.GPD").c_str()));
+    ASSERT_TRUE(DeleteFileA((m_package + "\\" + HostDriverFolder() + "\\TTFSUB.GPD").c_str()));
     InstallOutcome outcome = Install(Choices());
     EXPECT_EQ(InstallStep::CheckPackage, outcome.failedStep);
-    EXPECT_EQ(std::vector<std::string>({"Printer Driver\\x64\\TTFSUB.GPD"}), outcome.missingFiles);
+    EXPECT_EQ(std::vector<std::string>({HostDriverFolder() + "\\TTFSUB.GPD"}), outcome.missingFiles);
     EXPECT_FALSE(FileExists(directory + "\\QRX58.DLL"));
-    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_FALSE(FindDriver(HostEnvironment()).found);
     EXPECT_FALSE(FindPrinter().found);
     EXPECT_TRUE(m_feedback.progress.empty());
 }
@@ -219,14 +230,14 @@ TEST_F(InstallationUnderWine, TheSpoolerNamesTheSizeItNeedsForTheDriverDirectory
     char small[4] = {};
     uint32_t needed = 0;
     EXPECT_EQ(static_cast<uint32_t>(ERROR_INSUFFICIENT_BUFFER),
-              m_spooler.GetDriverDirectory("Windows x64", small, sizeof(small), needed));
+              m_spooler.GetDriverDirectory(HostEnvironment(), small, sizeof(small), needed));
     EXPECT_GT(needed, sizeof(small));
 }
 
 TEST_F(InstallationUnderWine, AFailedCopyIsDescribedWithWindowsOwnText)
 {
     // A folder where the copy's destination should be makes CopyFile fail.
-    const std::string directory = DriverDirectory("Windows x64");
+    const std::string directory = DriverDirectory(HostEnvironment());
     const std::string blocked = directory + "\\UNIDRV.HLP";
     DeleteFileA(blocked.c_str());
     ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
@@ -234,12 +245,12 @@ TEST_F(InstallationUnderWine, AFailedCopyIsDescribedWithWindowsOwnText)
     RemoveDirectoryA(blocked.c_str());
 
     EXPECT_EQ(InstallStep::CopyFile, outcome.failedStep);
-    EXPECT_EQ("Printer Driver\\x64\\UNIDRV.HLP", outcome.subject);
+    EXPECT_EQ(HostDriverFolder() + "\\UNIDRV.HLP", outcome.subject);
     EXPECT_NE(0u, outcome.errorCode);
     EXPECT_EQ(std::vector<int>({10, 20, 30}), m_feedback.progress);
-    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_FALSE(FindDriver(HostEnvironment()).found);
     std::wstring text = DescribeInstallFailure(outcome);
-    EXPECT_NE(std::wstring::npos, text.find(L"Printer Driver\\x64\\UNIDRV.HLP"));
+    EXPECT_NE(std::wstring::npos, text.find(Utf16((HostDriverFolder() + "\\UNIDRV.HLP").c_str())));
     EXPECT_NE(std::wstring::npos, text.find(Win32ErrorText(outcome.errorCode)));
 }
 
@@ -248,7 +259,7 @@ TEST(InstallMessagesUnderWine, TheRegistryMessageReadsRightThroughTheUnicodeApi)
     std::wstring shown;
     HANDLE thread = CreateThread(
         nullptr, 0,
-        [](LPVOID param) -> DWORD {
+        [](LPVOID param) WINAPI -> DWORD {  // WINAPI: stdcall on 32-bit Windows
             auto* text = static_cast<std::wstring*>(param);
             HWND box = nullptr;
             const std::wstring title = AppTitle();

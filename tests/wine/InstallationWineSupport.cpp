@@ -12,6 +12,27 @@ const char kPortsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports
 const char* const kPackageFiles[8] = {"QRX58.DLL",  "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL",
                                      "UNIDRV.HLP", "UNIRES.DLL",   "TTFSUB.GPD",   "STDNAMES.GPD"};
 
+bool OnWindowsX64()
+{
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
+const char* HostEnvironment()
+{
+    return OnWindowsX64() ? "Windows x64" : "Windows NT x86";
+}
+
+std::string HostDriverFolder()
+{
+    return OnWindowsX64() ? "Printer Driver\\x64" : "Printer Driver\\x86";
+}
+
+std::string HostUsbInstaller()
+{
+    return OnWindowsX64() ? "USB Driver\\x64\\dpinstx64.exe" : "USB Driver\\x86\\dpinstx86.exe";
+}
+
 // The printer of this model, and its driver in both environments, off the spooler.
 void RemovePrinterAndDriver()
 {

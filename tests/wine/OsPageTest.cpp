@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "InstallationWineSupport.h"
 #include "WineTestSupport.h"
 #include "system/HostArchitecture.h"
 #include "system/HostArchitecture_win32.h"
@@ -260,13 +261,15 @@ protected:
 
 TEST_F(UsbLauncher, SerialDriverButtonStartsTheInstallerForThisArchitecture)
 {
-    ASSERT_TRUE(IsWow64Host()) << "the 64-bit build counts as running on a 64-bit Windows";
+    // The 64-bit build, and the 32-bit one under WOW64, count as running on a 64-bit Windows.
+    ASSERT_EQ(OnWindowsX64(), IsWow64Host());
     ClickOnPage(IDC_OS_USB_SERIAL_SETUP);
-    std::string x64Marker = m_package + "\\USB Driver\\x64\\dpinstx64.exe.started";
-    EXPECT_TRUE(WaitUntil([&] { return FileExists(x64Marker); }));
-    EXPECT_FALSE(FileExists(m_package + "\\USB Driver\\x86\\dpinstx86.exe.started"));
+    std::string marker = m_package + "\\" + HostUsbInstaller() + ".started";
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(marker); }));
+    EXPECT_FALSE(FileExists(m_package + (OnWindowsX64() ? "\\USB Driver\\x86\\dpinstx86.exe.started"
+                                                        : "\\USB Driver\\x64\\dpinstx64.exe.started")));
     EXPECT_FALSE(FileExists(m_package + "\\USBdriver\\x86\\dpinst.exe.started"));
-    EXPECT_EQ(m_package, ReadFileText(x64Marker)) << "started in the wizard's current directory";
+    EXPECT_EQ(m_package, ReadFileText(marker)) << "started in the wizard's current directory";
 }
 
 TEST_F(UsbLauncher, SecondButtonStartsTheDpinstInUsbdriver)
@@ -278,7 +281,7 @@ TEST_F(UsbLauncher, SecondButtonStartsTheDpinstInUsbdriver)
 
 TEST_F(UsbLauncher, AMissingInstallerPassesSilently)
 {
-    ASSERT_TRUE(DeleteFileA((m_package + "\\USB Driver\\x64\\dpinstx64.exe").c_str()));
+    ASSERT_TRUE(DeleteFileA((m_package + "\\" + HostUsbInstaller()).c_str()));
     COsSelectDlg page;
     INT_PTR result = RunModalWithDriver(page, kOsCaption, [](HWND dialog) {
         ClickButton(dialog, IDC_OS_USB_SERIAL_SETUP);

@@ -542,7 +542,7 @@ TEST_F(PortPageInstallation, InstallRunsTheInstallationOnTheSelectedPortMovesThe
     EXPECT_EQ(IDOK, end);
     EXPECT_EQ("LPT1:", g_strPort);
     EXPECT_EQ("LPT1:", FindPrinter().port);
-    EXPECT_TRUE(FindDriver("Windows x64").found);
+    EXPECT_TRUE(FindDriver(HostEnvironment()).found);
     // 0 when the page opened, then the installation's positions from 10 up to 100.
     ASSERT_GE(g_progressPositions.size(), 3u);
     EXPECT_EQ(0, g_progressPositions.front());
@@ -563,7 +563,7 @@ TEST_F(PortPageInstallation, OnArm64APackageWithoutArm64DriverInstallsNothingAnd
 {
     g_isWow64Process2ForTests = &ReportArm64Host;
     ASSERT_EQ(HostArchitecture::Arm64, CurrentHostArchitecture());
-    const std::string x64Directory = DriverDirectory("Windows x64");
+    const std::string x64Directory = DriverDirectory(HostEnvironment());
     DeletePackageFiles(x64Directory);
 
     CPrinterSettingDlg settings;
@@ -592,7 +592,7 @@ TEST_F(PortPageInstallation, OnArm64APackageWithoutArm64DriverInstallsNothingAnd
     EXPECT_NE(std::string::npos, message.find("Printer Driver\\arm64\\")) << message;
     EXPECT_TRUE(pageStayed);
     EXPECT_FALSE(FindPrinter().found);
-    EXPECT_FALSE(FindDriver("Windows x64").found);
+    EXPECT_FALSE(FindDriver(HostEnvironment()).found);
     EXPECT_FALSE(FileExists(x64Directory + "\\QRX58.DLL")) << "nothing copied";
 }
 

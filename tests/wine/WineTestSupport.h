@@ -9,7 +9,8 @@
 
 class CDialog;
 
-// The folder of wine_tests.exe, and the sample driver package the build lays out beside it.
+// The folder of wine_tests.exe, and the sample driver package the build lays out beside it
+// (or the one WIZARD_PACKAGE_DIR names).
 std::string TestProgramDir();
 std::string SamplePackageDir();
 // A new empty folder under the Windows temporary folder.
