@@ -518,13 +518,28 @@ TEST_F(QuietMode, UninstallLeavesADeviceValueThatIsNoString)
     EXPECT_NE(std::string::npos, log.find("\"Device\" is not a string (REG_DWORD)")) << log;
 }
 
+// Writes (or, without a value, deletes) a REG_DWORD where the program reads it: the 64-bit view,
+// which a 32-bit test under WOW64 must ask for too.
+void SetDwordValue(HKEY root, const char* path, const char* name, const DWORD* value)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                                             &key, nullptr)) << path;
+    if (value != nullptr)
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(value),
+                                                sizeof(*value))) << name;
+    else
+        RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
 TEST_F(QuietMode, ProtectedPrintModeByPolicyRefusesWith1603AndChangesNothing)
 {
     const char wpp[] = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
     const DWORD on = 1;
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, wpp, "WindowsProtectedPrintGroupPolicyState", REG_DWORD, &on, sizeof(on));
+    SetDwordValue(HKEY_LOCAL_MACHINE, wpp, "WindowsProtectedPrintGroupPolicyState", &on);
     EXPECT_EQ(1603u, Run("/quiet /log q.log"));
-    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, wpp, "WindowsProtectedPrintGroupPolicyState");
+    SetDwordValue(HKEY_LOCAL_MACHINE, wpp, "WindowsProtectedPrintGroupPolicyState", nullptr);
     ExpectNothingInstalled();
     EXPECT_NE(std::string::npos, Log().find("Failed: Windows protected print mode is on.")) << Log();
 }
@@ -535,13 +550,13 @@ TEST_F(QuietMode, OnWindows10LegacyDefaultPrinterModeIsSetTo1AndTheRemovalPutsIt
     const char mode[] = "LegacyDefaultPrinterMode";  // a REG_DWORD, which RegistryString reads as "\1" for 1, "" for 0
     const DWORD zero = 0;
     SetWineVersionFor("PrinterSetup.exe", "win10");
-    RegSetKeyValueA(HKEY_CURRENT_USER, kWindowsKey, mode, REG_DWORD, &zero, sizeof(zero));
+    SetDwordValue(HKEY_CURRENT_USER, kWindowsKey, mode, &zero);
     EXPECT_EQ(0u, Run("/quiet /log q.log"));
     EXPECT_EQ("\1", RegistryString(HKEY_CURRENT_USER, kWindowsKey, mode));
     EXPECT_EQ(0u, Run("/quiet /uninstall /log q.log"));
     EXPECT_EQ("", RegistryString(HKEY_CURRENT_USER, kWindowsKey, mode));
     SetWineVersionFor("PrinterSetup.exe", "");
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kWindowsKey, mode);
+    SetDwordValue(HKEY_CURRENT_USER, kWindowsKey, mode, nullptr);
     EXPECT_NE(std::string::npos, Log().find("LegacyDefaultPrinterMode set to 1, so that Windows keeps this default "
                                             "printer (it was 0; /uninstall puts it back).")) << Log();
     EXPECT_NE(std::string::npos, Log().find("Setting LegacyDefaultPrinterMode: put back to 0.")) << Log();
