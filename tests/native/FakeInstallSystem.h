@@ -8,12 +8,14 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "RegistryDwordValues.h"
 #include "install/Installation.h"
+#include "install/PackageSeal.h"
 #include "system/Win32ErrorCodes.h"
 
 class FakeInstallSystem : public DriverSpooler, public PackageFiles, public RegistryWriter, public InstallFeedback {
@@ -51,7 +53,8 @@ public:
     int openHandles = 0;
     int openKeys = 0;
 
-    InstallSystem System() { return InstallSystem{*this, *this, *this, *this}; }
+    std::optional<PackageSeal> seal;  // the program's seal; none: a developer build's
+    InstallSystem System() { return {*this, *this, *this, *this, PrintPolicies(), false, seal ? &*seal : nullptr}; }
 
     // The log lines that change something on the system.
     std::vector<std::string> Changes() const
@@ -184,8 +187,7 @@ public:
         disk[Upper(to)] = Content(from);
         return 0;
     }
-    // Not logged: reading changes nothing, and the read-back reads every file twice. Pieces
-    // of a few bytes, so that a piece boundary falls inside every file.
+    // Not logged: reading changes nothing. Pieces of 5 bytes: a piece boundary falls inside every file.
     uint32_t Read(const std::string& path, const FilePieces& pieces) override
     {
         auto error = readErrors.find(Upper(path));
@@ -215,7 +217,6 @@ public:
         held.clear();
     }
     std::vector<std::string> held;  // files held open now
-
     // What a file holds now.
     std::string Content(const std::string& path) const
     {
@@ -297,7 +298,6 @@ public:
         log.push_back("AskWarned " + driverName);
         return warnedAnswer;
     }
-
     // Called with each call's log line, after it is logged: a test's way to act between calls.
     std::function<void(const std::string&)> onCall;
 

@@ -589,110 +589,60 @@ TEST(Installation, ProtectedPrintModeAndTheSpoolersRefusalsTheWarnedDriversRetry
     }
 }
 
-namespace {
-
-const char* const kDriverFileNames[] = {"QRX58.DLL",  "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL",
-                                        "UNIDRV.HLP", "UNIRES.DLL",   "TTFSUB.GPD",   "STDNAMES.GPD"};
-
-// The seal of the fake package as it is now, both driver folders, as scripts/seal.sh makes it.
-PackageSeal SealOf(const FakeInstallSystem& fake)
+// The seal of the fake package's x64 folder as it is now, as scripts/seal.sh makes it.
+static PackageSeal SealOf(const FakeInstallSystem& fake)
 {
-    PackageSeal seal;
-    seal.state = SealState::Sealed;
-    seal.release = "4.0.0.0";
-    for (const char* folder : {"Printer Driver\\x86\\", "Printer Driver\\x64\\"})
-        for (const char* name : kDriverFileNames) {
-            SealedFile file;
-            file.path = std::string(folder) + name;
-            const std::string bytes = fake.Content(file.path);
-            Sha256 hash;
-            hash.Add(bytes.data(), bytes.size());
-            file.size = bytes.size();
-            file.digest = hash.Finish();
-            seal.files.push_back(file);
-        }
+    PackageSeal seal{SealState::Sealed, "4.0.0.0", {}, ""};
+    for (const char* name : {"QRX58.DLL", "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL", "UNIDRV.HLP", "UNIRES.DLL",
+                             "TTFSUB.GPD", "STDNAMES.GPD"}) {
+        const std::string path = std::string("Printer Driver\\x64\\") + name, bytes = fake.Content(path);
+        Sha256 hash;
+        hash.Add(bytes.data(), bytes.size());
+        seal.files.push_back({path, bytes.size(), hash.Finish()});
+    }
     return seal;
 }
 
-InstallOutcome InstallSealed(FakeInstallSystem& fake, const PackageSeal& seal)
-{
-    InstallSystem system = fake.System();
-    system.seal = &seal;
-    return RunInstallation(DefaultChoices(), system);
-}
-
-}  // namespace
-
-TEST(Installation, ASealedProgramRefusesAFileThatIsNotTheReleasesBeforeAnyChangeAndNamesIt)
+// A file that is not the release's is refused by name before any change, and the files held
+// for the check are let go; the release's own install, each held from before any change to the end.
+TEST(Installation, ASealedProgramUsesOnlyTheReleasesFilesHoldingThemFromTheirCheckToTheEnd)
 {
     const std::string plugin = "Printer Driver\\x64\\QRX58.DLL";
-    struct Case {
-        const char* what;
-        std::function<void(FakeInstallSystem&, PackageSeal&)> arrange;
-        SealProblem problem;
-        std::string subject;
-    };
-    const Case cases[] = {
-        {"one byte changed",
-         [&](FakeInstallSystem& f, PackageSeal&) {
-             std::string bytes = f.Content(plugin);
-             bytes[3] ^= 0x20;
-             f.disk[Upper(plugin)] = bytes;
-         },
+    const struct { const char* name; std::function<void(FakeInstallSystem&)> arrange; SealProblem problem; std::string subject; } cases[] = {
+        {"one byte changed", [&](FakeInstallSystem& f) { (f.disk[Upper(plugin)] = f.Content(plugin))[3] ^= 0x20; },
          SealProblem::ContentDiffers, plugin},
-        {"one byte added", [&](FakeInstallSystem& f, PackageSeal&) { f.disk[Upper(plugin)] = f.Content(plugin) + "!"; },
+        {"one byte added", [&](FakeInstallSystem& f) { f.disk[Upper(plugin)] = f.Content(plugin) + "!"; },
          SealProblem::SizeDiffers, plugin},
-        {"a file the seal does not hold",
-         [](FakeInstallSystem&, PackageSeal& seal) { seal.files.erase(seal.files.begin() + 14); },
+        {"a file the seal does not hold", [](FakeInstallSystem& f) { f.seal->files.erase(f.seal->files.begin() + 6); },
          SealProblem::NotInSeal, "Printer Driver\\x64\\TTFSUB.GPD"},
-        {"a damaged seal",
-         [](FakeInstallSystem&, PackageSeal& seal) {
-             seal = PackageSeal();
-             seal.state = SealState::Damaged;
-             seal.damage = "truncated";
-         },
+        {"a damaged seal", [](FakeInstallSystem& f) { *f.seal = PackageSeal{SealState::Damaged, "", {}, "truncated"}; },
          SealProblem::SealDamaged, "truncated"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         FakeInstallSystem fake;
-        PackageSeal seal = SealOf(fake);
-        c.arrange(fake, seal);
-        InstallOutcome outcome = InstallSealed(fake, seal);
-        EXPECT_EQ(InstallStep::CheckSeal, outcome.failedStep) << c.what;
-        EXPECT_EQ(c.problem, outcome.sealProblem) << c.what;
-        EXPECT_EQ(c.subject, outcome.subject) << c.what;
-        EXPECT_TRUE(fake.Changes().empty()) << c.what;
-        EXPECT_TRUE(fake.held.empty()) << c.what << ": a held file stays open after the refusal";
-        EXPECT_TRUE(fake.progress.empty()) << c.what;
+        fake.seal = SealOf(fake);
+        c.arrange(fake);
+        const InstallOutcome outcome = Install(fake, DefaultChoices());
+        EXPECT_EQ(InstallStep::CheckSeal, outcome.failedStep) << c.name;
+        EXPECT_EQ(c.problem, outcome.sealProblem) << c.name;
+        EXPECT_EQ(c.subject, outcome.subject) << c.name;
+        EXPECT_TRUE(fake.Changes().empty() && fake.held.empty()) << c.name << ": a change, or a file left held";
     }
-}
-
-TEST(Installation, ASealedProgramHoldsEveryFileFromItsCheckToTheEndAndReadsBackAgainstTheSeal)
-{
     FakeInstallSystem fake;
-    const PackageSeal seal = SealOf(fake);
-    InstallOutcome outcome = InstallSealed(fake, seal);
-    ASSERT_TRUE(outcome.succeeded) << outcome.subject;
-    const auto at = [&fake](const std::string& line) {
-        return std::find(fake.log.begin(), fake.log.end(), line) - fake.log.begin();
-    };
-    for (const char* name : kDriverFileNames) {
-        const std::string source = std::string("Printer Driver\\x64\\") + name;
-        EXPECT_LT(at("CheckReadable Printer Driver\\x64\\STDNAMES.GPD"), at("Hold " + source));
-        EXPECT_LT(at("Hold " + source), at("GetDriverDirectory Windows x64 255")) << name << " is held before any change";
-    }
-    EXPECT_EQ("Release 8", fake.log.back()) << "held until the run ends";
-
-    // Were the package's plug-in swapped after its check (which holding prevents on Windows),
-    // the copy would match the package but not the release: the read-back compares with the seal.
-    FakeInstallSystem swapped;
-    swapped.onCall = [&swapped](const std::string& line) {
-        if (line.rfind("GetDriverDirectory", 0) == 0)
-            swapped.disk[Upper("Printer Driver\\x64\\QRX58.DLL")] = "planted";
-    };
-    outcome = InstallSealed(swapped, seal);
-    EXPECT_EQ(InstallStep::VerifyDriver, outcome.failedStep);
-    EXPECT_EQ(InstalledFileProblem::SizeDiffers, outcome.fileProblem);
-    EXPECT_EQ(kVersionDir + "\\QRX58.DLL", outcome.subject);
-    EXPECT_TRUE(swapped.printers.empty());
+    fake.seal = SealOf(fake);
+    ASSERT_TRUE(Install(fake, DefaultChoices()).succeeded);
+    const auto firstChange = std::find(fake.log.begin(), fake.log.end(), "GetDriverDirectory Windows x64 255");
+    EXPECT_EQ(8, std::count_if(fake.log.begin(), firstChange, [](const std::string& line) { return line.rfind("Hold ", 0) == 0; }));
+    EXPECT_EQ("Release 8", fake.log.back());
 }
+
+// A file swapped after its check (which holding prevents on Windows) is copied as it is: the
+// read-back compares with the seal, not with the package.
+INSTANTIATE_TEST_SUITE_P(ASealedProgram, InstallationReadBack, testing::Values(ReadBackCase{
+    "the plug-in swapped after the seal's check", [](FakeInstallSystem& f) {
+        f.seal = SealOf(f);
+        f.onCall = [&f](const std::string& line) {
+            if (line.rfind("GetDriverDirectory", 0) == 0)
+                f.disk[Upper("Printer Driver\\x64\\QRX58.DLL")] = "planted";
+        };
+    }, InstalledFileProblem::SizeDiffers, kVersionDir + "\\QRX58.DLL", 0}));

@@ -10,7 +10,6 @@
 #include "UninstallFake.h"
 #include "app/LogText.h"
 #include "app/QuietMode.h"
-#include "install/PackageSeal.h"
 
 namespace {
 
@@ -187,31 +186,6 @@ protected:
     MonitorXcv m_xcv{m_ports};
     AccountQuery* m_accounts = nullptr;
 };
-
-TEST_F(QuietModeTest, TheSealIsCheckedBeforeAnyChangeAndAnUnsealedProgramSaysSoOnce)
-{
-    // A damaged seal refuses the package before anything, /tcp's port included.
-    PackageSeal damaged;
-    damaged.state = SealState::Damaged;
-    damaged.damage = "two entries for USBdriver\\x86\\dpinst.exe";
-    CommandLineOptions options = ParseCommandLine("/quiet /tcp 192.0.2.7");
-    QuietSystem system = System();
-    system.seal = &damaged;
-    EXPECT_EQ(1603, RunQuietInstall(options, system));
-    EXPECT_TRUE(m_xcv.inputs.empty()) << "a port was made";
-    EXPECT_TRUE(m_install.Changes().empty());
-    EXPECT_TRUE(m_install.held.empty());
-    EXPECT_TRUE(m_log.Has(L"record of its driver package is damaged (two entries for USBdriver\\x86\\dpinst.exe)"))
-        << m_log.Dump();
-    EXPECT_FALSE(m_log.Has(L"not sealed")) << m_log.Dump();
-
-    // The developer build checks nothing and says so, once.
-    m_log.lines.clear();
-    EXPECT_EQ(0, Install("/quiet"));
-    EXPECT_EQ(1, std::count_if(m_log.lines.begin(), m_log.lines.end(), [](const std::wstring& line) {
-                  return line.find(L"This program is not sealed (a developer build)") != std::wstring::npos;
-              })) << m_log.Dump();
-}
 
 TEST_F(QuietModeTest, InstallsOnLpt1WithTheDefaultPrinterAndSaysSoInTheLog)
 {

@@ -3,6 +3,7 @@
 #include <winspool.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "WineTestSupport.h"
 
@@ -151,7 +152,6 @@ bool EndsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() && _stricmp(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
 }
 
-
 bool UseSealedProgram(const std::string& folder)
 {
     return CopyFileA((TestProgramDir() + "\\PrinterSetup-sealed.exe").c_str(), (folder + "\\PrinterSetup.exe").c_str(),
@@ -160,16 +160,9 @@ bool UseSealedProgram(const std::string& folder)
 
 bool FlipByte(const std::string& path, LONG at)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
     char byte = 0;
-    DWORD done = 0;
-    bool flipped = SetFilePointer(file, at, nullptr, FILE_BEGIN) == static_cast<DWORD>(at) &&
-                   ReadFile(file, &byte, 1, &done, nullptr) && done == 1;
-    byte = static_cast<char>(~byte);
-    flipped = flipped && SetFilePointer(file, at, nullptr, FILE_BEGIN) == static_cast<DWORD>(at) &&
-              WriteFile(file, &byte, 1, &done, nullptr) && done == 1;
-    CloseHandle(file);
-    return flipped;
+    file.seekg(at).get(byte);
+    file.seekp(at).put(static_cast<char>(~byte));
+    return file.flush().good();
 }
