@@ -3,6 +3,7 @@
 #include <string>
 
 #include "install/InstallSystem_win32.h"
+#include "system/RegistryDword_win32.h"
 
 namespace {
 
@@ -55,23 +56,8 @@ uint32_t Win32RegistryWriter::SetDwordValue(RegistryKey key, const std::string& 
 
 uint32_t Win32RegistryWriter::ReadValue(RegistryKey key, const std::string& name, RegistryDword& value)
 {
-    value = RegistryDword();
     const std::wstring wideName(name.begin(), name.end());  // our value names are ASCII
-    DWORD type = 0, data = 0, size = sizeof(data);
-    LONG status =
-        RegQueryValueExW(static_cast<HKEY>(key), wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return 0;
-    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && (type != REG_DWORD || size != sizeof(data)))) {
-        value.kind = RegistryDword::Kind::OtherType;
-        value.type = type;
-        return 0;
-    }
-    if (status != ERROR_SUCCESS)
-        return static_cast<uint32_t>(status);
-    value.kind = RegistryDword::Kind::Dword;
-    value.dword = data;
-    return 0;
+    return QueryRegistryDword(static_cast<HKEY>(key), wideName.c_str(), value);
 }
 
 void Win32RegistryWriter::CloseKey(RegistryKey key)

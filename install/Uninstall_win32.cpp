@@ -6,6 +6,7 @@
 
 #include "install/RegistrySettings.h"
 #include "install/Uninstall_win32.h"
+#include "system/RegistryDword_win32.h"
 #include "system/Utf8_win32.h"
 #include "system/Win32Calls_win32.h"
 
@@ -187,21 +188,9 @@ uint32_t Win32UninstallSystem::ReadLegacyDefaultPrinterMode(const std::string& u
         return 0;
     if (status != ERROR_SUCCESS)
         return static_cast<uint32_t>(status);
-    DWORD type = 0, data = 0, size = sizeof(data);
-    status = RegQueryValueExW(key, L"LegacyDefaultPrinterMode", nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    const uint32_t error = QueryRegistryDword(key, L"LegacyDefaultPrinterMode", value);
     RegCloseKey(key);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return 0;
-    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && (type != REG_DWORD || size != sizeof(data)))) {
-        value.kind = RegistryDword::Kind::OtherType;
-        value.type = type;
-        return 0;
-    }
-    if (status == ERROR_SUCCESS) {
-        value.kind = RegistryDword::Kind::Dword;
-        value.dword = data;
-    }
-    return static_cast<uint32_t>(status);
+    return error;
 }
 
 uint32_t Win32UninstallSystem::RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value)

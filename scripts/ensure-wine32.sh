@@ -36,7 +36,12 @@ if ! [[ "$("$bin/qemu-i386" --version 2>/dev/null)" =~ version\ ([0-9]+) && ${BA
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
     mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
-    echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm-backports main" \
+    # The backports suite of the archive the system's own sources name for bookworm.
+    bookworm_archive() { apt-get indextargets --format '$(REPO_URI) $(CODENAME)' | awk '$2 == "bookworm" && !found { print $1; found = 1 }'; }
+    mirror=$(bookworm_archive)
+    [ -n "$mirror" ] || { "${as_root[@]}" apt-get update -qq && mirror=$(bookworm_archive); }
+    [ -n "$mirror" ] || { echo "no bookworm archive among the system's apt sources" >&2; exit 1; }
+    echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm-backports main" \
         > "$work/sources.list"
     apt_private=(-o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
                  -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache" -o APT::Sandbox::User=root)

@@ -5,6 +5,7 @@
 
 #include "system/HostArchitecture.h"
 #include "system/PrintPolicies_win32.h"
+#include "system/RegistryDword_win32.h"
 
 namespace {
 
@@ -106,15 +107,9 @@ RegistryDword Win32PrintPolicySource::MachineValue(const char* keyPath, const ch
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, MachineView(KEY_QUERY_VALUE), &key) != ERROR_SUCCESS)
         return value;
-    DWORD type = 0, data = 0, size = sizeof(data);
-    LONG status = RegQueryValueExW(key, WideAscii(valueName).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
-    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && (type != REG_DWORD || size != sizeof(data)))) {
-        value.kind = RegistryDword::Kind::OtherType;
-        value.type = type;
-    } else if (status == ERROR_SUCCESS) {
-        value.kind = RegistryDword::Kind::Dword;
-        value.dword = data;
-    }
+    // A value that cannot be read decides nothing, like one that is not there.
+    if (QueryRegistryDword(key, WideAscii(valueName).c_str(), value) != 0)
+        value = RegistryDword();
     RegCloseKey(key);
     return value;
 }
