@@ -36,6 +36,7 @@ for target in "${targets[@]}"; do
         cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=$build_type "${args[@]}" >/dev/null
     fi
     echo "== building $target"
-    cmake --build "$dir" -- -j"$(nproc)" | grep -vE '^\[[0-9]+/[0-9]+\] ' || true
-    [ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
+    # Under pipefail the pipeline fails exactly when the build does (the filter never fails).
+    cmake --build "$dir" -- -j"$(nproc)" | { grep -vE '^\[[0-9]+/[0-9]+\] ' || true; } ||
+        { echo "the $target build failed" >&2; exit 1; }
 done
