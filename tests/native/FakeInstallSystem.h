@@ -257,10 +257,10 @@ public:
     uint32_t SetDwordValue(RegistryKey key, const std::string& name, uint32_t data) override
     {
         const std::string path = *static_cast<const std::string*>(key) + "\\" + name;
-        if (uint32_t error = Record("SetValue " + path + " = " + std::to_string(data)))
-            return error;
-        dwords[path] = Dword(data);
-        return 0;
+        const uint32_t error = Record("SetValue " + path + " = " + std::to_string(data));
+        if (error == 0)
+            dwords[path] = Dword(data);
+        return error;
     }
     uint32_t ReadValue(RegistryKey key, const std::string& name, RegistryDword& value) override
     {

@@ -175,10 +175,6 @@ TEST(DecideHostArchitecture, EveryReportGivesTheNativeSystemsArchitecture)
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The machine: its values by "key\name" (no key counts its values), its build and the API's answer.
 struct FakePolicySource : PrintPolicySource {
     std::map<std::string, RegistryDword> values;
@@ -188,11 +184,7 @@ struct FakePolicySource : PrintPolicySource {
     RegistryDword MachineValue(const char* key, const char* name) override { return values[std::string(key) + '\\' + name]; }
     int32_t MachineKeyValueCount(const char*) override { return -1; }
     WindowsVersion Version() override { return {10, 0, build}; }
-    ProtectedPrintApiAnswer ProtectedPrintApi() override
-    {
-        ++apiCalls;
-        return api;
-    }
+    ProtectedPrintApiAnswer ProtectedPrintApi() override { ++apiCalls; return api; }
 };
 
 }  // namespace
@@ -201,14 +193,9 @@ TEST(PrintPolicies, ProtectedPrintModeFromThePolicyTheSettingAndFromBuild26100Th
 {
     using Api = ProtectedPrintApiAnswer;
     const std::string policies = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\";
-    struct Case {
-        const char* name;
-        RegistryDword policy, setting;  // WPP\WindowsProtectedPrintGroupPolicyState, WPP\WindowsProtectedPrintMode
-        uint32_t build;
-        Api api;
-        ProtectedPrint expected;
-        int apiCalls;
-    };
+    // policy, setting: WPP\WindowsProtectedPrintGroupPolicyState, WPP\WindowsProtectedPrintMode
+    struct Case { const char* name; RegistryDword policy, setting; uint32_t build; Api api; ProtectedPrint expected;
+                  int apiCalls; };
     const RegistryDword absent;
     for (const Case& c : {
              Case{"nothing set, build 26099", absent, absent, 26099, Api::On, ProtectedPrint::Off, 0},

@@ -262,14 +262,9 @@ TEST(RegistrySettings, LegacyDefaultPrinterModeIsSetOnWindows10AndRememberedForT
 {
     const WindowsVersion win81{6, 3, 9600}, win10{10, 0, 19045};
     const std::string sid = "S-1-5-21-9-9-9-1001";
-    struct Case {
-        const char* name;
-        WindowsVersion version;
-        bool setDefault;
-        RegistryDword before;              // LegacyDefaultPrinterMode as it is
-        std::string user, failOn, record;  // user: the hive's (none: HKCU); record: what the removal will find
-        DefaultPrinterMode result;
-    };
+    // before: LegacyDefaultPrinterMode as it is; user: the hive's (none: HKCU); record: what the removal will find
+    struct Case { const char* name; WindowsVersion version; bool setDefault; RegistryDword before;
+                  std::string user, failOn, record; DefaultPrinterMode result; };
     for (const Case& c : {
              Case{"8.1", win81, true, Dword(0), "", "", "", DefaultPrinterMode::Untouched},
              Case{"no default printer", win10, false, Dword(0), "", "", "", DefaultPrinterMode::Untouched},

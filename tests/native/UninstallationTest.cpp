@@ -199,14 +199,10 @@ TEST(Uninstallation, TheDeviceValueThatCannotBeReadOrDeletedFails)
 TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationChangedItAndTheUserDidNot)
 {
     const std::string sid = "S-1-5-21-3";
-    struct Case {
-        const char *name, *record;  // record: none when the installation changed nothing
-        RegistryDword now;
-        bool otherUser;  // the person at the desktop is another account: sid's hive
-        std::string failOn;
-        UninstallResult result;  // Absent: no step at all
-        std::vector<std::string> calls;
-    };
+    // record: none when the installation changed nothing; otherUser: the person at the desktop is another account
+    // (sid's hive); result Absent: no step at all
+    struct Case { const char *name, *record; RegistryDword now; bool otherUser; std::string failOn; UninstallResult result;
+                  std::vector<std::string> calls; };
     for (const Case& c : {
              Case{"no record", nullptr, Dword(1), false, "", UninstallResult::Absent, {}},
              Case{"was absent, still 1", "absent", Dword(1), false, "", UninstallResult::Restored,
@@ -228,9 +224,8 @@ TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationCha
         target.sid = fake.deviceHive = c.otherUser ? sid : "";
         const UninstallOutcome outcome = RunUninstallation("VELM58KD", "VELM58KD", "Windows x64", fake, target);
         std::vector<std::string> calls;
-        for (const std::string& line : fake.log)
-            if (line.find("Legacy") != std::string::npos)
-                calls.push_back(line);
+        std::copy_if(fake.log.begin(), fake.log.end(), std::back_inserter(calls),
+                     [](const std::string& line) { return line.find("Legacy") != std::string::npos; });
         EXPECT_EQ(c.calls, calls) << c.name;
         const UninstallStep& last = outcome.steps.back();
         EXPECT_EQ(c.result, last.item == UninstallItem::DefaultPrinterMode ? last.result : UninstallResult::Absent)

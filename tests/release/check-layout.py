@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
 """Checks that every include of ours points down the layers: app -> ui -> (win, install),
-app -> install -> ports -> system, and that win/ and system/ include nothing of ours outside
-themselves. Prints one
+app -> install -> ports -> system, and that win/ and system/ include nothing of ours outside themselves. Prints one
 "ok"/"FAIL" line per folder and exits non-zero on any wrong include."""
 import pathlib
 import re

@@ -111,15 +111,13 @@ class Image:
 
     def delay_slots(self):
         """(dll, function, address in its IAT slot, whether that is in an executable section)."""
-        size = 8 if self.pe32_plus else 4
+        form, size = ('<Q', 8) if self.pe32_plus else ('<I', 4)
         found = []
         for dll, table, iat in self.delay_descriptors(with_iat=True):
-            at = self.offset(iat)
             for i, function in enumerate(self.thunk_names(table)):
-                slot = struct.unpack_from('<Q' if self.pe32_plus else '<I', self.data, at + i * size)[0]
+                slot = struct.unpack_from(form, self.data, self.offset(iat) + i * size)[0]
                 rva = slot - self.image_base
-                found.append((dll, function, slot, any(start <= rva < start + length
-                                                       for start, length in self.executable)))
+                found.append((dll, function, slot, any(start <= rva < start + n for start, n in self.executable)))
         return found
 
     def delay_descriptors(self, with_iat=False):

@@ -19,20 +19,9 @@ bool OnWindowsX64()
     return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
 }
 
-const char* HostEnvironment()
-{
-    return OnWindowsX64() ? "Windows x64" : "Windows NT x86";
-}
-
-std::string HostDriverFolder()
-{
-    return OnWindowsX64() ? "Printer Driver\\x64" : "Printer Driver\\x86";
-}
-
-std::string HostUsbInstaller()
-{
-    return OnWindowsX64() ? "USB Driver\\x64\\dpinstx64.exe" : "USB Driver\\x86\\dpinstx86.exe";
-}
+const char* HostEnvironment() { return OnWindowsX64() ? "Windows x64" : "Windows NT x86"; }
+std::string HostDriverFolder() { return OnWindowsX64() ? "Printer Driver\\x64" : "Printer Driver\\x86"; }
+std::string HostUsbInstaller() { return OnWindowsX64() ? "USB Driver\\x64\\dpinstx64.exe" : "USB Driver\\x86\\dpinstx86.exe"; }
 
 // The printer of this model, and its driver in both environments, off the spooler.
 void RemovePrinterAndDriver()
@@ -154,8 +143,7 @@ bool EndsWith(const std::string& text, const std::string& end)
 
 bool UseSealedProgram(const std::string& folder)
 {
-    return CopyFileA((TestProgramDir() + "\\PrinterSetup-sealed.exe").c_str(), (folder + "\\PrinterSetup.exe").c_str(),
-                     FALSE) != FALSE;
+    return CopyFileA((TestProgramDir() + "\\PrinterSetup-sealed.exe").c_str(), (folder + "\\PrinterSetup.exe").c_str(), FALSE);
 }
 
 bool FlipByte(const std::string& path, LONG at)

@@ -11,14 +11,12 @@ extern const char kWindowsKey[];   // HKCU: "Device"
 extern const char kPortsKey[];     // HKLM: the COM ports' line settings
 extern const char* const kPackageFiles[8];
 
-// The Windows the program finds on this Wine, told apart as the program does not (so that the
-// tests check its decision): 64-bit for the 64-bit tests and for the 32-bit ones in a WOW64
-// prefix, 32-bit in a 32-bit prefix (the 32-bit lane). Its printer environment ("Windows x64",
-// "Windows NT x86"), and the package's folder for it ("Printer Driver\\x64", "...\\x86").
+// The Windows the program finds on this Wine, told apart as the program does not (so that the tests check its
+// decision): 64-bit for the 64-bit tests and for the 32-bit ones in a WOW64 prefix, 32-bit in a 32-bit prefix
+// (the 32-bit lane). Its printer environment, and the package's driver folder and USB installer for it.
 bool OnWindowsX64();
 const char* HostEnvironment();
 std::string HostDriverFolder();
-// The USB serial driver's installer the OS page starts there, relative to the package.
 std::string HostUsbInstaller();
 
 // The printer of this model, and its driver in both environments, off the spooler.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "win/Dialog.h"
@@ -20,13 +21,11 @@ std::string SamplePackageDir()
     // The 32-bit lane points the tests at the release build's package (its PrinterSetup.exe
     // is the file users run); a Unix path is read through Wine's drive Z:.
     char given[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA("WIZARD_PACKAGE_DIR", given, MAX_PATH);
+    const DWORD length = GetEnvironmentVariableA("WIZARD_PACKAGE_DIR", given, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return TestProgramDir() + "\\package";
     std::string dir = given[0] == '/' ? std::string("Z:") + given : std::string(given);
-    for (char& c : dir)
-        if (c == '/')
-            c = '\\';
+    std::replace(dir.begin(), dir.end(), '/', '\\');
     return dir;
 }
 
