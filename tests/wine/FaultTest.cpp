@@ -200,16 +200,16 @@ TEST_F(Faults, ASealedProgramRefusesAChangedDriverFileOrUsbInstallerByNameAndUse
 {
     std::string folder = NewPackage(MakeTempDir("sealed"));
     ASSERT_TRUE(!folder.empty() && UseSealedProgram(folder));
-    const std::string plugin = folder + "\\Printer Driver\\x64\\QRX58.DLL", installer = folder + "\\USB Driver\\x64\\dpinstx64.exe";
+    const std::string plugin = folder + "\\" + HostDriverFolder() + "\\QRX58.DLL", installer = folder + "\\" + HostUsbInstaller();
     ASSERT_TRUE(FlipByte(plugin, 20) && FlipByte(installer, 0x100));
     StartedProgram refused;
     ASSERT_TRUE(Start(folder, refused));
     ClickButton(WaitForTopWindow(kOsCaption, refused.pid), IDC_OS_USB_SERIAL_SETUP);
     HWND message = WaitForTopWindow(kMessageCaption, refused.pid);
-    EXPECT_NE(std::wstring::npos, AllStaticTextsW(message).find(L"USB Driver\\x64\\dpinstx64.exe"));
+    EXPECT_NE(std::wstring::npos, AllStaticTextsW(message).find(Utf16(HostUsbInstaller().c_str())));
     ClickButton(message, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(message); }, 5000));
-    ExpectFailureNaming(refused, "Printer Driver\\x64\\QRX58.DLL");
+    ExpectFailureNaming(refused, (HostDriverFolder() + "\\QRX58.DLL").c_str());
     EXPECT_FALSE(FileExists(installer + ".started")) << "the changed installer ran";
 
     ASSERT_TRUE(FlipByte(plugin, 20) && FlipByte(installer, 0x100));

@@ -358,10 +358,10 @@ TEST_F(QuietMode, AMissingPackageFileFailsNamingItAndChangesNothing)
 // A help file grown to 400 MB (zeros after its text): more than a whole-file read would take.
 TEST_F(QuietMode, AHelpFileOf400MegabytesInstallsAndIsReadBackInPieces)
 {
-    std::filesystem::resize_file(m_folder + "\\Printer Driver\\x64\\UNIDRV.HLP", 400u << 20);
+    std::filesystem::resize_file(m_folder + "\\" + HostDriverFolder() + "\\UNIDRV.HLP", 400u << 20);
     EXPECT_EQ(0u, Run("/quiet /log q.log", 120000)) << Log();
-    DeleteFileA(FindDriver("Windows x64").helpFile.c_str());
-    DeleteFileA((DriverDirectory("Windows x64") + "\\UNIDRV.HLP").c_str());
+    DeleteFileA(FindDriver(HostEnvironment()).helpFile.c_str());
+    DeleteFileA((DriverDirectory(HostEnvironment()) + "\\UNIDRV.HLP").c_str());
 }
 
 TEST_F(QuietMode, ALogThatCannotBeWrittenStopsBeforeAnyChange)
@@ -513,13 +513,13 @@ void SetDwordValue(HKEY root, const char* path, const char* name, const DWORD* v
 // by policy; with both put right, the release's own installs.
 TEST_F(QuietMode, ASealedProgramsChangedFileAndProtectedPrintModeRefuseWith1603AndChangeNothing)
 {
-    const std::string plugin = m_folder + "\\Printer Driver\\x64\\QRX58.DLL";
+    const std::string plugin = m_folder + "\\" + HostDriverFolder() + "\\QRX58.DLL";
     ASSERT_TRUE(UseSealedProgram(m_folder) && FlipByte(plugin, 20));
     EXPECT_EQ(1603u, Run("/quiet /tcp 192.0.2.7 /log q.log"));
     ExpectNothingInstalled();
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("this program's seal (release 4.0.0.0, 19 files)")) << log;
-    EXPECT_NE(std::string::npos, log.find("\"Printer Driver\\x64\\QRX58.DLL\" has been changed since this setup program")) << log;
+    EXPECT_NE(std::string::npos, log.find("\"" + HostDriverFolder() + "\\QRX58.DLL\" has been changed since this setup program")) << log;
     EXPECT_EQ(std::string::npos, log.find("Port \"IP_192.0.2.7\"")) << "refused before /tcp makes its port";
     ASSERT_TRUE(FlipByte(plugin, 20));
     const char wpp[] = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP", state[] = "WindowsProtectedPrintGroupPolicyState";
