@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "system/PrintPolicies.h"
+#include "system/RegistryDword.h"
 
 enum class RegistryRoot { CurrentUser, LocalMachine, Users };
 using RegistryKey = void*;

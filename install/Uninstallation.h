@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "system/DesktopAccount.h"
-#include "system/PrintPolicies.h"
+#include "system/RegistryDword.h"
 #include "install/DriverSpooler.h"
 
 constexpr uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER

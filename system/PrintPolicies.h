@@ -5,15 +5,7 @@
 #pragma once
 #include <cstdint>
 
-// A registry value that is meant to be a REG_DWORD, as read: not there, a REG_DWORD, or a value
-// of another type (which neither the policies nor Windows' own settings write: it decides nothing).
-struct RegistryDword {
-    enum class Kind { Absent, Dword, OtherType };
-    Kind kind = Kind::Absent;
-    uint32_t dword = 0;  // Dword: its data
-    uint32_t type = 0;   // OtherType: its registry type
-    bool IsDword(uint32_t value) const { return kind == Kind::Dword && dword == value; }
-};
+#include "system/RegistryDword.h"
 
 // The version of the running Windows as its kernel reports it (RtlGetVersion): without a
 // supported-OS manifest entry GetVersionEx says 6.2 on every Windows from 8 on.

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "system/PrintPolicies.h"
+#include "system/RegistryDword.h"
 
 // 0 with `value` Absent, Dword or OtherType; any other failure is the registry's error.
 inline uint32_t QueryRegistryDword(HKEY key, const wchar_t* name, RegistryDword& value)

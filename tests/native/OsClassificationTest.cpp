@@ -6,6 +6,7 @@
 #include "RegistryDwordValues.h"
 #include "system/HostArchitecture.h"
 #include "system/OsClassification.h"
+#include "system/PrintPolicies.h"
 
 namespace {
 
