@@ -6,6 +6,7 @@
 #include <string>
 
 #include "system/DesktopAccount_win32.h"
+#include "system/SystemLibrary_win32.h"
 
 namespace {
 
@@ -50,33 +51,16 @@ bool ProcessIdAccount(DWORD processId, std::string& sid)
     return ok;
 }
 
-// wtsapi32.dll is not a known DLL: it is loaded by its full path in the system folder, never
-// found by a search that could reach the program's own folder, and not imported (2000 may
-// lack Terminal Services).
-HMODULE LoadWtsApi()
-{
-    wchar_t directory[MAX_PATH];
-    UINT length = GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    std::wstring path = std::wstring(directory, length) + L"\\wtsapi32.dll";
-    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 // The session at the physical console (XP and later); 2000 has only session 0 there.
 DWORD ConsoleSession()
 {
-    using Function = DWORD(WINAPI*)();
-    auto function = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "WTSGetActiveConsoleSessionId")));
+    auto function = KernelFunctionAs<DWORD(WINAPI*)()>("WTSGetActiveConsoleSessionId");
     return function != nullptr ? function() : 0;
 }
 
 DWORD SessionOf(DWORD processId)
 {
-    using Function = BOOL(WINAPI*)(DWORD, DWORD*);
-    auto function = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "ProcessIdToSessionId")));
+    auto function = KernelFunctionAs<BOOL(WINAPI*)(DWORD, DWORD*)>("ProcessIdToSessionId");
     DWORD session = 0;
     return function != nullptr && function(processId, &session) ? session : 0;
 }
@@ -112,7 +96,8 @@ DWORD ShellProcessId()
 // the process's token.
 bool WtsAccount(DWORD processId, std::string& sid)
 {
-    HMODULE wts = LoadWtsApi();
+    // wtsapi32.dll is not a known DLL, and not imported: 2000 may lack Terminal Services.
+    HMODULE wts = LoadSystemLibrary(L"wtsapi32.dll");
     if (wts == nullptr)
         return false;
     using Enumerate = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, WTS_PROCESS_INFOW**, DWORD*);

@@ -2,20 +2,15 @@
 
 #include "system/HostArchitecture.h"
 #include "system/OsClassification.h"
+#include "system/SystemLibrary_win32.h"
 
 IsWow64Process2Function g_isWow64Process2ForTests = nullptr;
 
 namespace {
 
-using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE process, PBOOL wow64);
-
 // Looked up at run time: Windows 2000 has neither function, XP SP2 to Windows 10 1703 only
-// IsWow64Process. kernel32 is loaded with every process, so no DLL search happens here.
-FARPROC KernelFunction(const char* name)
-{
-    HMODULE kernel = GetModuleHandleA("kernel32");
-    return kernel ? GetProcAddress(kernel, name) : nullptr;
-}
+// IsWow64Process.
+using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE process, PBOOL wow64);
 
 }  // namespace
 
@@ -27,8 +22,7 @@ HostArchitecture CurrentHostArchitecture()
 #endif
     IsWow64Process2Function isWow64Process2 = g_isWow64Process2ForTests;
     if (!isWow64Process2)
-        isWow64Process2 = reinterpret_cast<IsWow64Process2Function>(
-            reinterpret_cast<void*>(KernelFunction("IsWow64Process2")));
+        isWow64Process2 = KernelFunctionAs<IsWow64Process2Function>("IsWow64Process2");
     if (isWow64Process2) {
         report.hasIsWow64Process2 = true;
         USHORT processMachine = kMachineUnknown, nativeMachine = kMachineUnknown;
@@ -36,8 +30,7 @@ HostArchitecture CurrentHostArchitecture()
         report.processMachine = processMachine;
         report.nativeMachine = nativeMachine;
     }
-    auto isWow64Process =
-        reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(KernelFunction("IsWow64Process")));
+    auto isWow64Process = KernelFunctionAs<IsWow64ProcessFunction>("IsWow64Process");
     if (isWow64Process) {
         report.hasIsWow64Process = true;
         BOOL flag = FALSE;  // its return value is not looked at: only the flag decides

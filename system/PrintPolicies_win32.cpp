@@ -6,6 +6,7 @@
 #include "system/HostArchitecture.h"
 #include "system/PrintPolicies_win32.h"
 #include "system/RegistryDword_win32.h"
+#include "system/SystemLibrary_win32.h"
 
 namespace {
 
@@ -20,17 +21,6 @@ REGSAM MachineView(REGSAM access)
 std::wstring WideAscii(const char* text)
 {
     return std::wstring(text, text + std::strlen(text));
-}
-
-// A DLL of the system folder by its full path: the search never reaches the program's folder.
-HMODULE LoadSystemLibrary(const wchar_t* name)
-{
-    wchar_t directory[MAX_PATH];
-    UINT length = GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    const std::wstring path = std::wstring(directory, length) + L"\\" + name;
-    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // IWindowsProtectedPrintInfoStatics, from the Windows SDK's metadata
