@@ -10,7 +10,3 @@
 // the Unicode line and paragraph separators and the bidirectional embeddings, overrides and
 // isolates as \uNNNN. Backslashes stay as they are: paths must read as paths.
 std::wstring EscapeControls(const std::wstring& text);
-
-// UTF-8 to wide characters (UTF-16 where wchar_t has 16 bits); each malformed sequence
-// becomes one U+FFFD.
-std::wstring FromUtf8(const std::string& utf8);

@@ -1,6 +1,7 @@
 #include "app/QuietMode.h"
 
 #include "app/LogText.h"
+#include "system/Utf8.h"
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/ModelCatalogue.h"

@@ -13,7 +13,7 @@
 #include "install/Uninstall_win32.h"
 #include "system/DesktopAccount_win32.h"
 #include "ports/XcvPorts_win32.h"
-#include "system/Utf8_win32.h"
+#include "system/TextConversion_win32.h"
 #include "ui/InstallMessages.h"
 
 namespace {
@@ -21,27 +21,13 @@ namespace {
 // The caption of the usage box, whatever the program file is called.
 const wchar_t kUsageCaption[] = L"PrinterSetup";
 
-// The code page's spelling of a UTF-8 text, when converting it back gives the same text.
-// Comparing after the round trip also catches the "best fit" look-alikes (an "a" for an
-// "ā") that WideCharToMultiByte reports as no default character used; WC_NO_BEST_FIT_CHARS
-// is refused where the code page is UTF-8 itself, which holds every text anyway.
+// The code page's exact spelling of a UTF-8 text; nothing when it has none.
 bool ToAnsi(const std::string& utf8, std::string& ansi)
 {
+    if (NarrowExactly(FromUtf8(utf8), CP_ACP, ansi))
+        return true;
     ansi.clear();
-    const std::wstring wide = Utf16Of(utf8);
-    if (wide.empty())
-        return utf8.empty();
-    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    if (length <= 0)
-        return false;
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), &bytes[0], length, nullptr, nullptr);
-    if (WidenAnsi(bytes) != wide)
-        return false;
-    ansi = bytes;
-    return true;
+    return false;
 }
 
 // The log file: UTF-8 (with a byte-order mark when the file is new, so that Notepad reads the
@@ -57,7 +43,7 @@ public:
     // (UTF-8) goes to the Unicode call: a folder in any script is found.
     bool Open(const std::string& path)
     {
-        m_file = CreateFileW(Utf16Of(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        m_file = CreateFileW(FromUtf8(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (m_file == INVALID_HANDLE_VALUE)
             return false;
@@ -93,7 +79,7 @@ private:
 
 void ShowUsage(const std::wstring& lead, UINT icon)
 {
-    std::wstring text = lead.empty() ? Widen(UsageText()) : lead + L"\n\n" + Widen(UsageText());
+    std::wstring text = lead.empty() ? FromUtf8(UsageText()) : lead + L"\n\n" + FromUtf8(UsageText());
     MessageBoxW(nullptr, text.c_str(), kUsageCaption, MB_OK | icon);
 }
 
@@ -102,7 +88,7 @@ int RunQuiet(const CommandLineOptions& options)
     FileLog log;
     const bool logOpen = !options.logFile.empty() && log.Open(options.logFile);
     if (options.mode == CommandMode::BadArguments) {
-        WriteLogLine(log, L"Invalid arguments: " + Utf16Of(options.error) + L" Result: exit code " +
+        WriteLogLine(log, L"Invalid arguments: " + FromUtf8(options.error) + L" Result: exit code " +
                               std::to_wstring(kExitInvalidParameter) + L".");
         return kExitInvalidParameter;
     }
@@ -157,7 +143,7 @@ bool RunCommandLineMode(const char* arguments, int& exitCode)
         return true;
     case CommandMode::BadArguments:
         if (!options.quiet) {
-            ShowUsage(Utf16Of(options.error), MB_ICONEXCLAMATION);
+            ShowUsage(FromUtf8(options.error), MB_ICONEXCLAMATION);
             exitCode = kExitInvalidParameter;
             return true;
         }

@@ -4,19 +4,14 @@
 
 #include <string>
 
+#include "system/SystemLibrary_win32.h"
+#include "system/TextConversion_win32.h"
 #include "win/Messages_win32.h"
 
 namespace {
 
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryWFn = BOOL(WINAPI*)(LPCWSTR);
-
-FARPROC KernelFunction(const char* name)
-{
-    // kernel32 is a known DLL, loaded with the process: no search happens here.
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel ? GetProcAddress(kernel, name) : nullptr;
-}
 
 [[noreturn]] void ReportAndExit(const std::wstring& what, DWORD error)
 {
@@ -28,11 +23,11 @@ FARPROC WINAPI DelayLoadNotify(unsigned notification, PDelayLoadInfo info)
 {
     if (notification != dliNotePreLoadLibrary)
         return nullptr;
-    HMODULE module = LoadSystemLibrary(info->szDll);
+    HMODULE module = LoadSystemLibrary(WidenAnsi(info->szDll).c_str());
     // Returning null would let the helper fall back to LoadLibraryA, which searches the
     // program's folder first on a system without SetDefaultDllDirectories.
     if (!module)
-        ReportAndExit(Widen("无法从系统目录加载 ") + WidenAnsi(info->szDll) + L":", GetLastError());
+        ReportAndExit(FromUtf8("无法从系统目录加载 ") + WidenAnsi(info->szDll) + L":", GetLastError());
     return reinterpret_cast<FARPROC>(module);
 }
 
@@ -41,10 +36,10 @@ FARPROC WINAPI DelayLoadFailure(unsigned notification, PDelayLoadInfo info)
     if (notification == dliFailGetProc) {
         std::wstring function = info->dlp.fImportByName ? WidenAnsi(info->dlp.szProcName)
                                                         : L"#" + std::to_wstring(info->dlp.dwOrdinal);
-        ReportAndExit(WidenAnsi(info->szDll) + Widen(" 缺少函数 ") + function + L":", info->dwLastError);
+        ReportAndExit(WidenAnsi(info->szDll) + FromUtf8(" 缺少函数 ") + function + L":", info->dwLastError);
     }
     if (notification == dliFailLoadLib)
-        ReportAndExit(Widen("无法从系统目录加载 ") + WidenAnsi(info->szDll) + L":", info->dwLastError);
+        ReportAndExit(FromUtf8("无法从系统目录加载 ") + WidenAnsi(info->szDll) + L":", info->dwLastError);
     return nullptr;
 }
 
@@ -57,30 +52,14 @@ PfnDliHook __pfnDliFailureHook2 = DelayLoadFailure;
 DllSearch RestrictDllSearchToSystemDirectory()
 {
     // Windows 8 and later, and Windows Vista / 7 with update KB2533623.
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(KernelFunction("SetDefaultDllDirectories"));
+    auto setDefault = KernelFunctionAs<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return DllSearch::SystemDirectoryOnly;
     // Windows XP SP1 and later: an empty string removes the current directory from the search.
     // The program's own folder stays first, which is why the delay-loaded DLLs are loaded
     // by their full path (DelayLoadNotify).
-    auto setDllDirectory = reinterpret_cast<SetDllDirectoryWFn>(KernelFunction("SetDllDirectoryW"));
+    auto setDllDirectory = KernelFunctionAs<SetDllDirectoryWFn>("SetDllDirectoryW");
     if (setDllDirectory && setDllDirectory(L""))
         return DllSearch::CurrentDirectoryRemoved;
     return DllSearch::Unchanged;
-}
-
-HMODULE LoadSystemLibrary(const char* name)
-{
-    wchar_t directory[MAX_PATH];
-    UINT length = GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0)
-        return nullptr;
-    if (length >= MAX_PATH) {
-        SetLastError(ERROR_BUFFER_OVERFLOW);
-        return nullptr;
-    }
-    std::wstring path = std::wstring(directory, length) + L"\\" + WidenAnsi(name);
-    // With the altered search path, the DLL's own dependencies are looked for beside it,
-    // in the system directory, not beside the program.
-    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

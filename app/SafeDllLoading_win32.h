@@ -14,11 +14,6 @@ enum class DllSearch {
 // directory; otherwise the current directory is at least dropped from the search.
 DllSearch RestrictDllSearchToSystemDirectory();
 
-// Loads a DLL by its full path in the system directory (GetSystemDirectoryW; a 32-bit program
-// on a 64-bit Windows gets the 32-bit one by the file-system redirection). Null on failure,
-// with the error in GetLastError.
-HMODULE LoadSystemLibrary(const char* name);
-
 // winspool.drv and comctl32.dll are delay-loaded (they are not known DLLs, so an ordinary
 // import would be searched in the program's folder first, before any code of ours runs).
 // The delay-load helper asks this module to load them: always from the system directory,

@@ -1,5 +1,6 @@
 #include "app/SingleInstance_win32.h"
 
+#include "system/TextConversion_win32.h"
 #include "win/Messages_win32.h"
 
 namespace {
@@ -43,5 +44,5 @@ bool SingleInstance::Acquire()
 
 void ShowAlreadyRunning()
 {
-    ShowMessage(Widen("打印机驱动安装程序已经在运行。\n请先完成或退出正在运行的安装程序，再重新启动。"));
+    ShowMessage(FromUtf8("打印机驱动安装程序已经在运行。\n请先完成或退出正在运行的安装程序，再重新启动。"));
 }

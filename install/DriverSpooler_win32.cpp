@@ -6,6 +6,7 @@
 
 #include "install/InstallSystem_win32.h"
 #include "system/TextCompare.h"
+#include "system/TextConversion_win32.h"
 #include "system/Win32Calls_win32.h"
 
 namespace {
@@ -13,22 +14,6 @@ namespace {
 std::string TextOrEmpty(const char* text)
 {
     return text != nullptr ? std::string(text) : std::string();
-}
-
-// A record's text in UTF-16 as an A function would convert it (system code page). The printer
-// is added and changed through the W functions: Wine's AddPrinterA and SetPrinterA free their
-// converted strings with the C runtime's free(), which fails on those process-heap buffers and
-// leaves ERROR_INVALID_PARAMETER in place of the spooler's own error (an unknown driver, 1797,
-// came out as 87, "Invalid parameter").
-std::wstring Wide(const std::string& ansi)
-{
-    if (ansi.empty())
-        return std::wstring();
-    const int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &text[0], size);
-    return text;
 }
 
 wchar_t* MutableWide(std::wstring& text)
@@ -126,10 +111,15 @@ uint32_t Win32DriverSpooler::GetInstalledDriver(const std::string& name, const s
     return ERROR_UNKNOWN_PRINTER_DRIVER;
 }
 
+// The printer is added and changed through the W functions, its record's texts converted from
+// the system code page as an A function would: Wine's AddPrinterA and SetPrinterA free their
+// converted strings with the C runtime's free(), which fails on those process-heap buffers and
+// leaves ERROR_INVALID_PARAMETER in place of the spooler's own error (an unknown driver, 1797,
+// would be reported as 87, "Invalid parameter").
 uint32_t Win32DriverSpooler::CreatePrinter(const PrinterRecord& record, PrinterHandle& printer)
 {
-    std::wstring name = Wide(record.printerName), port = Wide(record.portName), driver = Wide(record.driverName),
-                 processor = Wide(record.printProcessor), datatype = Wide(record.datatype);
+    std::wstring name = WidenAnsi(record.printerName), port = WidenAnsi(record.portName), driver = WidenAnsi(record.driverName),
+                 processor = WidenAnsi(record.printProcessor), datatype = WidenAnsi(record.datatype);
     PRINTER_INFO_2W info = {};
     info.pPrinterName = MutableWide(name);
     info.pPortName = MutableWide(port);
@@ -162,7 +152,7 @@ uint32_t Win32DriverSpooler::RebindPrinter(PrinterHandle printer, const PrinterR
     std::vector<BYTE> buffer(needed);
     if (!GetPrinterW(static_cast<HANDLE>(printer), 2, buffer.data(), needed, &needed))
         return LastErrorOfFailedCall();
-    std::wstring port = Wide(record.portName), driver = Wide(record.driverName);
+    std::wstring port = WidenAnsi(record.portName), driver = WidenAnsi(record.driverName);
     auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
     info->pPortName = MutableWide(port);
     info->pDriverName = MutableWide(driver);

@@ -7,7 +7,7 @@
 #include "install/RegistrySettings.h"
 #include "install/Uninstall_win32.h"
 #include "system/RegistryDword_win32.h"
-#include "system/Utf8_win32.h"
+#include "system/TextConversion_win32.h"
 #include "system/Win32Calls_win32.h"
 
 static_assert(kErrorUnknownPrinterDriver == ERROR_UNKNOWN_PRINTER_DRIVER, "ERROR_UNKNOWN_PRINTER_DRIVER");

@@ -3,11 +3,11 @@
 
 #include <cstddef>
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "ports/PortSpooler_win32.h"
+#include "system/TextConversion_win32.h"
 
 // The window-free code reads the monitors' records through its own declaration.
 static_assert(sizeof(MonitorInfo1Record) == sizeof(MONITOR_INFO_1A), "MONITOR_INFO_1A layout");
@@ -24,33 +24,10 @@ SpoolerResult Result(BOOL succeeded)
     return {false, GetLastError()};
 }
 
-// `text` in code page `codePage`; false when a character had no exact equivalent there. Best-fit
-// mappings ("ａ" to "a", "é" to "e" on some code pages) count as lossy: they name another port.
+// A record's text in code page `codePage`; false when it has no exact spelling there.
 bool Narrow(const wchar_t* text, UINT codePage, std::string& narrow)
 {
-    narrow.clear();
-    if (text == nullptr || *text == L'\0')
-        return true;
-    // UTF-8 as the system code page takes neither the flag nor the default-character report.
-    const bool utf8 = codePage == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* used = utf8 ? nullptr : &usedDefault;
-    int size = WideCharToMultiByte(codePage, flags, text, -1, nullptr, 0, nullptr, used);
-    if (size <= 0)
-        return false;
-    std::vector<char> buffer(static_cast<size_t>(size));
-    WideCharToMultiByte(codePage, flags, text, -1, buffer.data(), size, nullptr, used);
-    narrow.assign(buffer.data());
-    if (usedDefault)
-        return false;
-    // Back again: what the code page turns the narrow name into must be the name itself.
-    int back = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, narrow.c_str(), -1, nullptr, 0);
-    if (back <= 0)
-        return false;
-    std::vector<wchar_t> wide(static_cast<size_t>(back));
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, narrow.c_str(), -1, wide.data(), back);
-    return std::wcscmp(wide.data(), text) == 0;
+    return NarrowExactly(text != nullptr ? std::wstring(text) : std::wstring(), codePage, narrow);
 }
 
 struct PortEntry {

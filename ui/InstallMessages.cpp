@@ -1,5 +1,6 @@
 #include "ui/InstallMessages.h"
 
+#include "system/TextConversion_win32.h"
 #include "win/Messages_win32.h"
 #include "install/InstallFailureText.h"
 

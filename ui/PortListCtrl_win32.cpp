@@ -1,6 +1,6 @@
 #include "ui/PortListCtrl_win32.h"
 
-#include "win/Messages_win32.h"
+#include "system/TextConversion_win32.h"
 
 static_assert(kRowFocused == LVIS_FOCUSED && kRowSelected == LVIS_SELECTED, "row flags");
 static_assert(kListExGridLines == LVS_EX_GRIDLINES && kListExTrackSelect == LVS_EX_TRACKSELECT &&
@@ -15,5 +15,5 @@ void CPortListCtrl::ApplyFilledListStyle() const
 int CPortListCtrl::InsertUnusableRow(int index, const std::string& utf8Name)
 {
     // Through the Unicode message: the code page cannot hold the name.
-    return InsertRowWide(index, Widen(utf8Name), kUnusableRowMark);
+    return InsertRowWide(index, FromUtf8(utf8Name), kUnusableRowMark);
 }

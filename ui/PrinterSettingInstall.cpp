@@ -9,6 +9,7 @@
 #include "install/Installation.h"
 #include "install/PackageSeal.h"
 #include "system/PrintPolicies.h"
+#include "system/TextConversion_win32.h"
 #include "win/Messages_win32.h"
 #include "res/resource.h"
 #include "ui/InstallMessages.h"

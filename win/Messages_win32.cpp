@@ -1,6 +1,6 @@
 #include "win/Messages_win32.h"
 
-#include <vector>
+#include "system/TextConversion_win32.h"
 
 std::wstring AppTitle()
 {
@@ -42,25 +42,4 @@ std::wstring Win32ErrorText(DWORD errorCode)
     if (text.empty())
         text = L"Error " + std::to_wstring(errorCode);
     return text;
-}
-
-static std::wstring ToWide(const std::string& text, UINT codePage)
-{
-    if (text.empty())
-        return std::wstring();
-    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::vector<wchar_t> wide(length > 0 ? length : 0);
-    if (length > 0)
-        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return std::wstring(wide.begin(), wide.end());
-}
-
-std::wstring Widen(const std::string& utf8)
-{
-    return ToWide(utf8, CP_UTF8);
-}
-
-std::wstring WidenAnsi(const std::string& ansi)
-{
-    return ToWide(ansi, CP_ACP);
 }

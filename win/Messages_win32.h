@@ -14,8 +14,3 @@ void ShowMessage(const std::wstring& text);
 
 // Windows' own description of an error code (FormatMessageW), without the trailing line break.
 std::wstring Win32ErrorText(DWORD errorCode);
-
-// UTF-8 to UTF-16, for texts the program composes itself.
-std::wstring Widen(const std::string& utf8);
-// The system code page (file names, port names) to UTF-16.
-std::wstring WidenAnsi(const std::string& ansi);

@@ -9,6 +9,7 @@
 #include "FakeInstallSystem.h"
 #include "UninstallFake.h"
 #include "app/LogText.h"
+#include "system/Utf8.h"
 #include "app/QuietMode.h"
 
 namespace {

@@ -18,7 +18,7 @@
 
 #include "InstallationWineSupport.h"
 #include "system/DesktopAccount_win32.h"
-#include "system/Utf8_win32.h"
+#include "system/TextConversion_win32.h"
 #include "ports/XcvPorts_win32.h"
 #include "WineTestSupport.h"
 #include "win/Messages_win32.h"
