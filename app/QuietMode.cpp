@@ -192,7 +192,7 @@ std::wstring DescribeStep(QuietSystem& system, const UninstallStep& step)
 // A sealed program holds and checks the package files before anything changes (a /tcp port
 // included); the installation checks them again as it copies. An unsealed one says once that
 // it checks nothing. A missing file is left to the installation, which names every one.
-bool PackageMatchesSeal(QuietSystem& system, const ModelRecord& model, const EnvironmentNames& names)
+bool PackageMatchesSeal(QuietSystem& system, const EnvironmentNames& names)
 {
     if (system.seal == nullptr || system.seal->state == SealState::Unsealed) {
         Log(system, L"This program is not sealed (a developer build): the package files are not checked against "
@@ -204,7 +204,7 @@ bool PackageMatchesSeal(QuietSystem& system, const ModelRecord& model, const Env
                         FromUtf8(system.seal->release) + L", " + std::to_wstring(system.seal->files.size()) +
                         L" files).");
     std::vector<std::string> paths;
-    for (const PackageFile& file : PackageFilesFor(names, model.pluginBaseName, model.gpdBaseName))
+    for (const PackageFile& file : PackageFilesFor(names))
         paths.push_back(file.source);
     const InstallOutcome refused = CheckPackageAgainstSeal(*system.seal, system.files, paths);
     if (refused.failedStep == InstallStep::None ||
@@ -284,7 +284,7 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
                     (options.setDefaultPrinter ? L"yes." : L"no (/nodefault)."));
     if (system.logLost)
         return kExitLogFailure;  // no record from the start: as a log that cannot be opened, change nothing
-    if (!PackageMatchesSeal(system, model, names))
+    if (!PackageMatchesSeal(system, names))
         return Finish(system, kExitInstallFailure);
 
     // The spooler's calls are ANSI. A name that the code page cannot hold would reach them

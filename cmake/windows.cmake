@@ -154,6 +154,7 @@ if(WIZARD_TESTS)
   target_link_libraries(dll_search_probe PRIVATE ${nosuch_lib} ${missing_lib} wizard_win ${STATIC_LINK})
   # The benchmark (scripts/bench.sh): the floor program and the driver that times both.
   add_executable(bench_floor tools/bench-floor.cpp)
+  target_include_directories(bench_floor PRIVATE ${PACKAGE_FILE_LIST_DIR})
   target_link_libraries(bench_floor PRIVATE winspool advapi32 ${STATIC_LINK})
   add_executable(bench_driver tools/bench-driver.cpp)
   target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR})

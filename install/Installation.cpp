@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "PackageFileList.h"
 #include "install/DriverReadBack.h"
 #include "install/ModelCatalogue.h"
 #include "install/PackageSeal.h"
@@ -89,6 +90,9 @@ struct HeldPackageFiles {
 // The progress position reached after each copy (index into PackageFilesFor's list); 0 where
 // the bar stays until the next file.
 constexpr int kProgressAfterCopy[] = {10, 20, 30, 0, 40, 0, 50, 60};
+static_assert(sizeof(kProgressAfterCopy) / sizeof(kProgressAfterCopy[0]) ==
+                  sizeof(kPackageDriverFiles) / sizeof(kPackageDriverFiles[0]),
+              "a progress position for each file of install/package-files.txt");
 
 // AddPrinterDriver, and for a driver Windows warns about, the retry the user agrees to. A
 // failure keeps what explains it: the driver policies in force and whether we ran elevated.
@@ -138,15 +142,11 @@ EnvironmentNames EnvironmentFor(HostArchitecture host)
     return {"Windows NT x86", "Printer Driver\\x86\\"};
 }
 
-std::vector<PackageFile> PackageFilesFor(const EnvironmentNames& names, const char* pluginBase, const char* gpdBase)
+std::vector<PackageFile> PackageFilesFor(const EnvironmentNames& names)
 {
-    const std::string plugin = std::string(pluginBase) + ".DLL";
-    const std::string gpd = std::string(gpdBase) + ".GPD";
     std::vector<PackageFile> files;
-    for (const std::string& name : {plugin, gpd, std::string("uniDRVui.DLL"), std::string("uniDRV.DLL"),
-                                    std::string("UNIDRV.HLP"), std::string("UNIRES.DLL"), std::string("TTFSUB.GPD"),
-                                    std::string("STDNAMES.GPD")})
-        files.push_back({names.sourceFolder + name, name});
+    for (const char* name : kPackageDriverFiles)
+        files.push_back({std::string(names.sourceFolder) + name, name});
     return files;
 }
 
@@ -181,7 +181,7 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     // for this system, which is not the same as an incomplete package.
     if (choices.host == HostArchitecture::Arm64 && !system.files.HasFolder(names.sourceFolder))
         return Failure(InstallStep::NoDriverForHost, 0, names.sourceFolder);
-    const std::vector<PackageFile> files = PackageFilesFor(names, model.pluginBaseName, model.gpdBaseName);
+    const std::vector<PackageFile> files = PackageFilesFor(names);
 
     // Every file is checked before the first copy, so that a file that cannot be read does not
     // leave half a package in the driver directory. A file of 0 bytes is broken for certain

@@ -55,7 +55,8 @@ struct PackageFile {
     std::string source;  // relative to the current directory
     std::string name;
 };
-std::vector<PackageFile> PackageFilesFor(const EnvironmentNames& names, const char* pluginBase, const char* gpdBase);
+// The driver folder's files of install/package-files.txt; the model's plug-in and GPD first.
+std::vector<PackageFile> PackageFilesFor(const EnvironmentNames& names);
 
 // The dependent-files list: five fixed names in the first 64 bytes, then the plug-in DLL
 // at byte 64, then the empty name; at least 255 bytes, zero-filled.

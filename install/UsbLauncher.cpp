@@ -19,13 +19,11 @@ const wchar_t kNoUsbSerialDriverForArm64Text[] =
     L"This driver package holds no USB serial driver for ARM64 Windows. The x64 USB serial driver "
     L"cannot be installed on ARM64 Windows, so no installer was started.";
 
-const char kSecondUsbInstaller[] = "USBdriver\\x86\\dpinst.exe";
-
 std::string UsbSerialInstaller(HostArchitecture host)
 {
     switch (host) {
-    case HostArchitecture::X64: return "USB Driver\\x64\\dpinstx64.exe";
-    case HostArchitecture::X86: return "USB Driver\\x86\\dpinstx86.exe";
+    case HostArchitecture::X64: return kUsbInstallerX64;
+    case HostArchitecture::X86: return kUsbInstallerX86;
     case HostArchitecture::Arm64: break;
     }
     return std::string();

@@ -2,11 +2,11 @@
 #pragma once
 #include <string>
 
+#include "PackageFileList.h"  // kUsbInstallerX86, kUsbInstallerX64, kSecondUsbInstaller
 #include "system/HostArchitecture.h"
 
-// The installers' paths relative to the package root, as the seal names them.
-extern const char kSecondUsbInstaller[];
-// Empty on ARM64 Windows (see below).
+// The installers' paths relative to the package root, as the seal names them
+// (install/package-files.txt). Empty on ARM64 Windows (see below).
 std::string UsbSerialInstaller(HostArchitecture host);
 
 // "<current directory>\USB Driver\x64\dpinstx64.exe" on x64 Windows, the x86 one on 32-bit

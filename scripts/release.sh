@@ -20,15 +20,27 @@
 # Sourced (". scripts/release.sh"), it only defines its functions: sign_file FILE signs any
 # PE or MSI file with the same key and settings.
 
-# The files the installation copies (both environments) and the three USB installers the
-# first page can start, relative to the package folder.
+# The package's files, from its one list (install/package-files.txt, which the program is built
+# from too): driver_files, what the installation copies from a driver folder; usb_installers,
+# the three installers the first page can start, relative to the package folder.
+driver_files=()
+usb_installers=()
+while read -r role path; do
+    case $role in
+        driver) driver_files+=("$path") ;;
+        usb-*) usb_installers+=("$path") ;;
+    esac
+done < <(grep -v '^#' "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/install/package-files.txt")
+[ ${#driver_files[@]} -gt 0 ] && [ ${#usb_installers[@]} -eq 3 ] ||
+    { echo "install/package-files.txt names no driver files or not three USB installers" >&2; return 1 2>/dev/null || exit 1; }
+# Every file the installation copies (both environments) and the USB installers.
 required_package_files=()
 for environment in x86 x64; do
-    for file in QRX58.DLL VELM58KD.GPD uniDRVui.DLL uniDRV.DLL UNIDRV.HLP UNIRES.DLL TTFSUB.GPD STDNAMES.GPD; do
+    for file in "${driver_files[@]}"; do
         required_package_files+=("Printer Driver/$environment/$file")
     done
 done
-required_package_files+=("USB Driver/x86/dpinstx86.exe" "USB Driver/x64/dpinstx64.exe" "USBdriver/x86/dpinst.exe")
+required_package_files+=("${usb_installers[@]}")
 
 # The signing arguments of osslsigncode for FILE into OUT, one per line; the password goes
 # through a file (-readpass), never on a command line that `ps` shows.

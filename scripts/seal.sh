@@ -8,21 +8,21 @@
 #
 #   scripts/seal.sh EXE PACKAGE_DIR
 #
-# The files: the eight driver files of each driver folder the program may use (x86 and x64,
-# and arm64 when the package has that folder) and the three USB installers, as
-# scripts/release.sh lists them; each must be there and not empty.
+# The files: the driver files of each driver folder the program may use (x86 and x64, and arm64
+# when the package has that folder) and the three USB installers, as install/package-files.txt
+# lists them (read by scripts/release.sh); each must be there and not empty.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 exe=${1:?usage: scripts/seal.sh EXE PACKAGE_DIR}
 package=${2:?usage: scripts/seal.sh EXE PACKAGE_DIR}
 [ -f "$exe" ] || { echo "seal: no program $exe" >&2; exit 1; }
 [ -d "$package" ] || { echo "seal: no package folder $package" >&2; exit 1; }
-. "$root/scripts/release.sh"  # required_package_files, package_file
+. "$root/scripts/release.sh"  # driver_files, required_package_files, package_file
 
 files=("${required_package_files[@]}")
-if [ -n "$(package_file "$package" "Printer Driver/arm64/QRX58.DLL")" ] ||
+if [ -n "$(package_file "$package" "Printer Driver/arm64/${driver_files[0]}")" ] ||
    [ -n "$(find "$package" -maxdepth 2 -ipath "*/Printer Driver/arm64" -type d -print -quit)" ]; then
-    for file in QRX58.DLL VELM58KD.GPD uniDRVui.DLL uniDRV.DLL UNIDRV.HLP UNIRES.DLL TTFSUB.GPD STDNAMES.GPD; do
+    for file in "${driver_files[@]}"; do
         files+=("Printer Driver/arm64/$file")
     done
 fi

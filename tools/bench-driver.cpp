@@ -240,8 +240,7 @@ PackageSeal SealOfSealedProgram(const std::string& folder)
 
 std::vector<PackageFile> X64PackageFiles()
 {
-    return PackageFilesFor(EnvironmentFor(HostArchitecture::X64), kModelRecords[0].pluginBaseName,
-                           kModelRecords[0].gpdBaseName);
+    return PackageFilesFor(EnvironmentFor(HostArchitecture::X64));
 }
 
 

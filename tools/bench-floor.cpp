@@ -3,7 +3,7 @@
 //   bench-floor start     does what the wizard does before its first page (the version
 //                         report and the 64-bit test) and ends
 //   bench-floor install   the installation's calls, run from a driver package in the current
-//                         directory: driver directory, 8 copies, the level-3 driver, the
+//                         directory: driver directory, the package's copies, the level-3 driver, the
 //                         level-2 printer, the "Device" value
 // Exit code: for install, the microseconds the calls took (measured here, no pause); for
 // start, 0; 1 when a call failed (with its error on stderr).
@@ -14,10 +14,10 @@
 #include <cstring>
 #include <string>
 
+#include "PackageFileList.h"  // kPackageDriverFiles: install/package-files.txt
+
 namespace {
 
-const char* const kFiles[] = {"QRX58.DLL",  "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL",
-                              "UNIDRV.HLP", "UNIRES.DLL",   "TTFSUB.GPD",   "STDNAMES.GPD"};
 char kEnvironment[] = "Windows x64";
 char kDriver[] = "VELM58KD";
 
@@ -48,12 +48,12 @@ int Install()
     if (!GetPrinterDriverDirectoryA(nullptr, kEnvironment, 1, reinterpret_cast<BYTE*>(directory), sizeof(directory),
                                     &needed))
         return Fail("GetPrinterDriverDirectoryA");
-    for (const char* name : kFiles) {
+    for (const char* name : kPackageDriverFiles) {
         std::string source = std::string("Printer Driver\\x64\\") + name;
         if (GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES)
             return Fail(source.c_str());
     }
-    for (const char* name : kFiles) {
+    for (const char* name : kPackageDriverFiles) {
         std::string source = std::string("Printer Driver\\x64\\") + name;
         if (!CopyFileA(source.c_str(), (std::string(directory) + "\\" + name).c_str(), FALSE))
             return Fail("CopyFileA");

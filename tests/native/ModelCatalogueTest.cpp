@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "PackageFileList.h"
 #include "install/ModelCatalogue.h"
 
 namespace {
@@ -44,6 +45,9 @@ TEST(ModelCatalogue, TheRecordNamesThePackageFiles)
     EXPECT_STREQ("QRX58", kModelRecords[0].pluginBaseName);
     EXPECT_STREQ("VELM58KD", kModelRecords[0].gpdBaseName);
     EXPECT_STREQ("VELM58KD", kModelRecords[0].driverName);
+    // The package's one file list names the same plug-in and GPD, first, as the record says.
+    EXPECT_EQ(std::string(kModelRecords[0].pluginBaseName) + ".DLL", kPackageDriverFiles[0]);
+    EXPECT_EQ(std::string(kModelRecords[0].gpdBaseName) + ".GPD", kPackageDriverFiles[1]);
 }
 
 TEST(ModelCatalogue, LetterPairsBecomeBytes)

@@ -129,15 +129,15 @@ msi_program() {  # msi_program MSI OUT: the program the MSI installs
 signed_release() {
     printf 'pw of signer\n' > "$work/password"
     SIGN_PFX=$work/signer.pfx SIGN_PASSWORD_FILE=$work/password release "$work/signed-dist" --package "$work/real" || { cat "$work/signed-dist.out" >&2; return 1; }
-    local zip plugin="$work/real/Printer Driver/x64/QRX58.DLL"; zip=$(ls "$work"/signed-dist/*.zip) || return 1
+    local zip plugin="$work/real/Printer Driver/x64/${driver_files[0]}"; zip=$(ls "$work"/signed-dist/*.zip) || return 1
     zip_member "$zip" "$(basename "$zip" .zip)/PrinterSetup.exe" > "$work/from-zip.exe"
     msi_program "$(ls "$work"/signed-dist/*.msi)" "$work/from-msi.exe" || return 1
     verify "$work/signer.pem" "$work/from-zip.exe" &&
         (cd "$work/signed-dist" && sha256sum --quiet -c ./*.sha256) &&
         [ "$(sha256sum "$exe" | cut -d' ' -f1)" = "$built_hash" ] &&
         grep -qF "signed   SHA-256: $(sha256sum "$work/from-zip.exe" | cut -d' ' -f1)" "$work/signed-dist.out" &&
-        grep -qF "PrinterSetup.exe is SEALED against the driver package $work/real (19 files, release 4.0.0.0)" "$work/signed-dist.out" &&
-        grep -qaxF "file $(stat -c %s "$plugin") $(sha256sum "$plugin" | cut -d' ' -f1) Printer Driver\\x64\\QRX58.DLL" "$work/from-zip.exe" &&
+        grep -qF "PrinterSetup.exe is SEALED against the driver package $work/real (${#required_package_files[@]} files, release 4.0.0.0)" "$work/signed-dist.out" &&
+        grep -qaxF "file $(stat -c %s "$plugin") $(sha256sum "$plugin" | cut -d' ' -f1) Printer Driver\\x64\\${driver_files[0]}" "$work/from-zip.exe" &&
         cmp -s "$work/from-zip.exe" "$work/from-msi.exe" && cp "$work/from-zip.exe" "$work/signed-copy.exe" &&
         ! bash "$root/scripts/seal.sh" "$work/signed-copy.exe" "$work/real" 2>/dev/null && cmp -s "$work/from-zip.exe" "$work/signed-copy.exe" &&
         grep -q 'INF of the USB driver' <<<"$(zip_member "$zip" "$(basename "$zip" .zip)/USB Driver/x86/usbser.inf")" &&

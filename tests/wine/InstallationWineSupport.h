@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "PackageFileList.h"
+
 extern const char kDriver[];       // the model's driver and printer name
 extern const char kWindowsKey[];   // HKCU: "Device"
 extern const char kPortsKey[];     // HKLM: the COM ports' line settings
-extern const char* const kPackageFiles[8];
+// The driver folder's files, as install/package-files.txt lists them.
+static constexpr auto& kPackageFiles = kPackageDriverFiles;
 
 // The Windows the program finds on this Wine, told apart as the program does not (so that the tests check its
 // decision): 64-bit for the 64-bit tests and for the 32-bit ones in a WOW64 prefix, 32-bit in a 32-bit prefix
