@@ -12,7 +12,7 @@ DefaultPrinterTarget ChooseDefaultPrinterTarget(AccountQuery& accounts)
 {
     DefaultPrinterTarget target;
     std::string own, shell;
-    // Without our own account there is nothing to compare with: HKCU, as before.
+    // Without our own account there is nothing to compare with: HKCU, the installing account's own.
     if (!accounts.ProcessAccount(own) || own.empty())
         return target;
     if (accounts.DesktopShellAccount(shell) && !shell.empty()) {

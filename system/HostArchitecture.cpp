@@ -12,7 +12,7 @@ HostArchitecture DecideHostArchitecture(const HostReport& report)
                 return HostArchitecture::X86;
             break;
         default:
-            break;  // a machine this program has no driver folder for: decide as before
+            break;  // a machine this program has no driver folder for: decided as without IsWow64Process2
         }
     }
     if (report.program64Bit)

@@ -41,7 +41,7 @@ protected:
     void OnSelChangePort();
 
 private:
-    // Shared body of the two installation procedures (PrinterSettingInstall.cpp).
+    // Shared body of the installation procedures, one per host architecture (PrinterSettingInstall.cpp).
     InstallOutcome InstallPrinterFor(HostArchitecture host);
 
     // The separator and "About" entry of the system menu (string 101, command 0x10).

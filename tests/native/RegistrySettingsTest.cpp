@@ -213,7 +213,7 @@ TEST(DefaultPrinterTarget, ThePersonAtTheDesktopGetsTheDefaultPrinter)
         {"SYSTEM with no one logged on", "S-1-5-18", nullptr, DefaultPrinterHive::NobodyLoggedOn, ""},
         {"NetworkService with no one logged on", "S-1-5-20", nullptr, DefaultPrinterHive::NobodyLoggedOn, ""},
         {"a person without Explorer keeps their HKCU", admin, nullptr, DefaultPrinterHive::CurrentUser, ""},
-        {"our own account unreadable: HKCU as before", nullptr, user, DefaultPrinterHive::CurrentUser, ""},
+        {"our own account unreadable: HKCU", nullptr, user, DefaultPrinterHive::CurrentUser, ""},
     };
     for (const AccountCase& c : cases) {
         SCOPED_TRACE(c.why);

@@ -91,7 +91,7 @@ public:
     // LegacyDefaultPrinterMode as it is, and the installation's record of it before (in `deviceHive` only).
     RegistryDword legacyMode;
     std::optional<std::string> legacyRecord;
-    // Not logged (reading changes nothing), so that a removal without a record logs as before.
+    // Not logged (reading changes nothing), so that a removal without a record logs only its changes.
     uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) override
     {
         before = legacyRecord.value_or("");
