@@ -2,6 +2,8 @@
 // system for the package, and the registry. Each call reports its result with GetLastError
 // (or the registry's own status).
 #pragma once
+#include <windows.h>
+
 #include <vector>
 
 #include "install/DriverSpooler.h"
@@ -35,6 +37,9 @@ public:
 private:
     std::vector<void*> m_held;  // HANDLEs
 };
+
+// The registry's predefined key for a root.
+HKEY RootKey(RegistryRoot root);
 
 class Win32RegistryWriter : public RegistryWriter {
 public:

@@ -31,13 +31,6 @@ uint32_t StringSize(const std::string& data)
     return static_cast<uint32_t>(data.size() + 1);
 }
 
-// A key of the user's hive: HKCU's, or HKEY_USERS\<userSid>'s.
-void UserKey(const std::string& userSid, const char* path, RegistryRoot& root, std::string& fullPath)
-{
-    root = userSid.empty() ? RegistryRoot::CurrentUser : RegistryRoot::Users;
-    fullPath = userSid.empty() ? std::string(path) : userSid + "\\" + path;
-}
-
 bool WriteStringValue(RegistryWriter& registry, RegistryRoot root, const std::string& path, const std::string& name,
                       const std::string& data)
 {
@@ -50,6 +43,12 @@ bool WriteStringValue(RegistryWriter& registry, RegistryRoot root, const std::st
 }
 
 }  // namespace
+
+void UserHiveKey(const std::string& userSid, const char* path, RegistryRoot& root, std::string& fullPath)
+{
+    root = userSid.empty() ? RegistryRoot::CurrentUser : RegistryRoot::Users;
+    fullPath = userSid.empty() ? std::string(path) : userSid + "\\" + path;
+}
 
 std::string DefaultPrinterData(const std::string& driverName, const std::string& port)
 {
@@ -86,7 +85,7 @@ bool WriteDefaultPrinter(RegistryWriter& registry, InstallFeedback& feedback, co
     RegistryKey key = nullptr;
     RegistryRoot root;
     std::string path;
-    UserKey(userSid, kWindowsKeyPath, root, path);
+    UserHiveKey(userSid, kWindowsKeyPath, root, path);
     if (!userSid.empty()) {
         // Only a loaded hive: creating the path would make a key of that name under
         // HKEY_USERS that is nobody's profile.
@@ -115,8 +114,8 @@ bool KeepDefaultPrinterUserManaged(RegistryWriter& registry, InstallFeedback& fe
 {
     RegistryRoot root;
     std::string windowsPath, setupPath;
-    UserKey(userSid, kWindowsKeyPath, root, windowsPath);
-    UserKey(userSid, kSetupKeyPath, root, setupPath);
+    UserHiveKey(userSid, kWindowsKeyPath, root, windowsPath);
+    UserHiveKey(userSid, kSetupKeyPath, root, setupPath);
     RegistryKey key = nullptr;
     if (registry.CreateKey(root, windowsPath, key) != 0) {
         feedback.ShowRegistryMessage();

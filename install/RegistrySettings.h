@@ -18,6 +18,10 @@ extern const char kSetupKeyPath[];
 extern const char kLegacyModeBeforeValue[];
 extern const char kValueWasAbsent[];
 
+// Where a user's setting lives: HKEY_CURRENT_USER's key at `path` when `userSid` is empty
+// (the installing account is the user), else that of the loaded hive HKEY_USERS\<userSid>.
+void UserHiveKey(const std::string& userSid, const char* path, RegistryRoot& root, std::string& fullPath);
+
 // "<driver>,winspool,<port>"
 std::string DefaultPrinterData(const std::string& driverName, const std::string& port);
 // "<baud>,<parity>,<data bits>,<stop bits>,<flow>"; false when an index is outside its table.

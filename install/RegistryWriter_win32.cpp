@@ -5,8 +5,6 @@
 #include "install/InstallSystem_win32.h"
 #include "system/RegistryDword_win32.h"
 
-namespace {
-
 HKEY RootKey(RegistryRoot root)
 {
     switch (root) {
@@ -19,8 +17,6 @@ HKEY RootKey(RegistryRoot root)
     }
     return HKEY_LOCAL_MACHINE;
 }
-
-}  // namespace
 
 uint32_t Win32RegistryWriter::OpenKey(RegistryRoot root, const std::string& path, RegistryKey& key)
 {

@@ -4,15 +4,17 @@
 #include <cstring>
 #include <vector>
 
-#include "install/RegistrySettings.h"
+#include "install/InstallSystem_win32.h"
 #include "install/Uninstall_win32.h"
 #include "system/RegistryDword_win32.h"
 #include "system/TextConversion_win32.h"
 #include "system/Win32Calls_win32.h"
+#include "system/Win32ErrorCodes.h"
 
 static_assert(kErrorUnknownPrinterDriver == ERROR_UNKNOWN_PRINTER_DRIVER, "ERROR_UNKNOWN_PRINTER_DRIVER");
 static_assert(kErrorInvalidPrinterName == ERROR_INVALID_PRINTER_NAME, "ERROR_INVALID_PRINTER_NAME");
 static_assert(kErrorPrinterDriverInUse == ERROR_PRINTER_DRIVER_IN_USE, "ERROR_PRINTER_DRIVER_IN_USE");
+static_assert(kErrorMoreData == ERROR_MORE_DATA, "ERROR_MORE_DATA");
 static_assert(kRegistryString == REG_SZ && kRegistryExpandString == REG_EXPAND_SZ, "REG_SZ, REG_EXPAND_SZ");
 
 uint32_t Win32UninstallSystem::OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer)
@@ -112,39 +114,24 @@ uint32_t Win32UninstallSystem::DriverListed(const std::string& environment, cons
     return ERROR_INSUFFICIENT_BUFFER;
 }
 
-namespace {
-
-// A key of the user's hive: HKEY_CURRENT_USER's, or that of the loaded hive HKEY_USERS\<userSid>.
-LONG OpenUserKey(const std::string& userSid, const char* path, REGSAM access, HKEY& key)
-{
-    if (userSid.empty())
-        return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, access, &key);
-    return RegOpenKeyExA(HKEY_USERS, (userSid + "\\" + path).c_str(), 0, access, &key);
-}
-
-LONG OpenUserWindowsKey(const std::string& userSid, REGSAM access, HKEY& key)
-{
-    return OpenUserKey(userSid, kWindowsKeyPath, access, key);
-}
-
-}  // namespace
-
-uint32_t Win32UninstallSystem::ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value)
+uint32_t Win32UninstallSystem::ReadStringValue(RegistryRoot root, const std::string& path, const std::string& name,
+                                              RegistryString& value)
 {
     HKEY key = nullptr;
-    LONG status = OpenUserWindowsKey(userSid, KEY_QUERY_VALUE, key);
+    LONG status = RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_QUERY_VALUE, &key);
     if (status != ERROR_SUCCESS)
-        return static_cast<uint32_t>(status);  // no Windows key: no value either
+        return static_cast<uint32_t>(status);
+    const std::wstring wideName = WidenAnsi(name);
     DWORD type = 0, size = 0;
-    status = RegQueryValueExW(key, L"Device", nullptr, &type, nullptr, &size);
+    status = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size);
     value.type = type;
     value.text.clear();
-    // Only a string is read: the data of another type is no name, whatever its bytes.
+    // Only a string is read: the data of another type is no text, whatever its bytes.
     if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
         // The stored data need not end with a zero, and may be grown in between: room for both.
         std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
         DWORD room = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
-        status = RegQueryValueExW(key, L"Device", nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &room);
+        status = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &room);
         if (status == ERROR_SUCCESS)
             value.text = Utf8Of(buffer.data());
     }
@@ -152,65 +139,44 @@ uint32_t Win32UninstallSystem::ReadDefaultPrinterValue(const std::string& userSi
     return static_cast<uint32_t>(status);
 }
 
-uint32_t Win32UninstallSystem::DeleteDefaultPrinterValue(const std::string& userSid)
-{
-    HKEY key = nullptr;
-    LONG status = OpenUserWindowsKey(userSid, KEY_SET_VALUE, key);
-    if (status != ERROR_SUCCESS)
-        return static_cast<uint32_t>(status);
-    status = RegDeleteValueA(key, "Device");
-    RegCloseKey(key);
-    return static_cast<uint32_t>(status);
-}
-
-uint32_t Win32UninstallSystem::ReadLegacyModeRecord(const std::string& userSid, std::string& before)
-{
-    HKEY key = nullptr;
-    LONG status = OpenUserKey(userSid, kSetupKeyPath, KEY_QUERY_VALUE, key);
-    if (status != ERROR_SUCCESS)
-        return static_cast<uint32_t>(status);
-    wchar_t text[16] = {};  // "absent" or a number of ten digits at most
-    DWORD type = 0, size = sizeof(text) - sizeof(wchar_t);
-    const std::wstring name(kLegacyModeBeforeValue, kLegacyModeBeforeValue + std::strlen(kLegacyModeBeforeValue));
-    status = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-    RegCloseKey(key);
-    // A record we did not write in this form names nothing to put back.
-    before = status == ERROR_SUCCESS && type == REG_SZ ? Utf8Of(text) : std::string("?");
-    return status == ERROR_MORE_DATA ? 0 : static_cast<uint32_t>(status);
-}
-
-uint32_t Win32UninstallSystem::ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value)
+uint32_t Win32UninstallSystem::ReadDwordValue(RegistryRoot root, const std::string& path, const std::string& name,
+                                             RegistryDword& value)
 {
     value = RegistryDword();
     HKEY key = nullptr;
-    LONG status = OpenUserWindowsKey(userSid, KEY_QUERY_VALUE, key);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return 0;
+    LONG status = RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_QUERY_VALUE, &key);
     if (status != ERROR_SUCCESS)
         return static_cast<uint32_t>(status);
-    const uint32_t error = QueryRegistryDword(key, L"LegacyDefaultPrinterMode", value);
+    const uint32_t error = QueryRegistryDword(key, WidenAnsi(name).c_str(), value);
     RegCloseKey(key);
     return error;
 }
 
-uint32_t Win32UninstallSystem::RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value)
+uint32_t Win32UninstallSystem::SetDwordValue(RegistryRoot root, const std::string& path, const std::string& name,
+                                            uint32_t data)
 {
     HKEY key = nullptr;
-    LONG status = OpenUserWindowsKey(userSid, KEY_SET_VALUE, key);
+    LONG status = RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_SET_VALUE, &key);
     if (status != ERROR_SUCCESS)
         return static_cast<uint32_t>(status);
-    const DWORD data = value;
-    status = absent ? RegDeleteValueA(key, kLegacyDefaultPrinterModeValue)
-                    : RegSetValueExA(key, kLegacyDefaultPrinterModeValue, 0, REG_DWORD,
-                                     reinterpret_cast<const BYTE*>(&data), sizeof(data));
+    const DWORD value = data;
+    status = RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     RegCloseKey(key);
     return static_cast<uint32_t>(status);
 }
 
-uint32_t Win32UninstallSystem::DeleteLegacyModeRecord(const std::string& userSid)
+uint32_t Win32UninstallSystem::DeleteValue(RegistryRoot root, const std::string& path, const std::string& name)
 {
-    // Our own key holds nothing else and has no subkeys: RegDeleteKey removes it with its value.
-    const std::string path = userSid.empty() ? std::string(kSetupKeyPath) : userSid + "\\" + kSetupKeyPath;
-    LONG status = RegDeleteKeyA(userSid.empty() ? HKEY_CURRENT_USER : HKEY_USERS, path.c_str());
-    return status == ERROR_FILE_NOT_FOUND ? 0 : static_cast<uint32_t>(status);
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_SET_VALUE, &key);
+    if (status != ERROR_SUCCESS)
+        return static_cast<uint32_t>(status);
+    status = RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+    return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32UninstallSystem::DeleteKey(RegistryRoot root, const std::string& path)
+{
+    return static_cast<uint32_t>(RegDeleteKeyA(RootKey(root), path.c_str()));
 }

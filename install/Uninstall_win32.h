@@ -1,5 +1,5 @@
-// The Win32 side of the removal: winspool for the printer and its driver, the registry for
-// the user's default printer value.
+// The Win32 side of the removal: winspool for the printer and its driver, the registry keys
+// the removal names; which keys and what their values mean is decided in Uninstallation.cpp.
 #pragma once
 #include "install/Uninstallation.h"
 
@@ -10,12 +10,13 @@ public:
     void ClosePrinter(PrinterHandle printer) override;
     uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) override;
     uint32_t DeleteDriver(const std::string& environment, const std::string& name) override;
-    uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) override;
-    uint32_t DeleteDefaultPrinterValue(const std::string& userSid) override;
-    uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) override;
-    uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) override;
-    uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) override;
-    uint32_t DeleteLegacyModeRecord(const std::string& userSid) override;
+    uint32_t ReadStringValue(RegistryRoot root, const std::string& path, const std::string& name,
+                             RegistryString& value) override;
+    uint32_t ReadDwordValue(RegistryRoot root, const std::string& path, const std::string& name,
+                            RegistryDword& value) override;
+    uint32_t SetDwordValue(RegistryRoot root, const std::string& path, const std::string& name, uint32_t data) override;
+    uint32_t DeleteValue(RegistryRoot root, const std::string& path, const std::string& name) override;
+    uint32_t DeleteKey(RegistryRoot root, const std::string& path) override;
 
 private:
     // Whether EnumPrinterDrivers lists a driver of that name for the environment.

@@ -6,6 +6,60 @@
 
 namespace {
 
+const char kDeviceValue[] = "Device";
+
+// The installation writes "absent" or a number of ten digits at most; a longer text is none of
+// ours.
+constexpr size_t kLegacyModeRecordMostChars = 15;
+
+// What the installation recorded in the user's kSetupKeyPath about LegacyDefaultPrinterMode
+// before it set it; ERROR_FILE_NOT_FOUND when it recorded nothing.
+uint32_t ReadLegacyModeRecord(UninstallSystem& system, const std::string& userSid, std::string& before)
+{
+    RegistryRoot root;
+    std::string path;
+    UserHiveKey(userSid, kSetupKeyPath, root, path);
+    RegistryString record;
+    const uint32_t error = system.ReadStringValue(root, path, kLegacyModeBeforeValue, record);
+    // A record we did not write in this form names nothing to put back: "?", which no parse takes.
+    const bool ours = error == 0 && record.type == kRegistryString && record.text.size() <= kLegacyModeRecordMostChars;
+    before = ours ? record.text : std::string("?");
+    return error == kErrorMoreData ? 0 : error;
+}
+
+// LegacyDefaultPrinterMode as it is now; a Windows key that is not there holds none.
+uint32_t ReadLegacyDefaultPrinterMode(UninstallSystem& system, const std::string& userSid, RegistryDword& value)
+{
+    RegistryRoot root;
+    std::string path;
+    UserHiveKey(userSid, kWindowsKeyPath, root, path);
+    const uint32_t error = system.ReadDwordValue(root, path, kLegacyDefaultPrinterModeValue, value);
+    if (error == kErrorFileNotFound)
+        value = RegistryDword();
+    return error == kErrorFileNotFound ? 0 : error;
+}
+
+// Puts LegacyDefaultPrinterMode back: `absent` deletes it, else the DWORD `value`.
+uint32_t RestoreLegacyDefaultPrinterMode(UninstallSystem& system, const std::string& userSid, bool absent,
+                                         uint32_t value)
+{
+    RegistryRoot root;
+    std::string path;
+    UserHiveKey(userSid, kWindowsKeyPath, root, path);
+    return absent ? system.DeleteValue(root, path, kLegacyDefaultPrinterModeValue)
+                  : system.SetDwordValue(root, path, kLegacyDefaultPrinterModeValue, value);
+}
+
+// Our own key holds nothing but the record; one already gone is no failure.
+uint32_t DeleteLegacyModeRecord(UninstallSystem& system, const std::string& userSid)
+{
+    RegistryRoot root;
+    std::string path;
+    UserHiveKey(userSid, kSetupKeyPath, root, path);
+    const uint32_t error = system.DeleteKey(root, path);
+    return error == kErrorFileNotFound ? 0 : error;
+}
+
 UninstallStep RemovePrinter(const std::string& printerName, UninstallSystem& system)
 {
     UninstallStep step{UninstallItem::Printer, UninstallResult::Removed, 0, printerName, {}, 0};
@@ -65,8 +119,11 @@ UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, const st
                                         UninstallSystem& system)
 {
     UninstallStep step{UninstallItem::DefaultPrinterValue, UninstallResult::Absent, 0, std::string(), {}, 0};
-    DeviceValueData value;
-    uint32_t error = system.ReadDefaultPrinterValue(userSid, value);
+    RegistryRoot root;
+    std::string path;
+    UserHiveKey(userSid, kWindowsKeyPath, root, path);
+    RegistryString value;
+    uint32_t error = system.ReadStringValue(root, path, kDeviceValue, value);
     if (error == kErrorFileNotFound)
         return step;
     if (error != 0) {
@@ -88,7 +145,7 @@ UninstallStep RemoveDefaultPrinterValue(const std::string& printerName, const st
         step.result = UninstallResult::Kept;
         return step;
     }
-    error = system.DeleteDefaultPrinterValue(userSid);
+    error = system.DeleteValue(root, path, kDeviceValue);
     if (error == kErrorFileNotFound) {
         step.result = UninstallResult::Absent;  // the spooler removed it in the meantime
     } else if (error != 0) {
@@ -106,23 +163,23 @@ UninstallStep RestoreDefaultPrinterMode(const std::string& userSid, UninstallSys
 {
     UninstallStep step{UninstallItem::DefaultPrinterMode, UninstallResult::Absent, 0, std::string(), {}, 0};
     std::string before;
-    uint32_t error = system.ReadLegacyModeRecord(userSid, before);
+    uint32_t error = ReadLegacyModeRecord(system, userSid, before);
     if (error == kErrorFileNotFound)
         return step;  // the installation did not change it
     RegistryDword now;
     bool absent = false;
     uint32_t value = 0;
     if (error == 0)
-        error = system.ReadLegacyDefaultPrinterMode(userSid, now);
+        error = ReadLegacyDefaultPrinterMode(system, userSid, now);
     if (error == 0) {
         step.subject = before;
         if (!now.IsDword(1) || !ParseLegacyModeRecord(before, absent, value))
             step.result = UninstallResult::Kept;
-        else if ((error = system.RestoreLegacyDefaultPrinterMode(userSid, absent, value)) == 0)
+        else if ((error = RestoreLegacyDefaultPrinterMode(system, userSid, absent, value)) == 0)
             step.result = UninstallResult::Restored;
     }
     if (error == 0)
-        error = system.DeleteLegacyModeRecord(userSid);
+        error = DeleteLegacyModeRecord(system, userSid);
     if (error != 0) {
         step.result = UninstallResult::Failed;
         step.errorCode = error;

@@ -8,6 +8,7 @@
 #include "system/DesktopAccount.h"
 #include "system/RegistryDword.h"
 #include "install/DriverSpooler.h"
+#include "install/RegistryWriter.h"
 
 constexpr uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
 constexpr uint32_t kErrorInvalidPrinterName = 1801;    // ERROR_INVALID_PRINTER_NAME
@@ -21,8 +22,9 @@ struct SpoolerPrinter {
     std::string driver;
 };
 
-// The user's "Device" value: its registry type, and its text (UTF-8) when it is a string.
-struct DeviceValueData {
+// A registry value that should be a string: its type, and its text (UTF-8, up to its first
+// zero) when it is REG_SZ or REG_EXPAND_SZ.
+struct RegistryString {
     uint32_t type = kRegistryString;
     std::string text;
 };
@@ -42,20 +44,19 @@ public:
     // driver uses them. ERROR_UNKNOWN_PRINTER_DRIVER when there is no such driver; Windows'
     // spooler answers ERROR_PRINTER_DRIVER_IN_USE while a printer uses it (Wine's does not).
     virtual uint32_t DeleteDriver(const std::string& environment, const std::string& name) = 0;
-    // The "Device" value under a user's Windows key, of whatever type it is; ERROR_FILE_NOT_FOUND
-    // when absent. `userSid` empty: HKEY_CURRENT_USER; else HKEY_USERS\<userSid>, the loaded
-    // hive of the person at the desktop when that is another account.
-    virtual uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) = 0;
-    virtual uint32_t DeleteDefaultPrinterValue(const std::string& userSid) = 0;
-    // What the installation recorded in the user's kSetupKeyPath about LegacyDefaultPrinterMode
-    // before it set it ("absent" or a number); ERROR_FILE_NOT_FOUND when it recorded nothing.
-    virtual uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) = 0;
-    // LegacyDefaultPrinterMode under the user's Windows key as it is now.
-    virtual uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) = 0;
-    // Puts LegacyDefaultPrinterMode back: `absent` deletes it, else the DWORD `value`.
-    virtual uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) = 0;
-    // Deletes the user's kSetupKeyPath with the record in it.
-    virtual uint32_t DeleteLegacyModeRecord(const std::string& userSid) = 0;
+    // The user's registry, each key by its root and path as the installation names it
+    // (UserHiveKey). ERROR_FILE_NOT_FOUND when the key or the value is not there.
+    // A value of whatever type, read whole; its text only when it is a string.
+    virtual uint32_t ReadStringValue(RegistryRoot root, const std::string& path, const std::string& name,
+                                     RegistryString& value) = 0;
+    // A value that should be a REG_DWORD; one that is not there is Absent, no error.
+    virtual uint32_t ReadDwordValue(RegistryRoot root, const std::string& path, const std::string& name,
+                                    RegistryDword& value) = 0;
+    virtual uint32_t SetDwordValue(RegistryRoot root, const std::string& path, const std::string& name,
+                                   uint32_t data) = 0;
+    virtual uint32_t DeleteValue(RegistryRoot root, const std::string& path, const std::string& name) = 0;
+    // A key without subkeys, with its values.
+    virtual uint32_t DeleteKey(RegistryRoot root, const std::string& path) = 0;
 };
 
 enum class UninstallItem { Printer, Driver, DefaultPrinterValue, DefaultPrinterMode };

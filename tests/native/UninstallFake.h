@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "install/RegistrySettings.h"
 #include "install/Uninstallation.h"
 #include "system/Win32ErrorCodes.h"
 
@@ -68,48 +69,95 @@ public:
         driverPresent = false;
         return 0;
     }
-    uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) override
+    // LegacyDefaultPrinterMode as it is, and the installation's record of it before (in `deviceHive` only):
+    // its type and the error reading it gives; `legacyModeError` for the Windows key's, `recordKeyError` for
+    // deleting the record's key.
+    RegistryDword legacyMode;
+    std::optional<std::string> legacyRecord;
+    uint32_t legacyRecordType = 1;  // REG_SZ
+    uint32_t legacyRecordError = 0;
+    uint32_t legacyModeError = 0;
+    uint32_t recordKeyError = 0;
+
+    uint32_t ReadStringValue(RegistryRoot root, const std::string& path, const std::string& name,
+                             RegistryString& value) override
     {
-        if (uint32_t error = Record(userSid.empty() ? "ReadDevice" : "ReadDevice " + userSid))
-            return error;
-        if (!device || userSid != deviceHive)
-            return kErrorFileNotFound;
-        value.type = deviceType;
-        value.text = deviceType == 1 || deviceType == 2 ? *device : std::string();
-        return 0;
+        std::string userSid;
+        if (name == "Device" && UserKey(root, path, kWindowsKeyPath, userSid)) {
+            if (uint32_t error = Record(userSid.empty() ? "ReadDevice" : "ReadDevice " + userSid))
+                return error;
+            if (!device || userSid != deviceHive)
+                return kErrorFileNotFound;
+            value.type = deviceType;
+            value.text = deviceType == 1 || deviceType == 2 ? *device : std::string();
+            return 0;
+        }
+        // Not logged (reading changes nothing), so that a removal without a record logs only its changes.
+        if (name == kLegacyModeBeforeValue && UserKey(root, path, kSetupKeyPath, userSid)) {
+            if (!legacyRecord || userSid != deviceHive)
+                return kErrorFileNotFound;
+            value.type = legacyRecordType;
+            value.text = legacyRecordType == 1 ? *legacyRecord : std::string();
+            return legacyRecordError;
+        }
+        return kErrorFileNotFound;
     }
-    uint32_t DeleteDefaultPrinterValue(const std::string& userSid) override
+    uint32_t ReadDwordValue(RegistryRoot root, const std::string& path, const std::string& name,
+                            RegistryDword& value) override
     {
+        std::string userSid;
+        if (name != kLegacyDefaultPrinterModeValue || !UserKey(root, path, kWindowsKeyPath, userSid))
+            return kErrorFileNotFound;
+        value = legacyMode;
+        if (uint32_t error = Record("ReadLegacyMode" + Hive(userSid)))
+            return error;
+        return legacyModeError;
+    }
+    uint32_t SetDwordValue(RegistryRoot root, const std::string& path, const std::string& name, uint32_t data) override
+    {
+        std::string userSid;
+        if (name != kLegacyDefaultPrinterModeValue || !UserKey(root, path, kWindowsKeyPath, userSid))
+            return Record("SetDword elsewhere " + path);
+        return Record("SetLegacyMode " + std::to_string(data) + Hive(userSid));
+    }
+    uint32_t DeleteValue(RegistryRoot root, const std::string& path, const std::string& name) override
+    {
+        std::string userSid;
+        if (!UserKey(root, path, kWindowsKeyPath, userSid))
+            return Record("DeleteValue elsewhere " + path);
+        if (name == kLegacyDefaultPrinterModeValue)
+            return Record("DeleteLegacyMode" + Hive(userSid));
         if (uint32_t error = Record(userSid.empty() ? "DeleteDevice" : "DeleteDevice " + userSid))
             return error;
-        if (!device || userSid != deviceHive)
+        if (name != "Device" || !device || userSid != deviceHive)
             return kErrorFileNotFound;
         device.reset();
         return 0;
     }
-
-    // LegacyDefaultPrinterMode as it is, and the installation's record of it before (in `deviceHive` only).
-    RegistryDword legacyMode;
-    std::optional<std::string> legacyRecord;
-    // Not logged (reading changes nothing), so that a removal without a record logs only its changes.
-    uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) override
+    uint32_t DeleteKey(RegistryRoot root, const std::string& path) override
     {
-        before = legacyRecord.value_or("");
-        return legacyRecord && userSid == deviceHive ? 0 : kErrorFileNotFound;
+        std::string userSid;
+        if (!UserKey(root, path, kSetupKeyPath, userSid))
+            return Record("DeleteKey elsewhere " + path);
+        if (uint32_t error = Record("DeleteLegacyRecord" + Hive(userSid)))
+            return error;
+        return recordKeyError;
     }
-    uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) override
-    {
-        value = legacyMode;
-        return Record("ReadLegacyMode" + Hive(userSid));
-    }
-    uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) override
-    {
-        return Record((absent ? "DeleteLegacyMode" : "SetLegacyMode " + std::to_string(value)) + Hive(userSid));
-    }
-    uint32_t DeleteLegacyModeRecord(const std::string& sid) override { return Record("DeleteLegacyRecord" + Hive(sid)); }
 
 private:
     static std::string Hive(const std::string& userSid) { return userSid.empty() ? std::string() : " " + userSid; }
+    // Whether `path` under `root` is the user's key `key`: HKCU\key, or HKEY_USERS\<SID>\key (the SID in `userSid`).
+    static bool UserKey(RegistryRoot root, const std::string& path, const std::string& key, std::string& userSid)
+    {
+        userSid.clear();
+        if (root == RegistryRoot::CurrentUser)
+            return path == key;
+        const size_t slash = path.find('\\');
+        if (root != RegistryRoot::Users || slash == std::string::npos || path.substr(slash + 1) != key)
+            return false;
+        userSid = path.substr(0, slash);
+        return true;
+    }
     uint32_t Record(const std::string& line)
     {
         log.push_back(line);

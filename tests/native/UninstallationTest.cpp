@@ -201,8 +201,11 @@ TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationCha
     const std::string sid = "S-1-5-21-3";
     // record: none when the installation changed nothing; otherUser: the person at the desktop is another account
     // (sid's hive); result Absent: no step at all
+    // The record as read (its type, the error of reading it) and the errors of the Windows key and of the
+    // record's key decide too; `subject`: what the step says the value was before.
     struct Case { const char *name, *record; RegistryDword now; bool otherUser; std::string failOn; UninstallResult result;
-                  std::vector<std::string> calls; };
+                  std::vector<std::string> calls; uint32_t recordType = 1, recordError = 0, modeError = 0, keyError = 0;
+                  const char* subject = nullptr; };
     for (const Case& c : {
              Case{"no record", nullptr, Dword(1), false, "", UninstallResult::Absent, {}},
              Case{"was absent, still 1", "absent", Dword(1), false, "", UninstallResult::Restored,
@@ -213,12 +216,29 @@ TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationCha
                   {"ReadLegacyMode", "DeleteLegacyRecord"}},
              Case{"cannot be written: the record stays", "0", Dword(1), false, "SetLegacyMode", UninstallResult::Failed,
                   {"ReadLegacyMode", "SetLegacyMode 0"}},
+             Case{"a record of another type names nothing", "0", Dword(1), false, "", UninstallResult::Kept,
+                  {"ReadLegacyMode", "DeleteLegacyRecord"}, 4, 0, 0, 0, "?"},
+             Case{"a record longer than ours names nothing", "1234567890123456", Dword(1), false, "", UninstallResult::Kept,
+                  {"ReadLegacyMode", "DeleteLegacyRecord"}, 1, 0, 0, 0, "?"},
+             Case{"a record grown while read (ERROR_MORE_DATA) names nothing", "0", Dword(1), true, "",
+                  UninstallResult::Kept, {"ReadLegacyMode " + sid, "DeleteLegacyRecord " + sid}, 1, 234, 0, 0, "?"},
+             Case{"an unreadable record fails and stays", "0", Dword(1), false, "", UninstallResult::Failed, {}, 1, 5},
+             Case{"no Windows key: the value is not 1", "absent", Dword(1), false, "", UninstallResult::Kept,
+                  {"ReadLegacyMode", "DeleteLegacyRecord"}, 1, 0, 2, 0, "absent"},
+             Case{"the record's key already gone", "0", Dword(0), false, "", UninstallResult::Kept,
+                  {"ReadLegacyMode", "DeleteLegacyRecord"}, 1, 0, 0, 2, "0"},
+             Case{"the record's key cannot be deleted", "absent", Dword(1), false, "DeleteLegacyRecord",
+                  UninstallResult::Failed, {"ReadLegacyMode", "DeleteLegacyMode", "DeleteLegacyRecord"}},
          }) {
         FakeUninstallSystem fake;
         if (c.record)
             fake.legacyRecord = std::string(c.record);
         fake.legacyMode = c.now;
         fake.failOn = c.failOn;
+        fake.legacyRecordType = c.recordType;
+        fake.legacyRecordError = c.recordError;
+        fake.legacyModeError = c.modeError;
+        fake.recordKeyError = c.keyError;
         DefaultPrinterTarget target;
         target.hive = c.otherUser ? DefaultPrinterHive::DesktopUser : DefaultPrinterHive::CurrentUser;
         target.sid = fake.deviceHive = c.otherUser ? sid : "";
@@ -230,5 +250,7 @@ TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationCha
         const UninstallStep& last = outcome.steps.back();
         EXPECT_EQ(c.result, last.item == UninstallItem::DefaultPrinterMode ? last.result : UninstallResult::Absent)
             << c.name;
+        if (c.subject)
+            EXPECT_EQ(c.subject, last.subject) << c.name;
     }
 }
