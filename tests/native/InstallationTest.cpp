@@ -63,6 +63,8 @@ TEST(Installation, X64RunsEveryStepInOrder)
     for (const char* name : {"QRX58.DLL", "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL", "UNIDRV.HLP", "UNIRES.DLL",
                              "TTFSUB.GPD", "STDNAMES.GPD"})
         expected.push_back("CheckReadable " + src + name);
+    expected.push_back("CheckReadable " + src + "KAPLINX.ini");  // not in the package: left out
+    expected.push_back("CheckReadable " + src + "KAPLINX.dll");
     auto copy = [&](const char* name) { expected.push_back("Copy " + src + name + " -> " + kDir + "\\" + name); };
     expected.push_back("GetDriverDirectory Windows x64 255");
     copy("QRX58.DLL");
@@ -79,6 +81,9 @@ TEST(Installation, X64RunsEveryStepInOrder)
     expected.push_back("Progress 50");
     copy("STDNAMES.GPD");
     expected.push_back("Progress 60");
+    for (const char* name : {"uniDRV.DLL", "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.HLP", "ttfsub.GPD", "unires.DLL",
+                             "stdnames.GPD", "QRX58.DLL"})
+        expected.push_back("CheckReadable " + kDir + "\\" + name);  // every file the record names is there
     expected.push_back("AddDriver VELM58KD Windows x64");
     expected.push_back("GetInstalledDriver VELM58KD Windows x64");
     expected.push_back("Progress 70");
@@ -109,9 +114,9 @@ TEST(Installation, X86UsesItsEnvironmentAndSourceFolder)
     fake.driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
     ASSERT_TRUE(Install(fake, DefaultChoices(HostArchitecture::X86)).succeeded);
 
-    EXPECT_EQ("GetDriverDirectory Windows NT x86 255", fake.log[8]);
+    EXPECT_EQ("GetDriverDirectory Windows NT x86 255", fake.log[10]);
     EXPECT_EQ("Copy Printer Driver\\x86\\QRX58.DLL -> C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\QRX58.DLL",
-              fake.log[9]);
+              fake.log[11]);
     EXPECT_EQ("Copy Printer Driver\\x86\\STDNAMES.GPD -> C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\STDNAMES.GPD",
               fake.Changes()[7]);
     ASSERT_EQ(1u, fake.drivers.size());
@@ -128,7 +133,7 @@ TEST(Installation, Arm64UsesItsEnvironmentAndFolderWhenThePackageHasOne)
 
     EXPECT_EQ("HasFolder Printer Driver\\arm64\\", fake.log[0]);
     EXPECT_EQ("CheckReadable Printer Driver\\arm64\\QRX58.DLL", fake.log[1]);
-    EXPECT_EQ("GetDriverDirectory Windows ARM64 255", fake.log[9]);
+    EXPECT_EQ("GetDriverDirectory Windows ARM64 255", fake.log[11]);
     EXPECT_EQ("Copy Printer Driver\\arm64\\STDNAMES.GPD -> C:\\Windows\\system32\\spool\\drivers\\arm64\\STDNAMES.GPD",
               fake.Changes()[7]);
     ASSERT_EQ(1u, fake.drivers.size());
@@ -159,21 +164,34 @@ TEST(Installation, TheDriverRecordIsALevelThreeUnidrvRecord)
     EXPECT_EQ(2u, driver.version);
     EXPECT_EQ("VELM58KD", driver.name);
     EXPECT_EQ("Windows x64", driver.environment);
-    EXPECT_EQ("\\uniDRV.DLL", driver.driverPath);
-    EXPECT_EQ("\\VELM58KD.GPD", driver.dataFile);
-    EXPECT_EQ("\\uniDRVui.DLL", driver.configFile);
-    EXPECT_EQ("\\uniDRV.HLP", driver.helpFile);
+    // Bare file names of files in the driver directory: no leading backslash (the drive's root).
+    EXPECT_EQ("uniDRV.DLL", driver.driverPath);
+    EXPECT_EQ("VELM58KD.GPD", driver.dataFile);
+    EXPECT_EQ("uniDRVui.DLL", driver.configFile);
+    EXPECT_EQ("uniDRV.HLP", driver.helpFile);
     EXPECT_EQ("", driver.monitorName);
     EXPECT_EQ("RAW", driver.defaultDataType);
 
-    const std::vector<std::string> expected = {"\\ttfsub.GPD",  "\\unires.DLL",  "\\stdnames.GPD",
-                                               "\\KAPLINX.ini", "\\KAPLINX.dll", "QRX58.DLL"};
-    EXPECT_EQ(expected, Names(driver.dependentFiles));
+    // The sample package has no KAPLINX files: they are neither copied nor named.
+    EXPECT_EQ((std::vector<std::string>{"ttfsub.GPD", "unires.DLL", "stdnames.GPD", "QRX58.DLL"}),
+              Names(driver.dependentFiles));
     ASSERT_EQ(255u, driver.dependentFiles.size());
-    EXPECT_EQ("QRX58.DLL", std::string(&driver.dependentFiles[64]));
-    EXPECT_EQ('\0', driver.dependentFiles[63]);
-    for (size_t i = 73; i < driver.dependentFiles.size(); ++i)
+    for (size_t i = 46; i < driver.dependentFiles.size(); ++i)
         EXPECT_EQ('\0', driver.dependentFiles[i]) << "byte " << i;
+    EXPECT_EQ(0, std::count_if(fake.log.begin(), fake.log.end(), [](const std::string& line) {
+                  return line.rfind("Copy", 0) == 0 && line.find("KAPLINX") != std::string::npos; }));
+
+    // A package that has them: both copied after the others and named before the plug-in.
+    FakeInstallSystem full;
+    full.packageHasKaplinx = true;
+    const InstallOutcome outcome = Install(full, choices);
+    ASSERT_TRUE(outcome.succeeded);
+    EXPECT_TRUE(outcome.leftOutFiles.empty());
+    EXPECT_EQ((std::vector<std::string>{"ttfsub.GPD", "unires.DLL", "stdnames.GPD", "KAPLINX.ini", "KAPLINX.dll",
+                                        "QRX58.DLL"}),
+              Names(full.drivers[0].dependentFiles));
+    EXPECT_EQ("Copy Printer Driver\\x64\\KAPLINX.dll -> " + kDir + "\\KAPLINX.dll", full.Changes()[9]);
+    EXPECT_EQ(kFullProgress, full.progress);
 }
 
 TEST(Installation, ThePrinterRecordUsesTheDriverNameAndTheChosenPort)
@@ -280,9 +298,9 @@ TEST(Installation, ALongDriverDirectoryIsAskedForAgainWithTheSizeNeeded)
     FakeInstallSystem fake;
     fake.driverDirectory = "D:\\" + std::string(290, 'd');
     ASSERT_TRUE(Install(fake, DefaultChoices()).succeeded);
-    EXPECT_EQ("GetDriverDirectory Windows x64 255", fake.log[8]);
-    EXPECT_EQ("GetDriverDirectory Windows x64 294", fake.log[9]);
-    EXPECT_EQ("Copy Printer Driver\\x64\\QRX58.DLL -> " + fake.driverDirectory + "\\QRX58.DLL", fake.log[10]);
+    EXPECT_EQ("GetDriverDirectory Windows x64 255", fake.log[10]);
+    EXPECT_EQ("GetDriverDirectory Windows x64 294", fake.log[11]);
+    EXPECT_EQ("Copy Printer Driver\\x64\\QRX58.DLL -> " + fake.driverDirectory + "\\QRX58.DLL", fake.log[12]);
 }
 
 TEST(Installation, AnEmptyOrLossyDriverDirectoryStopsBeforeAnyCopy)
