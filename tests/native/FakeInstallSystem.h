@@ -156,6 +156,7 @@ public:
         }
         return 0;
     }
+    void SetFacts(const std::string& path, const DriverFileFacts& given) { facts[Upper(path)] = given; }
     DriverFileFacts Facts(const std::string& path) const
     {
         auto found = facts.find(Upper(path));

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "FakeInstallSystem.h"
+#include "install/DriverFileVersion.h"
+#include "install/DriverReadBack.h"
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/PackageSeal.h"
@@ -640,6 +642,15 @@ TEST(Installation, ASealedProgramUsesOnlyTheReleasesFilesHoldingThemFromTheirChe
         EXPECT_EQ(c.problem, outcome.sealProblem) << c.name;
         EXPECT_TRUE(fake.Changes().empty() && fake.held.empty()) << c.name << ": a change, or a file left held";
     }
+    // KAPLINX files the release was not sealed with are left out, not copied unchecked.
+    FakeInstallSystem fake;
+    fake.packageHasKaplinx = true;
+    fake.seal = SealOf(fake);
+    const InstallOutcome outcome = Install(fake, DefaultChoices());
+    ASSERT_TRUE(outcome.succeeded);
+    ASSERT_EQ(2u, outcome.leftOutFiles.size());
+    EXPECT_TRUE(outcome.leftOutFiles[0].notSealed && outcome.leftOutFiles[1].notSealed);
+    EXPECT_EQ(4u, Names(fake.drivers[0].dependentFiles).size());
 }
 
 // A file swapped after its check (which holding prevents on Windows) is copied as it is: the
@@ -650,3 +661,98 @@ INSTANTIATE_TEST_SUITE_P(ASealedProgram, InstallationReadBack, testing::Values(R
         f.onCall = [&f](const std::string& line) {
             if (line.rfind("GetDriverDirectory", 0) == 0) f.disk[Upper("Printer Driver\\x64\\QRX58.DLL")] = "planted"; };
     }, InstalledFileProblem::SizeDiffers, kVersionDir + "\\QRX58.DLL", 0}));
+
+// The spooler's rule for "newer" (DriverFileVersion.h), one row per case.
+TEST(DriverFileVersion, AnInstalledFileIsKeptOnlyWhenNewerByTheSystemsRule)
+{
+    const WindowsVersion xp{5, 1, 2600}, w10{10, 0, 19041}, w2000{5, 0, 2195}, unknown{};
+    const DriverFileFacts v2600{true, 0x00000003, 0x0A280000, 200}, v19041{true, 0x00000003, 0x4A610001, 100},
+        none{false, 0, 0, 300}, older{true, 0x00000003, 0x0A27FFFF, 900};
+    const struct { const char* name; DriverFileFacts installed, package; WindowsVersion os; KeptFileVerdict verdict; } rows[] = {
+        {"newer version", v19041, v2600, w10, KeptFileVerdict::KeptNewer},
+        {"newer version, unknown system", v19041, v2600, unknown, KeptFileVerdict::KeptNewer},
+        {"older version, though dated later", older, v2600, xp, KeptFileVerdict::Older},
+        {"same version, other bytes", v2600, v2600, w10, KeptFileVerdict::SameVersion},
+        {"installed file without a version", none, v2600, w10, KeptFileVerdict::NoVersion},
+        {"package file without a version", v19041, none, xp, KeptFileVerdict::NoVersion},
+        {"Windows 2000: dated later, lower version", older, v2600, w2000, KeptFileVerdict::KeptNewer},
+        {"Windows 2000: dated earlier, higher version", v19041, v2600, w2000, KeptFileVerdict::NotNewerByTimeStamp},
+        {"Windows 2000: same date", v2600, v2600, w2000, KeptFileVerdict::NotNewerByTimeStamp},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.verdict, JudgeInstalledFile(row.installed, row.package, row.os)) << row.name;
+    EXPECT_EQ("0.3.19041.1", VersionText(v19041));
+    EXPECT_EQ("no version", VersionText(none));
+    EXPECT_EQ("1601-01-01 00:00 UTC", TimeStampText(0));
+    EXPECT_EQ("2004-08-04 12:34 UTC", TimeStampText(127360964400000000ULL));
+    EXPECT_EQ("2024-02-29 23:59 UTC", TimeStampText(133537247400000000ULL));
+    EXPECT_EQ(std::vector<int>({-1, 1, 1}), (std::vector<int>{PickRegisteredEntry({}, 2), PickRegisteredEntry({3, 2}, 2),
+                                                           PickRegisteredEntry({2, 3}, 4)}))
+        << "the registered version's entry, else the highest";
+}
+
+// The Unidrv core against what a PC with other printers already has in 3\ (the fake spooler
+// copies only newer files), and a repair over the same version.
+TEST(Installation, AnInstalledUnidrvCoreIsKeptWhenNewerAndAFailureWhenOlderAndInUse)
+{
+    const DriverFileFacts package{true, 0x00000003, 0x0A280000, 200}, newer{true, 0x00000003, 0x4A610001, 100},
+        older{true, 0x00000003, 0x01000000, 50};
+    const std::string core = Upper(kVersionDir + "\\uniDRV.DLL");
+    const struct { const char* name; DriverFileFacts installed; bool inUse; WindowsVersion os; bool succeeds;
+                   size_t kept; std::string words; } cases[] = {
+        {"a newer core", newer, false, {10, 0, 19041}, true, 1, "0.3.19041.1"},
+        {"an older core, replaced", older, false, {10, 0, 19041}, true, 0, ""},
+        {"an older core in use", older, true, {10, 0, 19041}, false, 0, "Installed: 0.3.256.0; the package's: 0.3.2600.0"},
+        {"a newer core in use", newer, true, {5, 1, 2600}, true, 1, "0.3.2600.0"},
+        {"the same version, a repair", package, false, {10, 0, 19041}, true, 0, ""},
+        {"Windows 2000: an older-dated core in use", newer, true, {5, 0, 2195}, false, 0, "dated 1601-01-01"},
+    };
+    for (const auto& c : cases) {
+        FakeInstallSystem fake;
+        fake.windows = c.os;
+        fake.facts[Upper("Printer Driver\\x64\\uniDRV.DLL")] = package;
+        fake.disk[core] = "the core of another printer";
+        fake.facts[core] = c.installed;
+        if (c.inUse)
+            fake.staleInstalled["uniDRV.DLL"] = "the core of another printer";
+        const InstallOutcome outcome = Install(fake, DefaultChoices());
+        EXPECT_EQ(c.succeeds, outcome.succeeded) << c.name;
+        ASSERT_EQ(c.kept, outcome.keptFiles.size()) << c.name;
+        if (c.kept == 1) {
+            EXPECT_EQ("uniDRV.DLL", outcome.keptFiles[0].name) << c.name;
+            EXPECT_EQ("0.3.19041.1 / 0.3.2600.0", outcome.keptFiles[0].installed + " / " + outcome.keptFiles[0].package);
+        }
+        const std::wstring text =
+            ComposeInstallFailure(outcome, L"", [](const std::string& s) { return std::wstring(s.begin(), s.end()); });
+        if (!c.succeeds) {
+            EXPECT_EQ(InstallStep::VerifyDriver, outcome.failedStep) << c.name;
+            EXPECT_EQ(kVersionDir + "\\uniDRV.DLL", outcome.subject) << c.name;
+            EXPECT_NE(std::string::npos, std::string(text.begin(), text.end()).find(c.words)) << c.name;
+            EXPECT_TRUE(fake.printers.empty()) << c.name;
+        } else {
+            EXPECT_EQ(c.kept == 0 ? fake.Content("Printer Driver\\x64\\uniDRV.DLL") : "the core of another printer",
+                      fake.disk[core]) << c.name;
+        }
+    }
+}
+
+// What the record names must be in the driver directory: refused by name before AddDriver, as
+// Windows' spooler (the fake's) would refuse it with error 2.
+TEST(Installation, AFileTheRecordNamesThatIsNotInTheDriverDirectoryIsRefusedWithNothingRegistered)
+{
+    FakeInstallSystem fake;
+    fake.onCall = [&fake](const std::string& line) {
+        if (line.rfind("Copy Printer Driver\\x64\\STDNAMES.GPD", 0) == 0) fake.disk.erase(Upper(kDir + "\\UNIRES.DLL"));
+    };
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+    EXPECT_EQ(InstallStep::CheckDriverFiles, outcome.failedStep);
+    EXPECT_EQ("unires.DLL", outcome.subject);
+    EXPECT_EQ(kDir, outcome.target);
+    EXPECT_EQ(kErrorFileNotFound, outcome.errorCode);
+    EXPECT_TRUE(fake.drivers.empty());
+
+    DriverRecord record;
+    record.driverPath = "uniDRV.DLL";
+    record.dataFile = "KAPLINX.ini";
+    EXPECT_EQ(kErrorFileNotFound, FakeInstallSystem().AddDriver(record)) << "the fake follows Windows, not Wine";
+}
