@@ -300,7 +300,9 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     const DriverRecord driver = DriverRecordFor(model, names.environment, choices.monitorName, optionalNames);
     for (const std::string& name : RecordFileNames(driver)) {
         uint64_t size = 0;
-        if (uint32_t error = system.files.CheckReadable(directory + "\\" + name, size)) {
+        const uint32_t error = system.files.CheckReadable(directory + "\\" + name, size);
+        // Only absence is refused here: a file that is there but held is the spooler's to judge.
+        if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
             InstallOutcome failed = Failure(InstallStep::CheckDriverFiles, error, name);
             failed.target = directory;
             return failed;

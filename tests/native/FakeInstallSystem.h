@@ -61,9 +61,9 @@ public:
     std::optional<PackageSeal> seal;  // the program's seal; none: a developer build's
     InstallSystem System()
     {
-        PrintPolicies policies;
-        policies.version = windows;
-        return {*this, *this, *this, *this, policies, false, seal ? &*seal : nullptr};
+        InstallSystem system{*this, *this, *this, *this, PrintPolicies(), false, seal ? &*seal : nullptr};
+        system.policies.version = windows;
+        return system;
     }
 
     // The log lines that change something on the system.
@@ -134,8 +134,7 @@ public:
     // The spooler's side of AddDriver, by Windows' documented rules rather than Wine's.
     uint32_t InstallRecord(const DriverRecord& driver)
     {
-        // "AddPrinterDriverEx function", Remarks: all files the driver needs must be in the
-        // driver directory before the call (Wine registers missing ones all the same).
+        // "AddPrinterDriverEx function", Remarks: every file must be in the driver directory first.
         for (const std::string& name : RegisteredNames(driver))
             if (!disk.count(Upper(driverDirectory + "\\" + name)))
                 return kErrorFileNotFound;
@@ -147,8 +146,7 @@ public:
                 disk[to] = stale->second;
                 continue;
             }
-            // "AddPrinterDriverEx function": AddPrinterDriver copies as APD_COPY_NEW_FILES does,
-            // only files newer than those in use ("Print driver versioning" for what is newer).
+            // "AddPrinterDriverEx function": APD_COPY_NEW_FILES, only newer files ("Print driver versioning").
             if (disk.count(to) && JudgeInstalledFile(Facts(to), Facts(from), windows) == KeptFileVerdict::KeptNewer)
                 continue;
             disk[to] = disk[from];
@@ -215,8 +213,6 @@ public:
     {
         if (uint32_t error = Record("Copy " + from + " -> " + to))
             return error;
-        if (Absent(from))
-            return kErrorFileNotFound;
         disk[Upper(to)] = Content(from);
         facts[Upper(to)] = Facts(from);
         return 0;
@@ -242,7 +238,6 @@ public:
             held.push_back(path);
         return error;
     }
-    // Not logged either.
     uint32_t ReadFacts(const std::string& path, DriverFileFacts& found) override
     {
         if (Absent(path))
@@ -250,15 +245,12 @@ public:
         found = Facts(path);
         return 0;
     }
-    // Not there: a package file taken away, a KAPLINX file of a package without them, or a
-    // file of the driver directory that nothing put there.
+    // A package file taken away or never shipped, or a driver directory's file nothing put there.
     bool Absent(const std::string& path) const
     {
-        const bool kaplinx = path.size() > 12 && (path.compare(path.size() - 12, 12, "\\KAPLINX.ini") == 0 ||
-                                                  path.compare(path.size() - 12, 12, "\\KAPLINX.dll") == 0);
         if (!driverDirectory.empty() && path.rfind(driverDirectory, 0) == 0)
             return !disk.count(Upper(path));
-        return missing.count(path) || (kaplinx && !packageHasKaplinx);
+        return missing.count(path) || (!packageHasKaplinx && path.find("\\KAPLINX.") != std::string::npos);
     }
     void ReleaseHeldFiles() override
     {

@@ -603,9 +603,7 @@ TEST_F(QuietModeTest, TheLogSaysTheInstalledFilesWereVerifiedOrNamesTheOneThatIs
     EXPECT_TRUE(m_log.Has(L"KAPLINX.ini, KAPLINX.dll: not in the package's driver folder, so not copied and not named "
                           L"in the driver record."))
         << m_log.Dump();
-
-    // A newer Unidrv core in use stays, and is named with both versions.
-    FakeInstallSystem kept;
+    FakeInstallSystem kept;  // a newer Unidrv core in use stays, named with both versions
     kept.windows = {10, 0, 19041};
     kept.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {true, 3, 0x0A280000, 0});
     kept.staleInstalled["uniDRV.DLL"] = "a newer core";
@@ -627,6 +625,7 @@ TEST_F(QuietModeTest, TheLogSaysTheInstalledFilesWereVerifiedOrNamesTheOneThatIs
     EXPECT_TRUE(m_log.Has(L"Failed: The installed driver file \"" + installed + L"\" is not the same as the package's"))
         << m_log.Dump();
     EXPECT_FALSE(m_log.Has(L"Installed driver files verified")) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"Installed: no version; the package's: no version. Windows keeps only a newer file."));
 }
 
 TEST(OneLine, JoinsTheLinesOfAMessage)
