@@ -217,6 +217,28 @@ bool PackageMatchesSeal(QuietSystem& system, const EnvironmentNames& names)
     return false;
 }
 
+// The optional files left out (one line per reason) and each newer file Windows kept.
+void LogDriverFileChoices(QuietSystem& system, const InstallOutcome& outcome)
+{
+    for (bool notSealed : {false, true}) {
+        std::wstring names;
+        for (const LeftOutFile& file : outcome.leftOutFiles)
+            if (file.notSealed == notSealed)
+                names += (names.empty() ? L"" : L", ") + system.widenAnsi(file.name);
+        if (!names.empty())
+            Log(system, names + (notSealed ? L": not among the files this program was released with"
+                                           : L": not in the package's driver folder") +
+                            L", so not copied and not named in the driver record.");
+    }
+    for (const KeptDriverFile& file : outcome.keptFiles)
+        Log(system, system.widenAnsi(file.name) +
+                        (file.byTimeStamp ? L": Windows kept its newer copy " + FromUtf8(file.installed) +
+                                                L"; the package's is " + FromUtf8(file.package) +
+                                                L" (Windows 2000 decides by date)"
+                                          : L": Windows kept its newer version " + FromUtf8(file.installed) +
+                                                L"; the package has " + FromUtf8(file.package)));
+}
+
 }  // namespace
 
 std::wstring OneLine(const std::wstring& text)
@@ -334,7 +356,11 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     }
     Log(system, L"Driver " + printer + L" registered for " + Quoted(Ascii(names.environment)) +
                     (outcome.driverExisted ? L" (it was registered already)." : L"."));
-    Log(system, L"Installed driver files verified: each one the spooler registered is the package's copy.");
+    LogDriverFileChoices(system, outcome);
+    Log(system, outcome.keptFiles.empty()
+                    ? L"Installed driver files verified: each one the spooler registered is the package's copy."
+                    : L"Installed driver files verified: each one the spooler registered is the package's copy, or a "
+                      L"newer one that Windows kept.");
     Log(system, L"Printer " + printer + (outcome.printerExisted ? L" existed and was put on port " : L" added on port ") +
                     Quoted(system.widenAnsi(port)) + L".");
     if (outcome.registryWriteFailed) {

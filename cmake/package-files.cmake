@@ -1,11 +1,12 @@
 # install/package-files.txt, the one list of the driver package's files, as the C++ header
 # PackageFileList.h in ${PACKAGE_FILE_LIST_DIR}: kPackageDriverFiles (the driver folder's files,
-# in copying order) and the three USB installer paths (backslashes, as Windows writes them).
+# in copying order), kPackageOptionalFiles and the three USB installer paths (backslashes, as Windows writes them).
 set(PACKAGE_FILE_LIST ${CMAKE_SOURCE_DIR}/install/package-files.txt)
 set(PACKAGE_FILE_LIST_DIR ${CMAKE_BINARY_DIR}/generated)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PACKAGE_FILE_LIST})
 file(STRINGS ${PACKAGE_FILE_LIST} package_lines REGEX "^[a-z]")
 set(driver_files)
+set(optional_files)
 set(usb_x86)
 set(usb_x64)
 set(usb_second)
@@ -17,6 +18,8 @@ foreach(line IN LISTS package_lines)
   string(REPLACE "/" "\\\\" path "${CMAKE_MATCH_2}")
   if(role STREQUAL "driver")
     string(APPEND driver_files "    \"${path}\",\n")
+  elseif(role STREQUAL "optional")
+    string(APPEND optional_files "    \"${path}\",\n")
   elseif(role MATCHES "^usb-(x86|x64|second)$")
     set(usb_${CMAKE_MATCH_1} "${path}")
   else()
@@ -35,6 +38,9 @@ file(CONFIGURE OUTPUT ${PACKAGE_FILE_LIST_DIR}/PackageFileList.h CONTENT [[
 // The files the installation copies from the driver folder, in copying order.
 constexpr const char* kPackageDriverFiles[] = {
 @driver_files@};
+// The files the driver names only when the driver folder holds them.
+constexpr const char* kPackageOptionalFiles[] = {
+@optional_files@};
 // The USB serial driver installers the first page can start, relative to the package folder.
 constexpr char kUsbInstallerX86[] = "@usb_x86@";
 constexpr char kUsbInstallerX64[] = "@usb_x64@";

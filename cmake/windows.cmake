@@ -4,7 +4,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 # No MinGW runtime DLLs: the program must start on a clean Windows.
 set(STATIC_LINK -static -static-libgcc -static-libstdc++)
 
-# winspool.drv and comctl32.dll are not known DLLs: an ordinary import of them is searched in the
+# winspool.drv, comctl32.dll and version.dll are not known DLLs: an ordinary import of them is searched in the
 # program's folder first, before any code of ours runs, so a DLL planted beside the downloaded
 # program would be loaded. They are delay-loaded instead, from import libraries made here with
 # dlltool, and the start-up code (app/SafeDllLoading_win32.cpp) loads them from the system
@@ -46,7 +46,7 @@ function(add_delayload_library dll def_source out_var)
   set(${out_var} ${lib} PARENT_SCOPE)
 endfunction()
 set(DELAYLOAD_LIBS)
-foreach(dll winspool.drv comctl32.dll)
+foreach(dll winspool.drv comctl32.dll version.dll)
   string(REGEX REPLACE "\\..*$" "" stem ${dll})
   add_delayload_library(${dll} ${CMAKE_SOURCE_DIR}/tools/delayload/${stem}.def lib)
   list(APPEND DELAYLOAD_LIBS ${lib})
@@ -72,7 +72,7 @@ endif()
 target_compile_definitions(wizard_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
   _WIN32_WINNT=${WINDOWS_TARGET_VERSION} WINVER=${WINDOWS_TARGET_VERSION})
 add_dependencies(wizard_win delayload_libs)
-target_link_libraries(wizard_win PUBLIC wizard_core ${DELAYLOAD_LIBS} winspool comctl32 shell32 advapi32 gdi32 user32 kernel32)
+target_link_libraries(wizard_win PUBLIC wizard_core ${DELAYLOAD_LIBS} winspool comctl32 version shell32 advapi32 gdi32 user32 kernel32)
 
 # The terminate handler is linked into the program itself: from a library it would come too
 # late to stand in for libstdc++'s.

@@ -1,5 +1,6 @@
 #include "install/DriverReadBack.h"
 
+#include "install/DriverFileVersion.h"
 #include "system/TextCompare.h"
 #include "system/Win32ErrorCodes.h"
 
@@ -27,7 +28,7 @@ std::string FileNameOf(const std::string& path)
 
 InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files, const std::string& driverName,
                                      const std::string& environment, const std::vector<PackageFile>& package,
-                                     const PackageSeal* seal)
+                                     const PackageSeal* seal, const WindowsVersion& os)
 {
     InstalledDriverFiles registered;
     if (uint32_t error = spooler.GetInstalledDriver(driverName, environment, registered))
@@ -37,6 +38,7 @@ InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files
                                       registered.helpFile};
     paths.insert(paths.end(), registered.dependentFiles.begin(), registered.dependentFiles.end());
 
+    std::vector<KeptDriverFile> kept;
     for (const PackageFile& file : package) {
         const std::string* installed = nullptr;
         for (const std::string& path : paths)
@@ -61,10 +63,37 @@ InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files
             return Problem(gone ? InstalledFileProblem::Missing : InstalledFileProblem::Unreadable, *installed,
                            file.source, gone ? 0 : error);
         }
-        if (actual.size != expected.size)
-            return Problem(InstalledFileProblem::SizeDiffers, *installed, file.source);
-        if (actual.digest != expected.digest)
-            return Problem(InstalledFileProblem::ContentDiffers, *installed, file.source);
+        if (actual.size == expected.size && actual.digest == expected.digest)
+            continue;
+        InstallOutcome problem = Problem(actual.size != expected.size ? InstalledFileProblem::SizeDiffers
+                                                                      : InstalledFileProblem::ContentDiffers,
+                                         *installed, file.source);
+        // Only a file whose bytes differ is looked at again: its version (or date) against the
+        // package's, as the spooler decided whether to replace it.
+        DriverFileFacts mine, theirs;
+        if (files.ReadFacts(*installed, mine) != 0 || files.ReadFacts(file.source, theirs) != 0)
+            return problem;
+        if (JudgeInstalledFile(mine, theirs, os) == KeptFileVerdict::KeptNewer) {
+            kept.push_back({file.name, FactsText(mine, os), FactsText(theirs, os), DecidesByTimeStamp(os)});
+            continue;
+        }
+        problem.installedFacts = FactsText(mine, os);
+        problem.packageFacts = FactsText(theirs, os);
+        return problem;
     }
-    return InstallOutcome();
+    InstallOutcome verified;
+    verified.keptFiles = kept;
+    return verified;
+}
+
+int PickRegisteredEntry(const std::vector<uint32_t>& versions, uint32_t registered)
+{
+    int highest = -1;
+    for (size_t i = 0; i < versions.size(); ++i) {
+        if (versions[i] == registered)
+            return static_cast<int>(i);
+        if (highest < 0 || versions[i] > versions[static_cast<size_t>(highest)])
+            highest = static_cast<int>(i);
+    }
+    return highest;
 }

@@ -17,9 +17,17 @@ std::string FileNameOf(const std::string& path);
 
 // Every package file must be among the registered files (matched by file name, ignoring case)
 // and equal, in size and SHA-256, the seal's record of it (a sealed program) or the package's
-// copy (an unsealed one). Files are read in pieces: any size, constant memory. Registered files that the package does not
+// copy (an unsealed one), unless the spooler kept an installed file that is newer by the rule of
+// `os` (DriverFileVersion.h): the seal covers what the package gives, not what Windows keeps.
+// Files are read in pieces: any size, constant memory. Registered files that the package does not
 // ship are not checked. Answers the first problem: failedStep VerifyDriver, the installed path in
-// `subject`, the package's file in `target`; an outcome with failedStep None when all match.
+// `subject`, the package's file in `target`; an outcome with failedStep None when all match, its
+// keptFiles naming each newer file Windows kept.
 InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files, const std::string& driverName,
                                      const std::string& environment, const std::vector<PackageFile>& package,
-                                     const PackageSeal* seal = nullptr);
+                                     const PackageSeal* seal = nullptr, const WindowsVersion& os = WindowsVersion());
+
+// Of the spooler's entries for one driver name (one per driver version, in `versions`), the index
+// of the one registered with `registered`; when none has that version, the highest version's
+// (the spooler may file a driver under the version its files carry). -1: no entries.
+int PickRegisteredEntry(const std::vector<uint32_t>& versions, uint32_t registered);

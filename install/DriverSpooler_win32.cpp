@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "install/DriverReadBack.h"
 #include "install/InstallSystem_win32.h"
 #include "system/TextCompare.h"
 #include "system/TextConversion_win32.h"
@@ -59,6 +60,7 @@ DRIVER_INFO_3A DriverInfoOf(const DriverRecord& driver)
 
 uint32_t Win32DriverSpooler::AddDriver(const DriverRecord& driver)
 {
+    m_registeredVersion = driver.version;
     DRIVER_INFO_3A info = DriverInfoOf(driver);
     if (AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)))
         return 0;
@@ -68,6 +70,7 @@ uint32_t Win32DriverSpooler::AddDriver(const DriverRecord& driver)
 uint32_t Win32DriverSpooler::AddWarnedDriver(const DriverRecord& driver)
 {
     // APD_COPY_NEW_FILES is what AddPrinterDriver does; the second flag lets the warned driver in.
+    m_registeredVersion = driver.version;
     DRIVER_INFO_3A info = DriverInfoOf(driver);
     if (AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES | kInstallWarnedDriver))
         return 0;
@@ -94,21 +97,27 @@ uint32_t Win32DriverSpooler::GetInstalledDriver(const std::string& name, const s
         return needed == 0 ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_INSUFFICIENT_BUFFER;
     const DWORD fits = static_cast<DWORD>(buffer.size() / sizeof(DRIVER_INFO_3A));
     const auto* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(buffer.data());
-    for (DWORD i = 0; i < count && i < fits; ++i) {
-        const DRIVER_INFO_3A& driver = drivers[i];
-        if (driver.pName == nullptr || !SameTextIgnoringCase(driver.pName, name))
-            continue;
-        files = InstalledDriverFiles();
-        files.version = driver.cVersion;
-        files.driverPath = TextOrEmpty(driver.pDriverPath);
-        files.dataFile = TextOrEmpty(driver.pDataFile);
-        files.configFile = TextOrEmpty(driver.pConfigFile);
-        files.helpFile = TextOrEmpty(driver.pHelpFile);
-        for (const char* file = driver.pDependentFiles; file != nullptr && *file != '\0'; file += strlen(file) + 1)
-            files.dependentFiles.push_back(file);
-        return 0;
-    }
-    return ERROR_UNKNOWN_PRINTER_DRIVER;
+    // A driver name is listed once per driver version the spooler holds for it.
+    std::vector<const DRIVER_INFO_3A*> entries;
+    std::vector<uint32_t> versions;
+    for (DWORD i = 0; i < count && i < fits; ++i)
+        if (drivers[i].pName != nullptr && SameTextIgnoringCase(drivers[i].pName, name)) {
+            entries.push_back(&drivers[i]);
+            versions.push_back(drivers[i].cVersion);
+        }
+    const int picked = PickRegisteredEntry(versions, m_registeredVersion);
+    if (picked < 0)
+        return ERROR_UNKNOWN_PRINTER_DRIVER;
+    const DRIVER_INFO_3A& driver = *entries[static_cast<size_t>(picked)];
+    files = InstalledDriverFiles();
+    files.version = driver.cVersion;
+    files.driverPath = TextOrEmpty(driver.pDriverPath);
+    files.dataFile = TextOrEmpty(driver.pDataFile);
+    files.configFile = TextOrEmpty(driver.pConfigFile);
+    files.helpFile = TextOrEmpty(driver.pHelpFile);
+    for (const char* file = driver.pDependentFiles; file != nullptr && *file != '\0'; file += strlen(file) + 1)
+        files.dependentFiles.push_back(file);
+    return 0;
 }
 
 // The printer is added and changed through the W functions, its record's texts converted from

@@ -12,6 +12,16 @@ std::wstring Quoted(const std::wstring& text)
     return L"\"" + text + L"\"";
 }
 
+// The version (or, on Windows 2000, the date) of both files, where they could be read.
+std::wstring FactsOfBoth(const InstallOutcome& outcome)
+{
+    if (outcome.installedFacts.empty())
+        return std::wstring();
+    auto wide = [](const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); };
+    return L"\nInstalled: " + wide(outcome.installedFacts) + L"; the package's: " + wide(outcome.packageFacts) +
+           L". Windows keeps only a newer file.";
+}
+
 // What the read-back found, naming the installed file and the package's copy.
 std::wstring VerifyProblemText(const InstallOutcome& outcome, const std::wstring& subject, const std::wstring& target)
 {
@@ -29,7 +39,8 @@ std::wstring VerifyProblemText(const InstallOutcome& outcome, const std::wstring
     case InstalledFileProblem::SizeDiffers:
     case InstalledFileProblem::ContentDiffers:
         return installed + L"is not the same as the package's\n    " + target +
-               L"\nAn older copy is still in place: Windows could not replace it, probably because it is in use.";
+               L"\nAn older copy is still in place: Windows could not replace it, probably because it is in use." +
+               FactsOfBoth(outcome);
     case InstalledFileProblem::None:
         break;
     }
@@ -186,6 +197,11 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
         text = VerifyProblemText(outcome, subject, target) +
                L"\nClose all programs that print, or restart the computer, then run the setup again. "
                L"No printer was added or changed.";
+        break;
+    case InstallStep::CheckDriverFiles:
+        text = L"The driver file " + Quoted(subject) + L" is not in the print spooler's driver folder\n    " + target +
+               L"\nalthough it was copied there, so the printer driver was not registered. Nothing was registered "
+               L"and no printer was added.";
         break;
     case InstallStep::AddPrinter:
         text = L"The printer " + Quoted(subject) + L" could not be added on port " + Quoted(target) + L".";

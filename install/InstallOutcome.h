@@ -21,6 +21,7 @@ enum class InstallStep {
     VerifyDriver,     // the files the spooler registered are not the package's; no printer was touched
     AddPrinter,       // AddPrinter
     UpdatePrinter,    // the printer was there already and could not be put on the chosen port
+    CheckDriverFiles, // a file the driver record names is not in the driver directory; nothing was registered
 };
 
 // What the read-back of the registered driver found wrong, for VerifyDriver.
@@ -59,6 +60,21 @@ enum class SealProblem {
     SealDamaged,     // the seal itself is damaged (subject: what is wrong); every file is refused
 };
 
+// A driver file Windows kept: its name, and its version (or date) beside the package's.
+struct KeptDriverFile {
+    std::string name;
+    std::string installed;
+    std::string package;
+    bool byTimeStamp = false;  // Windows 2000: decided by the files' dates
+};
+
+// A file of the driver left out: not in the package's driver folder, or (a sealed program) not
+// among the files it was released with.
+struct LeftOutFile {
+    std::string name;
+    bool notSealed = false;
+};
+
 struct InstallOutcome {
     bool succeeded = false;
     InstallStep failedStep = InstallStep::None;
@@ -81,4 +97,11 @@ struct InstallOutcome {
     bool elevated = false;
     DefaultPrinterMode defaultPrinterMode = DefaultPrinterMode::Untouched;
     std::string legacyModeBefore;  // SetToUserManaged: the value before ("absent" or its number)
+    // Installed files that are not the package's because Windows kept its newer ones (the spooler
+    // copies only newer files): not a failure.
+    std::vector<KeptDriverFile> keptFiles;
+    // Files the record names only when the package has them, left out of the copy and the record.
+    std::vector<LeftOutFile> leftOutFiles;
+    // VerifyDriver on an installed file with other bytes: its version (or date) and the package's.
+    std::string installedFacts, packageFacts;
 };

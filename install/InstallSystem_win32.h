@@ -22,6 +22,10 @@ public:
     uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) override;
     uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) override;
     void ClosePrinter(PrinterHandle printer) override;
+
+private:
+    // The version of the record last registered: the read-back takes that entry of the driver.
+    uint32_t m_registeredVersion = 0;
 };
 
 class Win32PackageFiles : public PackageFiles {
@@ -32,6 +36,7 @@ public:
     uint32_t Read(const std::string& path, const FilePieces& pieces) override;
     uint32_t HoldAndRead(const std::string& path, const FilePieces& pieces) override;
     void ReleaseHeldFiles() override;
+    uint32_t ReadFacts(const std::string& path, DriverFileFacts& facts) override;
     ~Win32PackageFiles() override { ReleaseHeldFiles(); }
 
 private:

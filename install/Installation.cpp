@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "PackageFileList.h"
 #include "install/DriverReadBack.h"
@@ -54,20 +55,34 @@ uint32_t DriverDirectory(DriverSpooler& spooler, const std::string& environment,
     return kErrorInsufficientBuffer;
 }
 
-DriverRecord DriverRecordFor(const ModelRecord& model, const char* environment, const std::string& monitorName)
+// Every file member a bare name of a file in the driver directory, as in Microsoft's own
+// AddPrinterDriver example: a leading backslash would name the root of the current drive.
+DriverRecord DriverRecordFor(const ModelRecord& model, const char* environment, const std::string& monitorName,
+                             const std::vector<std::string>& optionalNames)
 {
     DriverRecord driver;
     driver.version = 2;
     driver.name = model.driverName;
     driver.environment = environment;
-    driver.driverPath = "\\uniDRV.DLL";
-    driver.dataFile = std::string("\\") + model.gpdBaseName + ".GPD";
-    driver.configFile = "\\uniDRVui.DLL";
-    driver.helpFile = "\\uniDRV.HLP";
-    driver.dependentFiles = DependentFilesList(model.pluginBaseName);
+    driver.driverPath = "uniDRV.DLL";
+    driver.dataFile = std::string(model.gpdBaseName) + ".GPD";
+    driver.configFile = "uniDRVui.DLL";
+    driver.helpFile = "uniDRV.HLP";
+    driver.dependentFiles = DependentFilesList(model.pluginBaseName, optionalNames);
     driver.monitorName = monitorName;
     driver.defaultDataType = "RAW";
     return driver;
+}
+
+// The names of a record's file members, the dependent files' multi-string included.
+std::vector<std::string> RecordFileNames(const DriverRecord& driver)
+{
+    std::vector<std::string> names = {driver.driverPath, driver.dataFile, driver.configFile, driver.helpFile};
+    for (size_t at = 0; at < driver.dependentFiles.size() && driver.dependentFiles[at] != '\0';) {
+        names.emplace_back(&driver.dependentFiles[at]);
+        at += names.back().size() + 1;
+    }
+    return names;
 }
 
 PrinterRecord PrinterRecordFor(const ModelRecord& model, const std::string& port)
@@ -93,6 +108,34 @@ constexpr int kProgressAfterCopy[] = {10, 20, 30, 0, 40, 0, 50, 60};
 static_assert(sizeof(kProgressAfterCopy) / sizeof(kProgressAfterCopy[0]) ==
                   sizeof(kPackageDriverFiles) / sizeof(kPackageDriverFiles[0]),
               "a progress position for each file of install/package-files.txt");
+
+// The files the driver names only when the package has them: copied and named when there,
+// left out otherwise. A sealed program uses only those it was released with; one the seal
+// holds must be the release's, as every other file.
+InstallOutcome AddOptionalFiles(const EnvironmentNames& names, InstallSystem& system, std::vector<PackageFile>& files,
+                                std::vector<LeftOutFile>& leftOut)
+{
+    const bool sealed = system.seal != nullptr && system.seal->state == SealState::Sealed;
+    const std::vector<PackageFile> optional = OptionalPackageFilesFor(names);
+    for (const PackageFile& file : optional) {
+        uint64_t size = 0;
+        const uint32_t error = system.files.CheckReadable(file.source, size);
+        if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
+            leftOut.push_back({file.name, false});
+        } else if (error != 0) {
+            return Failure(InstallStep::ReadPackage, error, file.source);
+        } else if (size == 0) {
+            InstallOutcome empty = Failure(InstallStep::CheckPackage, 0);
+            empty.emptyFiles.push_back(file.source);
+            return empty;
+        } else if (sealed && system.seal->Find(file.source) == nullptr) {
+            leftOut.push_back({file.name, true});
+        } else {
+            files.push_back(file);
+        }
+    }
+    return InstallOutcome();
+}
 
 // AddPrinterDriver, and for a driver Windows warns about, the retry the user agrees to. A
 // failure keeps what explains it: the driver policies in force and whether we ran elevated.
@@ -150,15 +193,23 @@ std::vector<PackageFile> PackageFilesFor(const EnvironmentNames& names)
     return files;
 }
 
-std::vector<char> DependentFilesList(const char* pluginBase)
+std::vector<PackageFile> OptionalPackageFilesFor(const EnvironmentNames& names)
 {
-    // Each of the five with its zero: 12 + 12 + 14 + 13 + 13 = 64 bytes.
-    static const char kFixed[] = "\\ttfsub.GPD\0\\unires.DLL\0\\stdnames.GPD\0\\KAPLINX.ini\0\\KAPLINX.dll";
-    static_assert(sizeof(kFixed) == 64, "the plug-in's name starts at byte 64");
-    const std::string plugin = std::string(pluginBase) + ".DLL";
-    std::vector<char> list(std::max<size_t>(255, sizeof(kFixed) + plugin.size() + 2), '\0');
-    std::memcpy(list.data(), kFixed, sizeof(kFixed));
-    std::memcpy(list.data() + sizeof(kFixed), plugin.c_str(), plugin.size() + 1);
+    std::vector<PackageFile> files;
+    for (const char* name : kPackageOptionalFiles)
+        files.push_back({names.sourceFolder + std::string(name), name});
+    return files;
+}
+
+std::vector<char> DependentFilesList(const char* pluginBase, const std::vector<std::string>& optionalNames)
+{
+    std::vector<std::string> names = {"ttfsub.GPD", "unires.DLL", "stdnames.GPD"};
+    names.insert(names.end(), optionalNames.begin(), optionalNames.end());
+    names.push_back(std::string(pluginBase) + ".DLL");
+    std::vector<char> list;
+    for (const std::string& name : names)
+        list.insert(list.end(), name.c_str(), name.c_str() + name.size() + 1);
+    list.resize(std::max<size_t>(255, list.size() + 1), '\0');
     return list;
 }
 
@@ -181,14 +232,14 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
     // for this system, which is not the same as an incomplete package.
     if (choices.host == HostArchitecture::Arm64 && !system.files.HasFolder(names.sourceFolder))
         return Failure(InstallStep::NoDriverForHost, 0, names.sourceFolder);
-    const std::vector<PackageFile> files = PackageFilesFor(names);
+    const std::vector<PackageFile> required = PackageFilesFor(names);
 
     // Every file is checked before the first copy, so that a file that cannot be read does not
     // leave half a package in the driver directory. A file of 0 bytes is broken for certain
     // (no driver, GPD or help file is empty) and is named as a missing one is.
     InstallOutcome incomplete = Failure(InstallStep::CheckPackage, 0);
     InstallOutcome unreadable;
-    for (const PackageFile& file : files) {
+    for (const PackageFile& file : required) {
         uint64_t size = 0;
         uint32_t error = system.files.CheckReadable(file.source, size);
         if (error == kErrorFileNotFound || error == kErrorPathNotFound)
@@ -204,6 +255,10 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
         return incomplete;
     if (unreadable.failedStep != InstallStep::None)
         return unreadable;
+    std::vector<PackageFile> files = required;
+    std::vector<LeftOutFile> leftOut;
+    if (InstallOutcome failed = AddOptionalFiles(names, system, files, leftOut); failed.failedStep != InstallStep::None)
+        return failed;
 
     // A sealed program copies only the files it was released with. Each is held open, shared
     // with readers only, from its check to the end of the run: what is copied is what was
@@ -232,22 +287,43 @@ InstallOutcome RunInstallation(const InstallChoices& choices, InstallSystem& sys
             failed.target = destination;
             return failed;
         }
-        if (kProgressAfterCopy[i] != 0)
+        if (i < std::size(kProgressAfterCopy) && kProgressAfterCopy[i] != 0)
             system.feedback.SetProgress(kProgressAfterCopy[i]);
+    }
+
+    // Windows requires every file the record names to be in the driver directory before
+    // AddPrinterDriver ("AddPrinterDriverEx function", Remarks); Wine registers a missing one
+    // all the same. A file that is not there is refused by name, with nothing registered.
+    std::vector<std::string> optionalNames;
+    for (size_t i = required.size(); i < files.size(); ++i)
+        optionalNames.push_back(files[i].name);
+    const DriverRecord driver = DriverRecordFor(model, names.environment, choices.monitorName, optionalNames);
+    for (const std::string& name : RecordFileNames(driver)) {
+        uint64_t size = 0;
+        const uint32_t error = system.files.CheckReadable(directory + "\\" + name, size);
+        // Only absence is refused here: a file that is there but held is the spooler's to judge.
+        if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
+            InstallOutcome failed = Failure(InstallStep::CheckDriverFiles, error, name);
+            failed.target = directory;
+            return failed;
+        }
     }
 
     // Registering a driver that is there already replaces its record; a spooler that answers
     // "already installed" keeps the old one, which names the same files just copied.
-    InstallOutcome outcome = RegisterDriver(DriverRecordFor(model, names.environment, choices.monitorName), system);
+    InstallOutcome outcome = RegisterDriver(driver, system);
+    outcome.leftOutFiles = leftOut;
     if (outcome.failedStep != InstallStep::None)
         return outcome;
     // Before any printer is put on the driver: a stale file would be printed with.
-    InstallOutcome verified =
-        VerifyInstalledDriver(system.spooler, system.files, model.driverName, names.environment, files, system.seal);
+    InstallOutcome verified = VerifyInstalledDriver(system.spooler, system.files, model.driverName, names.environment,
+                                                    files, system.seal, system.policies.version);
     if (verified.failedStep != InstallStep::None) {
         verified.driverExisted = outcome.driverExisted;
+        verified.leftOutFiles = leftOut;
         return verified;
     }
+    outcome.keptFiles = verified.keptFiles;
     system.feedback.SetProgress(70);
 
     const PrinterRecord printerRecord = PrinterRecordFor(model, choices.port);

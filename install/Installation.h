@@ -58,9 +58,14 @@ struct PackageFile {
 // The driver folder's files of install/package-files.txt; the model's plug-in and GPD first.
 std::vector<PackageFile> PackageFilesFor(const EnvironmentNames& names);
 
-// The dependent-files list: five fixed names in the first 64 bytes, then the plug-in DLL
-// at byte 64, then the empty name; at least 255 bytes, zero-filled.
-std::vector<char> DependentFilesList(const char* pluginBase);
+// The files the driver names only when the package's driver folder holds them (KAPLINX.ini and
+// KAPLINX.dll), copied after PackageFilesFor's.
+std::vector<PackageFile> OptionalPackageFilesFor(const EnvironmentNames& names);
+
+// The dependent-files list: the three Unidrv files, then `optionalNames` (those of
+// OptionalPackageFilesFor this run copies), then the plug-in DLL, each a bare file name, ended by
+// the empty name; at least 255 bytes, zero-filled.
+std::vector<char> DependentFilesList(const char* pluginBase, const std::vector<std::string>& optionalNames);
 
 // Runs the whole installation. It stops at the first failed step and changes nothing at all
 // when the choices or the package are unusable.

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "install/DriverFileVersion.h"
+
 // Receives a file's bytes piece by piece, in order.
 using FilePieces = std::function<void(const char* data, size_t size)>;
 
@@ -29,4 +31,8 @@ public:
     // bytes read are the bytes a later copy or process start by the same path gets.
     virtual uint32_t HoldAndRead(const std::string& path, const FilePieces& pieces) = 0;
     virtual void ReleaseHeldFiles() = 0;
+    // The version resource (VS_FIXEDFILEINFO) and last-write time of the file at `path`. A file
+    // without a version resource (a GPD, a help file) answers 0 with hasVersion false; 0 or the
+    // Windows error of a file that cannot be looked at.
+    virtual uint32_t ReadFacts(const std::string& path, DriverFileFacts& facts) = 0;
 };

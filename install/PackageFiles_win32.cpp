@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <winver.h>
 
 #include "install/InstallSystem_win32.h"
 
@@ -93,4 +94,32 @@ void Win32PackageFiles::ReleaseHeldFiles()
     for (void* file : m_held)
         CloseHandle(file);
     m_held.clear();
+}
+
+uint32_t Win32PackageFiles::ReadFacts(const std::string& path, DriverFileFacts& facts)
+{
+    facts = DriverFileFacts();
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return LastErrorOr(ERROR_GEN_FAILURE);
+    facts.writeTime = static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+    // version.dll (delay-loaded from the system folder); a size of 0 means no version resource
+    // (or a file that is not an executable at all, as a GPD).
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &unused);
+    if (size == 0)
+        return 0;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
+        return LastErrorOr(ERROR_RESOURCE_DATA_NOT_FOUND);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    char root[] = "\\";
+    if (!VerQueryValueA(block.data(), root, reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
+        length < sizeof(VS_FIXEDFILEINFO) || fixed->dwSignature != 0xFEEF04BD)
+        return 0;  // a version block without its fixed part: no version to compare
+    facts.hasVersion = true;
+    facts.versionMS = fixed->dwFileVersionMS;
+    facts.versionLS = fixed->dwFileVersionLS;
+    return 0;
 }

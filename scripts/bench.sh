@@ -3,8 +3,8 @@
 # installation from "&Install" to the end (without the fixed 500 ms pause), each the median
 # of RUNS runs (default 7), beside a bare program that makes the same spooler, file and
 # registry calls with no window (the floor), and the installation by the sealed program; each
-# check of the installation on its own (read-back sealed and unsealed, desktop user, settings
-# broadcast, seal) and the SHA-256 throughput; and the size of the release program against its
+# check of the installation on its own (read-back sealed and unsealed, version reads, desktop
+# user, settings broadcast, seal) and the SHA-256 throughput; and the size of the release program against its
 # 400 KB target.
 # Usage: scripts/bench.sh [RUNS]
 set -euo pipefail
@@ -46,11 +46,12 @@ awk -v runs="$runs" '
         printf "each check of the installation on its own:\n"
         printf "  %-32s %6.2f (%.2f..%.2f)\n", "read-back, unsealed (2 x 8 files)", m["check_readback_unsealed"], lo["check_readback_unsealed"], hi["check_readback_unsealed"]
         printf "  %-32s %6.2f (%.2f..%.2f)\n", "read-back, sealed (8 files)", m["check_readback_sealed"], lo["check_readback_sealed"], hi["check_readback_sealed"]
+        printf "  %-32s %6.2f (%.2f..%.2f)\n", "versions, dates (3 x 8 files)", m["check_versions"], lo["check_versions"], hi["check_versions"]
         printf "  %-32s %6.2f (%.2f..%.2f)\n", "desktop user", m["check_desktop_user"], lo["check_desktop_user"], hi["check_desktop_user"]
         printf "  %-32s %6.2f (%.2f..%.2f)\n", "settings broadcast", m["check_broadcast"], lo["check_broadcast"], hi["check_broadcast"]
         printf "  %-32s %6.2f (%.2f..%.2f)\n", "seal (hold and hash 8 files)", m["check_seal"], lo["check_seal"], hi["check_seal"]
-        total_unsealed = m["check_readback_unsealed"] + m["check_desktop_user"] + m["check_broadcast"]
-        total_sealed = m["check_readback_sealed"] + m["check_desktop_user"] + m["check_broadcast"] + m["check_seal"]
+        total_unsealed = m["check_readback_unsealed"] + m["check_versions"] + m["check_desktop_user"] + m["check_broadcast"]
+        total_sealed = m["check_readback_sealed"] + m["check_versions"] + m["check_desktop_user"] + m["check_broadcast"] + m["check_seal"]
         printf "  %-32s %6.2f unsealed, %.2f sealed (target: under 10)\n", "together", total_unsealed, total_sealed
         printf "SHA-256 throughput: %.0f MB/s (64 MB in memory, 64 KB pieces)\n", m["sha256_mb_per_s"]
     }' <<<"$results"

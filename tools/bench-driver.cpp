@@ -306,6 +306,27 @@ int main(int argc, char** argv)
     };
     Print("check_readback_unsealed", readBack(nullptr));
     Print("check_readback_sealed", readBack(&seal));
+    // The version reads of the read-back's rule for a newer file Windows kept, for every file as
+    // if each differed (package and installed copy), and the check that every file the record
+    // names is in the driver directory.
+    char directory[MAX_PATH] = {};
+    DWORD directorySize = 0;
+    if (!GetPrinterDriverDirectoryA(nullptr, kEnvironment, 1, reinterpret_cast<BYTE*>(directory), sizeof(directory),
+                                    &directorySize))
+        Abort("no driver directory");
+    Print("check_versions", Repeat(runs, [&] {
+              double begin = Now();
+              for (const PackageFile& file : files) {
+                  DriverFileFacts facts;
+                  uint64_t size = 0;
+                  const std::string copy = std::string(directory) + "\\" + file.name;
+                  if (packageFiles.ReadFacts(file.source, facts) != 0 ||
+                      packageFiles.ReadFacts(std::string(directory) + "\\3\\" + file.name, facts) != 0 ||
+                      packageFiles.CheckReadable(copy, size) != 0)
+                      Abort("a driver file's version or date cannot be read");
+              }
+              return Now() - begin;
+          }));
     Print("check_desktop_user", Repeat(runs, [] {
               double begin = Now();
               Win32AccountQuery accounts;

@@ -3,7 +3,7 @@
 // and cannot be undone, so the test process itself must not make it).
 //   dll-search-probe none NAME      LoadLibraryA(NAME) with the ordinary search
 //   dll-search-probe restrict NAME  the same after RestrictDllSearchToSystemDirectory()
-//   dll-search-probe delayload      calls the delay-loaded EnumPortsA with no restriction
+//   dll-search-probe delayload      calls the delay-loaded EnumPortsA and GetFileVersionInfoSizeA with no restriction
 //   dll-search-probe missing-dll    calls a delay-loaded function of a DLL no system has
 //   dll-search-probe missing-function  calls a delay-loaded spooler function none exports
 // Exit code: 0 the DLL was not loaded (or, for delayload, came from the system directory),
@@ -11,6 +11,7 @@
 // The two missing-... modes never return: the delay-load hooks show a message and exit with 1.
 #include <windows.h>
 #include <winspool.h>
+#include <winver.h>
 
 #include <cstring>
 #include <string>
@@ -49,7 +50,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     if (mode == "delayload") {
         DWORD needed = 0, returned = 0;
         EnumPortsA(nullptr, 1, nullptr, 0, &needed, &returned);
-        return LoadedFromSystemDirectory("winspool.drv") ? 0 : 1;
+        // version.dll the same way (under Wine it is loaded before the program starts: see
+        // tests/wine/DllPlantingTest.cpp, so there this shows the delay-load path works).
+        char self[MAX_PATH] = {};
+        DWORD unused = 0;
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        GetFileVersionInfoSizeA(self, &unused);
+        return LoadedFromSystemDirectory("winspool.drv") && LoadedFromSystemDirectory("version.dll") ? 0 : 1;
     }
     if (mode == "missing-dll") {
         NoSuchFunction();

@@ -33,6 +33,11 @@ public:
     // Files that AddDriver leaves as they were in the version folder, as a spooler that cannot
     // replace a file in use does: file name -> the older content.
     std::map<std::string, std::string> staleInstalled;
+    // Version resources and dates by path in upper case (none: no version, dated 0); Copy keeps
+    // them, as CopyFile keeps a file's bytes and last-write time.
+    std::map<std::string, DriverFileFacts> facts;
+    WindowsVersion windows;        // the running system, whose rule decides "newer"
+    bool packageHasKaplinx = false;  // the sample package ships no KAPLINX files
     std::set<std::string> notRegistered;  // file names GetInstalledDriver leaves out of the record
     std::set<std::string> existingKeys = {"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports"};
     std::set<std::string> existingPrinters;
@@ -54,7 +59,12 @@ public:
     int openKeys = 0;
 
     std::optional<PackageSeal> seal;  // the program's seal; none: a developer build's
-    InstallSystem System() { return {*this, *this, *this, *this, PrintPolicies(), false, seal ? &*seal : nullptr}; }
+    InstallSystem System()
+    {
+        InstallSystem system{*this, *this, *this, *this, PrintPolicies(), false, seal ? &*seal : nullptr};
+        system.policies.version = windows;
+        return system;
+    }
 
     // The log lines that change something on the system.
     std::vector<std::string> Changes() const
@@ -87,14 +97,7 @@ public:
             return error;
         if (driverInstalled && alreadyInstalledError != 0)
             return alreadyInstalledError;
-        driverInstalled = true;
-        // The spooler copies the named files from the driver directory into its version folder.
-        for (const std::string& name : RegisteredNames(driver)) {
-            auto stale = staleInstalled.find(name);
-            disk[Upper(VersionFolder() + "\\" + name)] =
-                stale != staleInstalled.end() ? stale->second : Content(driverDirectory + "\\" + name);
-        }
-        return 0;
+        return InstallRecord(driver);
     }
     // A spooler that warns about the driver until it is added with the warned-driver flag.
     uint32_t AddWarnedDriver(const DriverRecord& driver) override
@@ -102,10 +105,7 @@ public:
         if (uint32_t error = Record("AddWarnedDriver " + driver.name + " " + driver.environment))
             return error;
         drivers.push_back(driver);
-        driverInstalled = true;
-        for (const std::string& name : RegisteredNames(driver))
-            disk[Upper(VersionFolder() + "\\" + name)] = Content(driverDirectory + "\\" + name);
-        return 0;
+        return InstallRecord(driver);
     }
     uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
                                 InstalledDriverFiles& files) override
@@ -131,6 +131,35 @@ public:
         return 0;
     }
     std::string VersionFolder() const { return driverDirectory + "\\3"; }
+    // The spooler's side of AddDriver, by Windows' documented rules rather than Wine's.
+    uint32_t InstallRecord(const DriverRecord& driver)
+    {
+        // "AddPrinterDriverEx function", Remarks: every file must be in the driver directory first.
+        for (const std::string& name : RegisteredNames(driver))
+            if (!disk.count(Upper(driverDirectory + "\\" + name)))
+                return kErrorFileNotFound;
+        driverInstalled = true;
+        for (const std::string& name : RegisteredNames(driver)) {
+            const std::string from = Upper(driverDirectory + "\\" + name), to = Upper(VersionFolder() + "\\" + name);
+            auto stale = staleInstalled.find(name);
+            if (stale != staleInstalled.end()) {  // in use: it stays whatever it is
+                disk[to] = stale->second;
+                continue;
+            }
+            // "AddPrinterDriverEx function": APD_COPY_NEW_FILES, only newer files ("Print driver versioning").
+            if (disk.count(to) && JudgeInstalledFile(Facts(to), Facts(from), windows) == KeptFileVerdict::KeptNewer)
+                continue;
+            disk[to] = disk[from];
+            facts[to] = Facts(from);
+        }
+        return 0;
+    }
+    void SetFacts(const std::string& path, const DriverFileFacts& given) { facts[Upper(path)] = given; }
+    DriverFileFacts Facts(const std::string& path) const
+    {
+        auto found = facts.find(Upper(path));
+        return found != facts.end() ? found->second : DriverFileFacts();
+    }
     uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override
     {
         printers.push_back(record);
@@ -167,7 +196,7 @@ public:
     uint32_t CheckReadable(const std::string& path, uint64_t& size) override
     {
         Record("CheckReadable " + path);
-        if (missing.count(path))
+        if (Absent(path))
             return kErrorFileNotFound;
         auto found = unreadable.find(path);
         if (found != unreadable.end())
@@ -185,6 +214,7 @@ public:
         if (uint32_t error = Record("Copy " + from + " -> " + to))
             return error;
         disk[Upper(to)] = Content(from);
+        facts[Upper(to)] = Facts(from);
         return 0;
     }
     // Not logged: reading changes nothing. Pieces of 5 bytes: a piece boundary falls inside every file.
@@ -193,10 +223,8 @@ public:
         auto error = readErrors.find(Upper(path));
         if (error != readErrors.end())
             return error->second;
-        if (missing.count(path))
+        if (Absent(path))
             return kErrorFileNotFound;
-        if (path.rfind(driverDirectory, 0) == 0 && !disk.count(Upper(path)))
-            return kErrorFileNotFound;  // nothing was put there
         const std::string bytes = Content(path);
         for (size_t at = 0; at < bytes.size(); at += 5)
             pieces(bytes.data() + at, std::min<size_t>(5, bytes.size() - at));
@@ -209,6 +237,20 @@ public:
         if (error == 0)
             held.push_back(path);
         return error;
+    }
+    uint32_t ReadFacts(const std::string& path, DriverFileFacts& found) override
+    {
+        if (Absent(path))
+            return kErrorFileNotFound;
+        found = Facts(path);
+        return 0;
+    }
+    // A package file taken away or never shipped, or a driver directory's file nothing put there.
+    bool Absent(const std::string& path) const
+    {
+        if (!driverDirectory.empty() && path.rfind(driverDirectory, 0) == 0)
+            return !disk.count(Upper(path));
+        return missing.count(path) || (!packageHasKaplinx && path.find("\\KAPLINX.") != std::string::npos);
     }
     void ReleaseHeldFiles() override
     {

@@ -58,6 +58,8 @@ TEST(InstallFailureText, EachStepSaysWhatFailed)
                           Case{InstallStep::DriverDirectory, L"driver folder for \"Windows x64\""},
                           Case{InstallStep::RegisterDriver, L"driver \"Windows x64\" could not be registered"},
                           Case{InstallStep::AddPrinter, L"could not be added on port \"COM9:\""},
+                          Case{InstallStep::CheckDriverFiles, L"\"Windows x64\" is not in the print spooler's driver "
+                                                              L"folder\n    COM9:\nalthough it was copied there"},
                           Case{InstallStep::UpdatePrinter, L"exists already and could not be moved to port \"COM9:\""}}) {
         InstallOutcome outcome;
         outcome.failedStep = c.step;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "FakeInstallSystem.h"
+#include "install/DriverFileVersion.h"
+#include "install/DriverReadBack.h"
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/PackageSeal.h"
@@ -63,6 +65,8 @@ TEST(Installation, X64RunsEveryStepInOrder)
     for (const char* name : {"QRX58.DLL", "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.DLL", "UNIDRV.HLP", "UNIRES.DLL",
                              "TTFSUB.GPD", "STDNAMES.GPD"})
         expected.push_back("CheckReadable " + src + name);
+    expected.push_back("CheckReadable " + src + "KAPLINX.ini");  // not in the package: left out
+    expected.push_back("CheckReadable " + src + "KAPLINX.dll");
     auto copy = [&](const char* name) { expected.push_back("Copy " + src + name + " -> " + kDir + "\\" + name); };
     expected.push_back("GetDriverDirectory Windows x64 255");
     copy("QRX58.DLL");
@@ -79,6 +83,9 @@ TEST(Installation, X64RunsEveryStepInOrder)
     expected.push_back("Progress 50");
     copy("STDNAMES.GPD");
     expected.push_back("Progress 60");
+    for (const char* name : {"uniDRV.DLL", "VELM58KD.GPD", "uniDRVui.DLL", "uniDRV.HLP", "ttfsub.GPD", "unires.DLL",
+                             "stdnames.GPD", "QRX58.DLL"})
+        expected.push_back("CheckReadable " + kDir + "\\" + name);  // every file the record names is there
     expected.push_back("AddDriver VELM58KD Windows x64");
     expected.push_back("GetInstalledDriver VELM58KD Windows x64");
     expected.push_back("Progress 70");
@@ -109,9 +116,9 @@ TEST(Installation, X86UsesItsEnvironmentAndSourceFolder)
     fake.driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
     ASSERT_TRUE(Install(fake, DefaultChoices(HostArchitecture::X86)).succeeded);
 
-    EXPECT_EQ("GetDriverDirectory Windows NT x86 255", fake.log[8]);
+    EXPECT_EQ("GetDriverDirectory Windows NT x86 255", fake.log[10]);
     EXPECT_EQ("Copy Printer Driver\\x86\\QRX58.DLL -> C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\QRX58.DLL",
-              fake.log[9]);
+              fake.log[11]);
     EXPECT_EQ("Copy Printer Driver\\x86\\STDNAMES.GPD -> C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\STDNAMES.GPD",
               fake.Changes()[7]);
     ASSERT_EQ(1u, fake.drivers.size());
@@ -128,7 +135,7 @@ TEST(Installation, Arm64UsesItsEnvironmentAndFolderWhenThePackageHasOne)
 
     EXPECT_EQ("HasFolder Printer Driver\\arm64\\", fake.log[0]);
     EXPECT_EQ("CheckReadable Printer Driver\\arm64\\QRX58.DLL", fake.log[1]);
-    EXPECT_EQ("GetDriverDirectory Windows ARM64 255", fake.log[9]);
+    EXPECT_EQ("GetDriverDirectory Windows ARM64 255", fake.log[11]);
     EXPECT_EQ("Copy Printer Driver\\arm64\\STDNAMES.GPD -> C:\\Windows\\system32\\spool\\drivers\\arm64\\STDNAMES.GPD",
               fake.Changes()[7]);
     ASSERT_EQ(1u, fake.drivers.size());
@@ -159,21 +166,24 @@ TEST(Installation, TheDriverRecordIsALevelThreeUnidrvRecord)
     EXPECT_EQ(2u, driver.version);
     EXPECT_EQ("VELM58KD", driver.name);
     EXPECT_EQ("Windows x64", driver.environment);
-    EXPECT_EQ("\\uniDRV.DLL", driver.driverPath);
-    EXPECT_EQ("\\VELM58KD.GPD", driver.dataFile);
-    EXPECT_EQ("\\uniDRVui.DLL", driver.configFile);
-    EXPECT_EQ("\\uniDRV.HLP", driver.helpFile);
+    // Bare file names of files in the driver directory: no leading backslash (the drive's root).
+    EXPECT_EQ("uniDRV.DLL", driver.driverPath);
+    EXPECT_EQ("VELM58KD.GPD", driver.dataFile);
+    EXPECT_EQ("uniDRVui.DLL", driver.configFile);
+    EXPECT_EQ("uniDRV.HLP", driver.helpFile);
     EXPECT_EQ("", driver.monitorName);
     EXPECT_EQ("RAW", driver.defaultDataType);
 
-    const std::vector<std::string> expected = {"\\ttfsub.GPD",  "\\unires.DLL",  "\\stdnames.GPD",
-                                               "\\KAPLINX.ini", "\\KAPLINX.dll", "QRX58.DLL"};
-    EXPECT_EQ(expected, Names(driver.dependentFiles));
+    // The sample package has no KAPLINX files: neither copied nor named. A package that has them: both.
+    EXPECT_EQ((std::vector<std::string>{"ttfsub.GPD", "unires.DLL", "stdnames.GPD", "QRX58.DLL"}),
+              Names(driver.dependentFiles));
     ASSERT_EQ(255u, driver.dependentFiles.size());
-    EXPECT_EQ("QRX58.DLL", std::string(&driver.dependentFiles[64]));
-    EXPECT_EQ('\0', driver.dependentFiles[63]);
-    for (size_t i = 73; i < driver.dependentFiles.size(); ++i)
-        EXPECT_EQ('\0', driver.dependentFiles[i]) << "byte " << i;
+    EXPECT_EQ(12u, fake.Changes().size()) << "8 copies, AddDriver, CreatePrinter, the default printer's key and value";
+    FakeInstallSystem full;
+    full.packageHasKaplinx = true;
+    ASSERT_TRUE(Install(full, choices).succeeded);
+    EXPECT_EQ("QRX58.DLL", Names(full.drivers[0].dependentFiles).at(5));
+    EXPECT_EQ("Copy Printer Driver\\x64\\KAPLINX.dll -> " + kDir + "\\KAPLINX.dll", full.Changes()[9]);
 }
 
 TEST(Installation, ThePrinterRecordUsesTheDriverNameAndTheChosenPort)
@@ -280,9 +290,9 @@ TEST(Installation, ALongDriverDirectoryIsAskedForAgainWithTheSizeNeeded)
     FakeInstallSystem fake;
     fake.driverDirectory = "D:\\" + std::string(290, 'd');
     ASSERT_TRUE(Install(fake, DefaultChoices()).succeeded);
-    EXPECT_EQ("GetDriverDirectory Windows x64 255", fake.log[8]);
-    EXPECT_EQ("GetDriverDirectory Windows x64 294", fake.log[9]);
-    EXPECT_EQ("Copy Printer Driver\\x64\\QRX58.DLL -> " + fake.driverDirectory + "\\QRX58.DLL", fake.log[10]);
+    EXPECT_EQ("GetDriverDirectory Windows x64 255", fake.log[10]);
+    EXPECT_EQ("GetDriverDirectory Windows x64 294", fake.log[11]);
+    EXPECT_EQ("Copy Printer Driver\\x64\\QRX58.DLL -> " + fake.driverDirectory + "\\QRX58.DLL", fake.log[12]);
 }
 
 TEST(Installation, AnEmptyOrLossyDriverDirectoryStopsBeforeAnyCopy)
@@ -506,6 +516,13 @@ INSTANTIATE_TEST_SUITE_P(
                          f.staleInstalled["uniDRV.DLL"] = same;
                      },
                      InstalledFileProblem::ContentDiffers, kVersionDir + "\\uniDRV.DLL", 0},
+        ReadBackCase{"an older Unidrv core in use stayed",
+                     [](FakeInstallSystem& f) {
+                         f.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {true, 3, 0x0A280000, 0});
+                         f.SetFacts(kVersionDir + "\\uniDRV.DLL", {true, 3, 0x01000000, 0});
+                         f.staleInstalled["uniDRV.DLL"] = "an older core";
+                     },
+                     InstalledFileProblem::SizeDiffers, kVersionDir + "\\uniDRV.DLL", 0},
         ReadBackCase{"an installed file cannot be read",
                      [](FakeInstallSystem& f) { f.readErrors[Upper(kVersionDir + "\\uniDRVui.DLL")] = 32; },
                      InstalledFileProblem::Unreadable, kVersionDir + "\\uniDRVui.DLL", 32},
@@ -632,3 +649,69 @@ INSTANTIATE_TEST_SUITE_P(ASealedProgram, InstallationReadBack, testing::Values(R
         f.onCall = [&f](const std::string& line) {
             if (line.rfind("GetDriverDirectory", 0) == 0) f.disk[Upper("Printer Driver\\x64\\QRX58.DLL")] = "planted"; };
     }, InstalledFileProblem::SizeDiffers, kVersionDir + "\\QRX58.DLL", 0}));
+
+// The spooler's rule for "newer", one row per case; and the entry of the version registered.
+TEST(DriverFileVersion, AnInstalledFileIsKeptOnlyWhenNewerByTheSystemsRule)
+{
+    const WindowsVersion w10{10, 0, 19041}, w2000{5, 0, 2195};
+    const DriverFileFacts v2600{true, 3, 0x0A280000, 200}, v19041{true, 3, 0x4A610001, 100}, none{false, 0, 0, 300},
+        v2599{true, 3, 0x0A27FFFF, 900};
+    using V = KeptFileVerdict;
+    const struct { DriverFileFacts installed, package; WindowsVersion os; V verdict; } rows[] = {
+        {v19041, v2600, w10, V::KeptNewer}, {v19041, v2600, {}, V::KeptNewer}, {v2599, v2600, w10, V::Older},
+        {v2600, v2600, w10, V::SameVersion}, {none, v2600, w10, V::NoVersion}, {v19041, none, w10, V::NoVersion},
+        {v2599, v2600, w2000, V::KeptNewer}, {v19041, v2600, w2000, V::NotNewerByTimeStamp},
+        {v2600, v2600, w2000, V::NotNewerByTimeStamp}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.verdict, JudgeInstalledFile(row.installed, row.package, row.os)) << &row - rows;
+    EXPECT_EQ("0.3.19041.1 no version", VersionText(v19041) + " " + VersionText(none));
+    EXPECT_EQ("2024-02-29 23:59 UTC", TimeStampText(133537247400000000ULL));
+    EXPECT_EQ(std::vector<int>({-1, 1, 1}),
+              (std::vector<int>{PickRegisteredEntry({}, 2), PickRegisteredEntry({3, 2}, 2), PickRegisteredEntry({2, 3}, 4)}));
+}
+
+// A PC with another printer's Unidrv core in 3\ (the fake copies only newer files); an older
+// one in use is a failure of the read-back table above. Kept: the files named as kept.
+TEST(Installation, ANewerInstalledUnidrvCoreIsKeptAnOlderOneReplacedAndARepairOfTheSameVersionPasses)
+{
+    const std::string core = kVersionDir + "\\uniDRV.DLL";
+    const struct { DriverFileFacts installed; bool inUse; std::string kept; } cases[] = {
+        {{true, 3, 0x4A610001, 0}, false, "0.3.19041.1"}, {{true, 3, 0x4A610001, 0}, true, "0.3.19041.1"},
+        {{true, 3, 0x01000000, 0}, false, ""}, {{true, 3, 0x0A280000, 0}, false, ""}};
+    for (const auto& c : cases) {
+        FakeInstallSystem fake;
+        fake.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {true, 3, 0x0A280000, 0});
+        fake.disk[Upper(core)] = "another core";
+        fake.SetFacts(core, c.installed);
+        if (c.inUse)
+            fake.staleInstalled["uniDRV.DLL"] = "another core";
+        const InstallOutcome outcome = Install(fake, DefaultChoices());
+        ASSERT_TRUE(outcome.succeeded) << c.kept;
+        EXPECT_EQ(c.kept.empty() ? "" : "uniDRV.DLL " + c.kept + " 0.3.2600.0",
+                  outcome.keptFiles.empty() ? "" : outcome.keptFiles[0].name + " " + outcome.keptFiles[0].installed +
+                                                       " " + outcome.keptFiles[0].package);
+    }
+}
+
+// What the record names must be in the driver directory: refused by name before AddDriver, as
+// Windows' spooler (the fake's) would refuse it with error 2; a sealed program leaves out the
+// KAPLINX files its seal does not hold.
+TEST(Installation, ARecordsMissingFileIsRefusedBeforeRegisteringAndUnsealedKaplinxFilesAreLeftOut)
+{
+    FakeInstallSystem fake;
+    fake.onCall = [&fake](const std::string& line) {
+        if (line.rfind("Copy Printer Driver\\x64\\STDNAMES", 0) == 0) fake.disk.erase(Upper(kDir + "\\UNIRES.DLL"));
+    };
+    InstallOutcome outcome = Install(fake, DefaultChoices());
+    EXPECT_EQ("unires.DLL in " + kDir + ", error 2, 0 drivers", outcome.subject + " in " + outcome.target + ", error " +
+              std::to_string(outcome.errorCode) + ", " + std::to_string(fake.drivers.size()) + " drivers");
+    EXPECT_EQ(InstallStep::CheckDriverFiles, outcome.failedStep);
+    EXPECT_EQ(kErrorFileNotFound, FakeInstallSystem().AddDriver(DriverRecord{2, "D", "E", "uniDRV.DLL"}));
+
+    FakeInstallSystem sealed;
+    sealed.packageHasKaplinx = true;
+    sealed.seal = SealOf(sealed);
+    outcome = Install(sealed, DefaultChoices());
+    ASSERT_TRUE(outcome.succeeded && outcome.leftOutFiles.size() == 2 && outcome.leftOutFiles[1].notSealed);
+    EXPECT_EQ(4u, Names(sealed.drivers[0].dependentFiles).size());
+}

@@ -601,6 +601,20 @@ TEST_F(QuietModeTest, TheLogSaysTheInstalledFilesWereVerifiedOrNamesTheOneThatIs
     EXPECT_EQ(0, Install("/quiet"));
     EXPECT_TRUE(m_log.Has(L"Installed driver files verified: each one the spooler registered is the package's copy."))
         << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"KAPLINX.ini, KAPLINX.dll: not in the package's driver folder, so not copied and not named "
+                          L"in the driver record."))
+        << m_log.Dump();
+    FakeInstallSystem kept;  // a newer Unidrv core in use stays, named with both versions
+    kept.windows = {10, 0, 19041};
+    kept.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {true, 3, 0x0A280000, 0});
+    kept.staleInstalled["uniDRV.DLL"] = "a newer core";
+    kept.SetFacts(kept.VersionFolder() + "\\uniDRV.DLL", {true, 3, 0x4A610001, 0});
+    m_install = kept;
+    m_log.lines.clear();
+    EXPECT_EQ(0, Install("/quiet"));
+    EXPECT_TRUE(m_log.Has(L"uniDRV.DLL: Windows kept its newer version 0.3.19041.1; the package has 0.3.2600.0"))
+        << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"the package's copy, or a newer one that Windows kept.")) << m_log.Dump();
 
     FakeInstallSystem stale;
     stale.staleInstalled["VELM58KD.GPD"] = "*GPDSpecVersion: \"0.9\"";
@@ -612,6 +626,7 @@ TEST_F(QuietModeTest, TheLogSaysTheInstalledFilesWereVerifiedOrNamesTheOneThatIs
     EXPECT_TRUE(m_log.Has(L"Failed: The installed driver file \"" + installed + L"\" is not the same as the package's"))
         << m_log.Dump();
     EXPECT_FALSE(m_log.Has(L"Installed driver files verified")) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"Installed: no version; the package's: no version. Windows keeps only a newer file."));
 }
 
 TEST(OneLine, JoinsTheLinesOfAMessage)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the release program without running it: a 32-bit GUI program that imports only
-# DLLs every Windows has, loads winspool.drv and comctl32.dll (not known DLLs, so an import
+# DLLs every Windows has, loads winspool.drv, comctl32.dll and version.dll (not known DLLs, so an import
 # of them would be searched beside the program first) only through delay-loading, and
 # carries its administrator manifest and version resource; and the import audit.
 # Further programs given after it get the delay-load check alone (the 64-bit build).
@@ -20,7 +20,7 @@ imports=$(printf '%s\n' "$headers" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-
 delay_imports=$(peinfo delay-imports "$exe" | tr 'A-Z' 'a-z' | sort -u)
 # Known DLLs: Windows maps them from its own directory whatever the search order.
 known_dlls="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll msvcrt.dll comdlg32.dll ole32.dll"
-delay_loaded_dlls="winspool.drv comctl32.dll"
+delay_loaded_dlls="winspool.drv comctl32.dll version.dll"
 # The manifest's elements, without its comments.
 manifest=$(peinfo manifest "$exe" | perl -0pe 's/<!--.*?-->//gs')
 
@@ -44,7 +44,7 @@ delay_loaded_only() {
         case " $delay_loaded_dlls " in *" $dll "*) ;; *) echo "  unexpected delay import: $dll" >&2; return 1 ;; esac
     done
 }
-check "release program delay-loads winspool.drv and comctl32.dll and imports neither ($(echo $delay_imports))" delay_loaded_only
+check "release program delay-loads winspool.drv, comctl32.dll and version.dll and imports none of them ($(echo $delay_imports))" delay_loaded_only
 # Each delay-loaded function's IAT slot must hold the address of its load thunk, in the
 # program's code, until the first call replaces it: a slot of 0 is a call to address 0 (the
 # i686 linker once dropped the thunks of functions declared dllimport, see cmake/windows.cmake).

@@ -26,8 +26,11 @@ namespace {
 
 // winspool.drv and comctl32.dll are the wizard's own; compstui.dll (loaded by the spooler
 // client) and uxtheme.dll (loaded by the window manager) are loaded for it after its start.
-// Not version.dll: Wine's user32 imports it, so Wine loads it before any code of the program
-// runs (Windows' user32, a known DLL, does not).
+// Not version.dll, which the installation delay-loads like winspool.drv: Wine's user32 and
+// advapi32 import it, so Wine loads it (a planted copy too, with "native,builtin") before any
+// code of the program runs, where Windows' known-DLL user32 and advapi32 do not. Its delay-load
+// path is exercised by dll_search_probe's "delayload" mode; tests/release/check-release.sh shows
+// that the release imports it through the delay-load table only.
 const char* const kPlantedDlls[] = {"winspool.drv", "comctl32.dll", "compstui.dll", "uxtheme.dll"};
 // A name that is nowhere in the system: only the current folder has it.
 const char kCurrentFolderOnlyDll[] = "plantprobe.dll";

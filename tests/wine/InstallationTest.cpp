@@ -81,10 +81,20 @@ TEST_F(InstallationUnderWine, RegistersTheDriverAndAddsThePrinterOnThePort)
     EXPECT_TRUE(EndsWith(driver.dataFile, "\\VELM58KD.GPD")) << driver.dataFile;
     EXPECT_TRUE(EndsWith(driver.configFile, "\\uniDRVui.DLL")) << driver.configFile;
     EXPECT_TRUE(EndsWith(driver.helpFile, "\\uniDRV.HLP")) << driver.helpFile;
-    ASSERT_EQ(6u, driver.dependentFiles.size());
-    const char* dependent[] = {"ttfsub.GPD", "unires.DLL", "stdnames.GPD", "KAPLINX.ini", "KAPLINX.dll", "QRX58.DLL"};
-    for (size_t i = 0; i < 6; ++i)
+    // The sample package has no KAPLINX files, so the record does not name them.
+    ASSERT_EQ(4u, driver.dependentFiles.size());
+    const char* dependent[] = {"ttfsub.GPD", "unires.DLL", "stdnames.GPD", "QRX58.DLL"};
+    for (size_t i = 0; i < 4; ++i)
         EXPECT_TRUE(EndsWith(driver.dependentFiles[i], dependent[i])) << driver.dependentFiles[i];
+    // Wine registers files that are not there; Windows does not. Every file the registered record
+    // names is in the driver directory, and in the version folder the spooler reports.
+    const std::string directory = DriverDirectory(HostEnvironment());
+    std::vector<std::string> named = {driver.driverPath, driver.dataFile, driver.configFile, driver.helpFile};
+    named.insert(named.end(), driver.dependentFiles.begin(), driver.dependentFiles.end());
+    for (const std::string& path : named) {
+        EXPECT_TRUE(FileExists(path)) << path;
+        EXPECT_TRUE(FileExists(directory + "\\" + path.substr(path.find_last_of('\\') + 1))) << path;
+    }
 
     InstalledPrinter printer = FindPrinter();
     ASSERT_TRUE(printer.found);
@@ -103,6 +113,16 @@ TEST_F(InstallationUnderWine, TheDriverDirectoryHoldsThePackageFiles)
         ASSERT_FALSE(source.empty()) << name;
         EXPECT_EQ(source, ReadFileText(directory + "\\" + name)) << name;
     }
+    // What the spooler decides "newer" by: a copy keeps its source's date; a GPD has no version,
+    // a system DLL has one (version.dll's VS_FIXEDFILEINFO).
+    DriverFileFacts source, copy, dll;
+    ASSERT_EQ(0u, m_files.ReadFacts(HostDriverFolder() + "\\VELM58KD.GPD", source));
+    ASSERT_EQ(0u, m_files.ReadFacts(directory + "\\VELM58KD.GPD", copy));
+    EXPECT_TRUE(source.writeTime != 0 && source.writeTime == copy.writeTime && !source.hasVersion);
+    char system[MAX_PATH] = {};
+    ASSERT_NE(0u, GetSystemDirectoryA(system, MAX_PATH));
+    EXPECT_EQ(0u, m_files.ReadFacts(std::string(system) + "\\winspool.drv", dll));
+    EXPECT_TRUE(dll.hasVersion && (dll.versionMS | dll.versionLS) != 0);
 }
 
 TEST_F(InstallationUnderWine, TheX86EnvironmentGoesToItsOwnDirectory)
