@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/PrintPolicies.h"
+#include "system/SpoolerService.h"
 
 enum class InstallStep {
     None,
@@ -81,4 +82,6 @@ struct InstallOutcome {
     bool elevated = false;
     DefaultPrinterMode defaultPrinterMode = DefaultPrinterMode::Untouched;
     std::string legacyModeBefore;  // SetToUserManaged: the value before ("absent" or its number)
+    // What the Print Spooler service was found in after a spooler call failed.
+    SpoolerServiceCheck spoolerService;
 };
