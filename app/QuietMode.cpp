@@ -1,12 +1,16 @@
 #include "app/QuietMode.h"
 
+#include <optional>
+
 #include "app/LogText.h"
 #include "system/Utf8.h"
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/ModelCatalogue.h"
 #include "install/RegistrySettings.h"
+#include "install/ServiceCheckedSpooler.h"
 #include "ports/PortEnumeration.h"
+#include "ports/ServiceCheckedPortSpooler.h"
 #include "system/TextCompare.h"
 #include "system/Win32ErrorCodes.h"
 
@@ -239,6 +243,60 @@ void LogDriverFileChoices(QuietSystem& system, const InstallOutcome& outcome)
                                                 L"; the package has " + FromUtf8(file.package)));
 }
 
+// The Print Spooler service as an unattended run deals with it: asked about when a spooler
+// call fails, started without asking when it is stopped and not disabled (nobody is there to
+// agree, and the deployment asked for a printer), and said in the log once it was started.
+class QuietSpoolerService {
+public:
+    explicit QuietSpoolerService(QuietSystem& system)
+        : m_system(system),
+          guard(system.spoolerService, [&system] {
+              Log(system, L"The Print Spooler service is stopped: starting it.");
+              return true;
+          })
+    {
+    }
+    // Writes the start to the log, once, when it happened since the last look.
+    void LogStart()
+    {
+        if (!m_logged && guard.Check().finding == SpoolerFinding::Started) {
+            m_logged = true;
+            Log(m_system, kSpoolerStartedText);
+        }
+    }
+    std::wstring ErrorText() const;
+
+private:
+    QuietSystem& m_system;
+    bool m_logged = false;
+
+public:
+    SpoolerServiceGuard guard;
+};
+
+// The /tcp port's monitor call, service-checked as the spooler's other calls are.
+class ServiceCheckedXcv : public IXcvPorts {
+public:
+    ServiceCheckedXcv(IXcvPorts& xcv, SpoolerServiceGuard& guard) : m_xcv(xcv), m_guard(guard) {}
+    XcvAddPortResult AddPort(const std::string& monitorName, const std::vector<uint8_t>& input) override
+    {
+        XcvAddPortResult result = m_xcv.AddPort(monitorName, input);
+        if (result.error != 0 && result.error != kErrorAlreadyExists && m_guard.ShouldRepeat(result.error))
+            result = m_xcv.AddPort(monitorName, input);
+        return result;
+    }
+
+private:
+    IXcvPorts& m_xcv;
+    SpoolerServiceGuard& m_guard;
+};
+
+std::wstring QuietSpoolerService::ErrorText() const
+{
+    const uint32_t code = guard.Check().errorCode;
+    return code != 0 ? ::ErrorText(m_system, code) : std::wstring();
+}
+
 }  // namespace
 
 std::wstring OneLine(const std::wstring& text)
@@ -270,13 +328,15 @@ std::wstring OneLine(const std::wstring& text)
 }
 
 bool FindListedPort(IPortSpooler& ports, const std::string& wanted, std::string& found,
-                    std::vector<std::string>& listed)
+                    std::vector<std::string>& listed, SpoolerResult* listing)
 {
     EnumeratedRecords records(
         [&ports](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) {
             return ports.EnumeratePorts(2, buffer, size, needed, returned);
         },
         sizeof(PortInfo2Record));
+    if (listing != nullptr)
+        *listing = records.Result();
     bool matched = false;
     for (uint32_t i = 0; i < records.Count(); ++i) {
         const PortInfo2Record& record = records.At<PortInfo2Record>(i);
@@ -322,11 +382,37 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
 
     // Windows refuses a printer on a port it does not have; Wine accepts one. Either way a
     // printer on a port that does not exist cannot print, so nothing is installed then.
-    if (options.tcp && !PrepareTcpPort(options, system))
-        return Finish(system, kExitInstallFailure);
+    QuietSpoolerService service(system);
+    if (options.tcp) {
+        IXcvPorts* const xcv = system.xcv;
+        std::optional<ServiceCheckedXcv> checkedXcv;
+        if (xcv != nullptr)
+            system.xcv = &checkedXcv.emplace(*xcv, service.guard);
+        const bool prepared = PrepareTcpPort(options, system);
+        system.xcv = xcv;
+        service.LogStart();
+        if (!prepared) {
+            const std::wstring problem = SpoolerServiceText(service.guard.Check(), service.ErrorText());
+            if (!problem.empty())
+                Log(system, L"Failed: " + problem + L" Nothing was installed.");
+            return Finish(system, kExitInstallFailure);
+        }
+    }
+    ServiceCheckedPortSpooler ports(system.ports, service.guard);
     std::string port;
     std::vector<std::string> listed;
-    if (!FindListedPort(system.ports, ansiPort, port, listed)) {
+    SpoolerResult listing;
+    const bool portListed = FindListedPort(ports, ansiPort, port, listed, &listing);
+    service.LogStart();
+    if (!listing.succeeded) {
+        Log(system, L"Failed: " +
+                        SpoolerFailureText(service.guard.Check(), service.ErrorText(),
+                                           L"The print spooler could not list this computer's ports", listing.errorCode,
+                                           ErrorText(system, listing.errorCode)) +
+                        L" Nothing was installed.");
+        return Finish(system, kExitInstallFailure);
+    }
+    if (!portListed) {
         std::wstring list;
         for (const std::string& name : listed)
             list += (list.empty() ? L"" : L", ") + system.widenAnsi(name);
@@ -342,16 +428,20 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     if (choices.setDefaultPrinter)
         ChooseDefaultPrinterUser(system, choices);
     LoggingFeedback feedback(system);
-    InstallSystem install{system.spooler, system.files, system.registry, feedback, system.policies, system.elevated,
+    ServiceCheckedDriverSpooler spooler(system.spooler, service.guard);
+    InstallSystem install{spooler, system.files, system.registry, feedback, system.policies, system.elevated,
                           system.seal};
-    const InstallOutcome outcome = RunInstallation(choices, install);
+    InstallOutcome outcome = RunInstallation(choices, install);
+    outcome.spoolerService = service.guard.Check();
+    service.LogStart();
 
     if (!outcome.succeeded) {
         const std::wstring errorText = outcome.errorCode != 0 ? ErrorText(system, outcome.errorCode) : std::wstring();
         // Names escaped before the message is joined into one line: a line break inside a
         // name must not read as the message's own.
         auto name = [&system](const std::string& ansi) { return EscapeControls(system.widenAnsi(ansi)); };
-        Log(system, L"Failed: " + OneLine(ComposeInstallFailure(outcome, errorText, name)));
+        Log(system, L"Failed: " + OneLine(LeadWithSpoolerService(outcome.spoolerService, service.ErrorText(),
+                                                                 ComposeInstallFailure(outcome, errorText, name))));
         return Finish(system, kExitInstallFailure);
     }
     Log(system, L"Driver " + printer + L" registered for " + Quoted(Ascii(names.environment)) +
@@ -386,8 +476,14 @@ int RunQuietUninstall(QuietSystem& system)
     if (system.logLost)
         return kExitLogFailure;
     const DefaultPrinterTarget defaultPrinter = DefaultPrinterTargetFor(system, DefaultPrinterUse::Remove);
+    QuietSpoolerService service(system);
+    ServiceCheckedUninstallSystem removal(system.removal, service.guard);
     const UninstallOutcome outcome =
-        RunUninstallation(model.driverName, model.driverName, names.environment, system.removal, defaultPrinter);
+        RunUninstallation(model.driverName, model.driverName, names.environment, removal, defaultPrinter);
+    service.LogStart();
+    const std::wstring problem = SpoolerServiceText(service.guard.Check(), service.ErrorText());
+    if (!problem.empty())
+        Log(system, L"Failed: " + problem);
     for (const UninstallStep& step : outcome.steps) {
         Log(system, DescribeStep(system, step));
         // As when it was set: running programs learn that the default printer is gone.

@@ -19,6 +19,7 @@
 #include "install/RegistryWriter.h"
 #include "install/Uninstallation.h"
 #include "ports/XcvPorts.h"
+#include "system/SpoolerService.h"
 
 // One event per line; the writer adds the time and the line end. False when the line could
 // not be written in full (a full disk, a lost network share): the log is lost from there on.
@@ -57,6 +58,9 @@ struct QuietSystem {
     bool elevated = false;
     // The program's seal; null or unsealed: the package is used unchecked (a developer build).
     const PackageSeal* seal = nullptr;
+    // The Print Spooler service, asked about when a spooler call fails, and started without
+    // asking when it is stopped and not disabled; null: the call's own error is all there is.
+    SpoolerService* spoolerService = nullptr;
 };
 
 // Installs as the wizard does with its defaults, on options.port; answers the exit code.
@@ -83,9 +87,10 @@ bool WriteLogLine(QuietLog& log, const std::wstring& line);
 
 // The spooler's spelling of `wanted` among the local ports (EnumPorts level 2), compared
 // without regard to letter case as Windows compares port names. `listed` receives every
-// port name, for the log.
+// port name, for the log. `listing` (when given) receives whether the spooler gave its list:
+// a list it could not give is no list of none.
 bool FindListedPort(IPortSpooler& ports, const std::string& wanted, std::string& found,
-                    std::vector<std::string>& listed);
+                    std::vector<std::string>& listed, SpoolerResult* listing = nullptr);
 
 // A message box text as one log line: its lines joined by blanks, indented lines (names)
 // quoted, and consecutive ones separated by commas.

@@ -12,6 +12,7 @@
 #include "ports/PortSpooler_win32.h"
 #include "install/Uninstall_win32.h"
 #include "system/DesktopAccount_win32.h"
+#include "system/SpoolerService_win32.h"
 #include "ports/XcvPorts_win32.h"
 #include "system/TextConversion_win32.h"
 #include "ui/InstallMessages.h"
@@ -116,6 +117,8 @@ int RunQuiet(const CommandLineOptions& options)
     system.xcv = &xcv;
     system.accounts = &accounts;
     system.seal = &ProgramSeal();
+    Win32SpoolerService spoolerService;
+    system.spoolerService = &spoolerService;
     if (options.mode == CommandMode::QuietUninstall)
         return RunQuietUninstall(system);
     system.policies = CurrentPrintPolicies();

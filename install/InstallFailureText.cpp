@@ -218,3 +218,12 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
         text += L"\n\n" + errorText;
     return text;
 }
+
+std::wstring LeadWithSpoolerService(const SpoolerServiceCheck& check, const std::wstring& serviceErrorText,
+                                    const std::wstring& failure)
+{
+    const std::wstring service = SpoolerServiceText(check, serviceErrorText);
+    if (service.empty())
+        return failure;
+    return failure.empty() ? service : service + L"\n\n" + failure;
+}

@@ -13,3 +13,8 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
 
 // The question the wizard asks when Windows warns about the driver (ERROR_PRINTER_DRIVER_WARNED).
 std::wstring WarnedDriverQuestion(const std::wstring& driverName);
+
+// A failure's text led by what the Print Spooler service was found in, where that is what
+// keeps printers from being installed; `serviceErrorText` is Windows' text for the check's error.
+std::wstring LeadWithSpoolerService(const SpoolerServiceCheck& check, const std::wstring& serviceErrorText,
+                                    const std::wstring& failure);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/PrintPolicies.h"
+#include "system/SpoolerService.h"
 
 enum class InstallStep {
     None,
@@ -104,4 +105,6 @@ struct InstallOutcome {
     std::vector<LeftOutFile> leftOutFiles;
     // VerifyDriver on an installed file with other bytes: its version (or date) and the package's.
     std::string installedFacts, packageFacts;
+    // What the Print Spooler service was found in after a spooler call failed.
+    SpoolerServiceCheck spoolerService;
 };

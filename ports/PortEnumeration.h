@@ -13,7 +13,7 @@
 using EnumerationCall = std::function<SpoolerResult(uint8_t*, uint32_t, uint32_t&, uint32_t&)>;
 
 // At most this many calls per enumeration: the sizing call and the calls with a buffer that
-// follow when the set grew in between. A set that keeps growing gives an empty answer.
+// follow when the set grew in between. A set that keeps growing counts as a failed enumeration.
 constexpr int kMaxEnumerationCalls = 4;
 
 class EnumeratedRecords {
@@ -23,6 +23,9 @@ public:
 
     // The number of records the last call reported and filled; 0 when the enumeration failed.
     uint32_t Count() const { return m_count; }
+    // Whether the spooler gave its list (possibly an empty one), and otherwise why not: a list
+    // the spooler could not give is not an empty list.
+    const SpoolerResult& Result() const { return m_result; }
     // Record `index` (below Count()).
     template <class Record>
     const Record& At(uint32_t index) const
@@ -36,4 +39,5 @@ public:
 private:
     std::vector<uint8_t> m_bytes;
     uint32_t m_count = 0;
+    SpoolerResult m_result;
 };

@@ -24,7 +24,7 @@ void SelectRow(IPortList& list, int row)
 
 }  // namespace
 
-void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug)
+SpoolerResult FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug)
 {
     EnumeratedRecords records(
         [&](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) {
@@ -60,14 +60,13 @@ void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug)
         if (row >= 0)
             ports.SetRowSecondText(row, description);
     }
-    if (count == 0)
-        return;
     int chosen = lpt1 > 0 ? lpt1 : com1 > 0 ? com1 : file > 0 ? file : 0;
     if (chosen > 0)
         SelectRow(ports, chosen);
+    return records.Result();
 }
 
-void FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& debug)
+SpoolerResult FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& debug)
 {
     EnumeratedRecords records(
         [&](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) {
@@ -85,6 +84,7 @@ void FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& d
     }
     if (monitors.RowCount() > 0)
         SelectRow(monitors, 0);
+    return records.Result();
 }
 
 bool GetSelectedRowText(const IPortList& list, std::string& text)

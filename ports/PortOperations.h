@@ -14,11 +14,13 @@
 // row 0. There is no cap: a list view holds thousands of rows, and a system with many ports
 // still gets its LPT1 or COM1 row chosen. A port whose name the system code page cannot hold
 // is listed by its true name, marked unusable (kUnusablePortNote after its description), and
-// never chosen as the default row.
-void FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug);
+// never chosen as the default row. A list the spooler could not give is a failure (the list
+// stays empty), never an empty list.
+SpoolerResult FillPortList(IPortList& ports, IPortSpooler& spooler, IDebugOutput& debug);
 
-// Adds a row per named port monitor to the empty monitor list and selects row 0.
-void FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& debug);
+// Adds a row per named port monitor to the empty monitor list and selects row 0; a failure as
+// for the ports.
+SpoolerResult FillMonitorList(IPortList& monitors, IPortSpooler& spooler, IDebugOutput& debug);
 
 // The column-0 text of the first selected row; false when no row is selected.
 bool GetSelectedRowText(const IPortList& list, std::string& text);

@@ -2,7 +2,10 @@
 
 #include "ports/PortOperations.h"
 #include "ports/PortSpooler_win32.h"
+#include "ports/ServiceCheckedPortSpooler.h"
 #include "res/resource.h"
+#include "system/SpoolerService_win32.h"
+#include "ui/SpoolerServicePrompt.h"
 
 CCreatePortDlg::CCreatePortDlg(HWND parent) : CDialog(IDD_CREATE_PORT, parent) {}
 
@@ -22,9 +25,14 @@ BOOL CCreatePortDlg::OnInitDialog()
         return FALSE;
     m_list.ApplyFilledListStyle();
     m_list.InsertColumn(0, "Available Port Type", 340);
-    Win32PortSpooler spooler;
+    Win32PortSpooler ports;
+    Win32SpoolerService service;
+    SpoolerServiceGuard guard(&service, AskStartSpooler);
+    ServiceCheckedPortSpooler spooler(ports, guard);
     Win32DebugOutput debug;
-    FillMonitorList(m_list, spooler, debug);
+    const SpoolerResult result = FillMonitorList(m_list, spooler, debug);
+    if (!result.succeeded)
+        ShowSpoolerFailure(guard.Check(), L"The print spooler could not list the port types", result.errorCode);
     return TRUE;  // the focus goes to the monitor list
 }
 
@@ -41,7 +49,12 @@ bool CCreatePortDlg::OnCommand(WORD id, WORD code, HWND)
 
 void CCreatePortDlg::OnNewPort()
 {
-    // The dialog stays open for more ports; the monitor's own dialog reports its errors.
-    Win32PortSpooler spooler;
+    // The dialog stays open for more ports; the monitor's own dialog reports its errors, and
+    // where the spooler is not there to show one, what became of its service is said.
+    Win32PortSpooler ports;
+    Win32SpoolerService service;
+    SpoolerServiceGuard guard(&service, AskStartSpooler);
+    ServiceCheckedPortSpooler spooler(ports, guard);
     AddPortOfSelectedType(m_hWnd, m_list, spooler);
+    ShowSpoolerServiceProblem(guard.Check());
 }

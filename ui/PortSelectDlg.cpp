@@ -5,10 +5,13 @@
 #include "system/HostArchitecture.h"
 #include "ports/PortOperations.h"
 #include "ports/PortSpooler_win32.h"
+#include "ports/ServiceCheckedPortSpooler.h"
+#include "system/SpoolerService_win32.h"
 #include "res/resource.h"
 #include "ui/CreatePortDlg.h"
 #include "ui/InstallMessages.h"
 #include "ui/PrinterSettingDlg.h"
+#include "ui/SpoolerServicePrompt.h"
 
 const wchar_t* const CPortSelectDlg::kSelectPortMessage = L"Please select a port.";
 const wchar_t* const CPortSelectDlg::kNoSettingsPageMessage =
@@ -47,11 +50,20 @@ BOOL CPortSelectDlg::OnInitDialog()
     return TRUE;  // the focus goes to the port list
 }
 
+const wchar_t* const CPortSelectDlg::kPortListFailure = L"The print spooler could not list this computer's ports";
+
 void CPortSelectDlg::FillPorts()
 {
-    Win32PortSpooler spooler;
+    // A stopped spooler that the user lets us start gives its list on the second asking.
+    Win32PortSpooler ports;
+    Win32SpoolerService service;
+    SpoolerServiceGuard guard(&service, AskStartSpooler);
+    ServiceCheckedPortSpooler spooler(ports, guard);
     Win32DebugOutput debug;
-    FillPortList(m_list, spooler, debug);
+    const SpoolerResult result = FillPortList(m_list, spooler, debug);
+    // The page stays with its empty list; Install then asks for a port.
+    if (!result.succeeded)
+        ShowSpoolerFailure(guard.Check(), kPortListFailure, result.errorCode);
 }
 
 void CPortSelectDlg::OnOK() {}
@@ -89,9 +101,14 @@ void CPortSelectDlg::OnCreatePort()
 
 void CPortSelectDlg::OnConfigurePort()
 {
-    // The monitor's dialog reports its own errors; its cancelling is the user's choice.
-    Win32PortSpooler spooler;
+    // The monitor's dialog reports its own errors; its cancelling is the user's choice. A
+    // spooler that is not there shows no dialog at all: that is said.
+    Win32PortSpooler ports;
+    Win32SpoolerService service;
+    SpoolerServiceGuard guard(&service, AskStartSpooler);
+    ServiceCheckedPortSpooler spooler(ports, guard);
     std::optional<SpoolerResult> result = ConfigureSelectedPort(m_hWnd, m_list, spooler);
+    ShowSpoolerServiceProblem(guard.Check());
     if (result && !result->succeeded && result->errorCode == kErrorNoUnicodeTranslation) {
         std::string unused;
         int row = -1;

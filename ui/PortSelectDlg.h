@@ -24,6 +24,8 @@ public:
     // The message for "&Install" and "Configure Port..." on a port named outside the code page;
     // the port's name goes between its two parts.
     static const wchar_t* const kPortNameOutsideCodePageMessage[2];
+    // What failed when the spooler could not list the ports (Windows' text for the error follows).
+    static const wchar_t* const kPortListFailure;
 
 protected:
     BOOL OnInitDialog() override;

@@ -8,12 +8,15 @@
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/PackageSeal.h"
+#include "install/ServiceCheckedSpooler.h"
+#include "system/SpoolerService_win32.h"
 #include "system/PrintPolicies.h"
 #include "system/TextConversion_win32.h"
 #include "win/Messages_win32.h"
 #include "res/resource.h"
 #include "ui/InstallMessages.h"
 #include "ui/PortSelectDlg.h"
+#include "ui/SpoolerServicePrompt.h"
 
 static_assert(IDR_PACKAGE_SEAL == kPackageSealResourceId, "the seal is read from the resource the .rc file makes");
 
@@ -84,7 +87,10 @@ InstallOutcome CPrinterSettingDlg::InstallPrinterFor(HostArchitecture host)
             choices.setDefaultPrinter = false;
     }
 
-    Win32DriverSpooler spooler;
+    Win32DriverSpooler driverSpooler;
+    Win32SpoolerService service;
+    SpoolerServiceGuard guard(&service, AskStartSpooler);
+    ServiceCheckedDriverSpooler spooler(driverSpooler, guard);
     Win32PackageFiles files;
     Win32RegistryWriter registry;
     PortPageFeedback feedback(g_pPortDlg != nullptr ? &g_pPortDlg->m_progress : nullptr);
@@ -92,5 +98,7 @@ InstallOutcome CPrinterSettingDlg::InstallPrinterFor(HostArchitecture host)
     system.policies = CurrentPrintPolicies();
     system.elevated = ProcessRunsElevated();
     system.seal = &ProgramSeal();
-    return RunInstallation(choices, system);
+    InstallOutcome outcome = RunInstallation(choices, system);
+    outcome.spoolerService = guard.Check();
+    return outcome;
 }

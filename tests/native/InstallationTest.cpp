@@ -9,9 +9,11 @@
 #include "FakeInstallSystem.h"
 #include "install/DriverFileVersion.h"
 #include "install/DriverReadBack.h"
+#include "FakeSpoolerService.h"
 #include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/PackageSeal.h"
+#include "install/ServiceCheckedSpooler.h"
 
 namespace {
 
@@ -714,4 +716,83 @@ TEST(Installation, ARecordsMissingFileIsRefusedBeforeRegisteringAndUnsealedKapli
     outcome = Install(sealed, DefaultChoices());
     ASSERT_TRUE(outcome.succeeded && outcome.leftOutFiles.size() == 2 && outcome.leftOutFiles[1].notSealed);
     EXPECT_EQ(4u, Names(sealed.drivers[0].dependentFiles).size());
+}
+
+// The first spooler call fails as it does on Windows while the Spooler service is not running.
+class InstallationSpoolerService : public testing::TestWithParam<ServiceCase> {};
+
+TEST_P(InstallationSpoolerService, AFailedCallAsksTheServiceStartsItOnlyWhereItMayAndRepeatsTheCallOnce)
+{
+    const ServiceCase& row = GetParam();
+    FakeInstallSystem fake;
+    fake.failOn = "GetDriverDirectory";
+    fake.failError = kErrorRpcServerUnavailable;
+    FakeSpoolerService service;
+    service.state = row.state;
+    service.queryError = row.queryError;
+    service.startError = row.startError;
+    service.onStarted = [&fake] { fake.failOn.clear(); };
+    int asked = 0;
+    SpoolerServiceGuard guard(&service, [&] { return ++asked, row.yes; });
+    ServiceCheckedDriverSpooler spooler(fake, guard);
+    InstallSystem system{spooler, fake, fake, fake};
+    InstallOutcome outcome = RunInstallation(DefaultChoices(), system);
+    outcome.spoolerService = guard.Check();
+
+    EXPECT_EQ(row.finding, outcome.spoolerService.finding);
+    EXPECT_EQ(1, service.queries);
+    EXPECT_EQ(row.asked ? 1 : 0, asked);
+    EXPECT_EQ(row.asked && row.yes ? 1 : 0, service.starts) << "a disabled service is never started";
+    EXPECT_EQ(row.works, outcome.succeeded);
+    const auto directoryCalls = std::count_if(fake.log.begin(), fake.log.end(), [](const std::string& line) {
+        return line.rfind("GetDriverDirectory", 0) == 0;
+    });
+    EXPECT_EQ(row.works ? 2 : 1, directoryCalls);
+    if (row.works)
+        return;
+    EXPECT_TRUE(fake.Changes().empty());
+    EXPECT_EQ(InstallStep::DriverDirectory, outcome.failedStep);
+    EXPECT_EQ(kErrorRpcServerUnavailable, outcome.errorCode);
+    auto widen = [](const std::string& text) { return std::wstring(text.begin(), text.end()); };
+    const std::wstring own = ComposeInstallFailure(outcome, L"<text of 1722>", widen);
+    const std::wstring shown = LeadWithSpoolerService(
+        outcome.spoolerService, L"<text of " + std::to_wstring(outcome.spoolerService.errorCode) + L">", own);
+    if (row.says == nullptr) {
+        EXPECT_EQ(own, shown);
+    } else {
+        EXPECT_EQ(0u, shown.find(row.says)) << std::string(shown.begin(), shown.end());
+        EXPECT_NE(std::wstring::npos, shown.find(own));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryState, InstallationSpoolerService, testing::ValuesIn(kServiceCases), ServiceCaseName);
+
+TEST(InstallationSpoolerService, AWorkingSpoolerNeverCostsALookAtTheServiceAndALaterStepIsRepeatedToo)
+{
+    FakeSpoolerService service;
+    SpoolerServiceGuard guard(&service, [] { return true; });
+    FakeInstallSystem fake;
+    ServiceCheckedDriverSpooler spooler(fake, guard);
+    InstallSystem system{spooler, fake, fake, fake};
+    EXPECT_TRUE(RunInstallation(DefaultChoices(), system).succeeded);
+    // The spooler's own answers: a refused driver, an existing printer.
+    FakeInstallSystem refusing;
+    refusing.failOn = "AddDriver";
+    refusing.failError = kErrorPrinterDriverBlocked;
+    ServiceCheckedDriverSpooler refused(refusing, guard);
+    InstallSystem refusedSystem{refused, refusing, refusing, refusing};
+    EXPECT_EQ(InstallStep::RegisterDriver, RunInstallation(DefaultChoices(), refusedSystem).failedStep);
+    EXPECT_EQ(0, service.queries);
+
+    // The spooler stops half-way: its start repeats the printer, not the copies before it.
+    FakeInstallSystem stopping;
+    stopping.failOn = "CreatePrinter";
+    stopping.failError = kErrorRpcServerUnavailable;
+    service.onStarted = [&stopping] { stopping.failOn.clear(); };
+    ServiceCheckedDriverSpooler restarted(stopping, guard);
+    InstallSystem restartedSystem{restarted, stopping, stopping, stopping};
+    EXPECT_TRUE(RunInstallation(DefaultChoices(), restartedSystem).succeeded);
+    EXPECT_EQ(1, service.starts);
+    EXPECT_EQ(2u, stopping.printers.size());
+    EXPECT_EQ(1u, stopping.drivers.size());
 }

@@ -4,8 +4,10 @@
 
 #include "FakePortList.h"
 #include "FakePortSpooler.h"
+#include "FakeSpoolerService.h"
 #include "ports/PortEnumeration.h"
 #include "ports/PortOperations.h"
+#include "ports/ServiceCheckedPortSpooler.h"
 
 namespace {
 
@@ -198,24 +200,67 @@ TEST_F(PortListFill, APortAddedBetweenTheTwoCallsIsListedAfterAskingAgain)
     EXPECT_GT(spooler.portCalls[2].size, spooler.portCalls[1].size);
 }
 
-TEST_F(PortListFill, ASetThatKeepsGrowingIsAskedABoundedNumberOfTimesAndListsNothing)
+TEST_F(PortListFill, ASetThatKeepsGrowingIsAskedABoundedNumberOfTimesAndFails)
 {
     SetPorts({"COM1:", "LPT1:"});
     spooler.beforeEnumPorts = [&](int) { spooler.ports.push_back({std::string("LPT1:"), std::string("x")}); };
-    Fill();
+    EXPECT_FALSE(FillPortList(list, spooler, debug).succeeded);
     EXPECT_EQ(static_cast<size_t>(kMaxEnumerationCalls), spooler.portCalls.size());
     EXPECT_EQ(0, list.RowCount());
     EXPECT_TRUE(debug.texts.empty());
 }
 
-TEST_F(PortListFill, AFailingSpoolerGivesAnEmptyList)
+TEST_F(PortListFill, AFailingSpoolerIsAFailureNotAnEmptyList)
 {
     SetPorts({"COM1:", "LPT1:"});
     spooler.enumFailure = 1722;  // RPC_S_SERVER_UNAVAILABLE: the spooler service is stopped
-    Fill();
+    const SpoolerResult result = FillPortList(list, spooler, debug);
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(1722u, result.errorCode);
     EXPECT_EQ(0, list.RowCount());
     EXPECT_TRUE(debug.texts.empty());
+    spooler.enumFailure = 0;
+    spooler.ports.clear();
+    EXPECT_TRUE(FillPortList(list, spooler, debug).succeeded) << "a spooler without ports lists none";
 }
+
+class PortListSpoolerService : public PortListFill, public testing::WithParamInterface<ServiceCase> {};
+
+TEST_P(PortListSpoolerService, AFailedListAsksTheServiceAndIsFilledAfterAStart)
+{
+    const ServiceCase& row = GetParam();
+    SetPorts({"COM1:", "LPT1:"});
+    spooler.enumFailure = kErrorRpcServerUnavailable;
+    FakeSpoolerService service;
+    service.state = row.state;
+    service.queryError = row.queryError;
+    service.startError = row.startError;
+    service.onStarted = [this] { spooler.enumFailure = 0; };
+    int asked = 0;
+    SpoolerServiceGuard guard(&service, [&] { return ++asked, row.yes; });
+    ServiceCheckedPortSpooler checked(spooler, guard);
+
+    const SpoolerResult result = FillPortList(list, checked, debug);
+    EXPECT_EQ(row.finding, guard.Check().finding);
+    EXPECT_EQ(row.asked ? 1 : 0, asked);
+    EXPECT_EQ(row.asked && row.yes ? 1 : 0, service.starts);
+    EXPECT_EQ(row.works, result.succeeded);
+    EXPECT_TRUE(spooler.dialogCalls.empty());
+    const std::wstring text = SpoolerFailureText(guard.Check(), L"<text of 1069>", L"No list", result.errorCode,
+                                                 L"<text of " + std::to_wstring(result.errorCode) + L">");
+    if (row.works) {
+        EXPECT_EQ((Texts{"COM1:", "LPT1:"}), list.Texts());
+        EXPECT_EQ(3u, spooler.portCalls.size()) << "the failed sizing call once more, then the records";
+    } else if (row.says != nullptr) {
+        EXPECT_EQ(0, list.RowCount());
+        EXPECT_EQ(0u, text.find(row.says)) << std::string(text.begin(), text.end());
+    } else {
+        EXPECT_EQ(0, list.RowCount());
+        EXPECT_EQ(L"No list: <text of 1722> (error 1722).", text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryState, PortListSpoolerService, testing::ValuesIn(kServiceCases), ServiceCaseName);
 
 TEST_F(PortListFill, RecordsBeyondWhatTheCallFilledAreNeverRead)
 {

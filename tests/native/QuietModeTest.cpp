@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <cstring>
 
 #include "FakeInstallSystem.h"
+#include "FakeSpoolerService.h"
 #include "UninstallFake.h"
 #include "app/LogText.h"
 #include "system/Utf8.h"
@@ -256,13 +258,57 @@ TEST_F(QuietModeTest, APortTheSpoolerDoesNotListInstallsNothing)
     EXPECT_TRUE(m_install.Changes().empty());
 }
 
-TEST_F(QuietModeTest, ASpoolerThatListsNoPortsInstallsNothing)
+TEST_F(QuietModeTest, ASpoolerThatCannotListItsPortsIsNotOneWithoutPorts)
 {
     m_ports.failure = 1722;  // RPC_S_SERVER_UNAVAILABLE: the spooler is not running
     EXPECT_EQ(1603, Install("/quiet"));
     EXPECT_TRUE(m_install.log.empty());
+    EXPECT_TRUE(m_log.Has(L"Failed: The print spooler could not list this computer's ports: <text of 1722> (error "
+                          L"1722). Nothing was installed."))
+        << m_log.Dump();
+    m_ports.failure = 0;
+    m_ports.names.clear();
+    EXPECT_EQ(1603, Install("/quiet"));
     EXPECT_TRUE(m_log.Has(L"(the print spooler lists none)")) << m_log.Dump();
 }
+
+// Nobody to ask: a stopped service is started, the disabled one left alone.
+class QuietSpoolerService : public QuietModeTest, public testing::WithParamInterface<ServiceCase> {};
+
+TEST_P(QuietSpoolerService, StartsAStoppedServiceWithoutAskingAndSaysWhatItFound)
+{
+    const ServiceCase& row = GetParam();
+    m_ports.failure = kErrorRpcServerUnavailable;
+    FakeSpoolerService service;
+    service.state = row.state;
+    service.queryError = row.queryError;
+    service.startError = row.startError;
+    service.onStarted = [this] { m_ports.failure = 0; };
+    QuietSystem system = System();
+    system.spoolerService = &service;
+    const int exitCode = RunQuietInstall(ParseCommandLine("/quiet"), system);
+
+    EXPECT_EQ(row.works ? 0 : 1603, exitCode) << m_log.Dump();
+    EXPECT_EQ(row.asked ? 1 : 0, service.starts);
+    EXPECT_EQ(row.asked, m_log.Has(L"The Print Spooler service is stopped: starting it.")) << m_log.Dump();
+    EXPECT_EQ(row.works, m_log.Has(kSpoolerStartedText)) << m_log.Dump();
+    if (row.works)
+        return;
+    EXPECT_TRUE(m_install.log.empty());
+    EXPECT_TRUE(m_log.Has(row.says != nullptr ? row.says : L"<text of 1722> (error 1722). Nothing was installed."))
+        << m_log.Dump();
+}
+
+std::vector<ServiceCase> StatesOfAnUnattendedRun()  // nobody to say no
+{
+    std::vector<ServiceCase> rows;
+    std::copy_if(std::begin(kServiceCases), std::end(kServiceCases), std::back_inserter(rows),
+                 [](const ServiceCase& row) { return row.yes; });
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryState, QuietSpoolerService, testing::ValuesIn(StatesOfAnUnattendedRun()),
+                         ServiceCaseName);
 
 TEST_F(QuietModeTest, AMissingPackageFileFailsNamingTheFileAndChangesNothing)
 {

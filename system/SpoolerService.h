@@ -1,0 +1,83 @@
+// The Print Spooler service, asked about only after a spooler call failed: a spooler that
+// answers costs nothing more, and Wine's own service, stopped while its spooler runs inside
+// the process, never matters. An administrator's "Disabled" is left alone; a stopped service
+// may be started, where someone agrees to it, and the failed call is then repeated once.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+constexpr uint32_t kErrorCancelled = 1223;              // ERROR_CANCELLED: a dialog's Cancel
+constexpr uint32_t kErrorServiceRequestTimeout = 1053;  // ERROR_SERVICE_REQUEST_TIMEOUT
+constexpr uint32_t kErrorRpcServerUnavailable = 1722;   // RPC_S_SERVER_UNAVAILABLE
+
+struct SpoolerServiceState {
+    bool running = false;   // SERVICE_RUNNING
+    bool disabled = false;  // start type SERVICE_DISABLED
+};
+
+// The Service Control Manager's side, for the service named "Spooler".
+class SpoolerService {
+public:
+    virtual ~SpoolerService() = default;
+    // 0, or the error of the SCM call that failed (the SCM could not be asked).
+    virtual uint32_t Query(SpoolerServiceState& state) = 0;
+    // Starts the service and waits, at most `timeoutMs`, until it runs: 0 once it runs;
+    // otherwise the start's error, the service's own exit code when it stopped again, or
+    // ERROR_SERVICE_REQUEST_TIMEOUT.
+    virtual uint32_t StartAndWait(uint32_t timeoutMs) = 0;
+};
+
+// How long a start may take before it counts as failed: the SCM's own limit for a service
+// to report that it runs.
+constexpr uint32_t kSpoolerStartTimeoutMs = 30000;
+
+enum class SpoolerFinding {
+    NotAsked,     // no call failed, or only with an answer that a working spooler gives
+    Running,      // the service runs: the call's own error stands
+    Unreachable,  // the SCM could not be asked (errorCode): the call's own error stands
+    Disabled,     // start type Disabled: left so
+    Declined,     // stopped, and the user chose not to start it
+    Started,      // stopped, started now; the failed call was repeated
+    StartFailed,  // stopped, and it would not start (errorCode)
+};
+
+struct SpoolerServiceCheck {
+    SpoolerFinding finding = SpoolerFinding::NotAsked;
+    uint32_t errorCode = 0;
+};
+
+// Whether a failed call's error is an answer that only a working spooler gives (a buffer too
+// small, "exists already", a dialog cancelled, no such printer or driver): no service to ask.
+bool IsSpoolerAnswer(uint32_t error);
+
+// Sits between the program and its spooler calls. Asks the SCM once, at the first failure that
+// is not an answer; starts the service at most once, when `mayStart` agrees.
+class SpoolerServiceGuard {
+public:
+    // `service` null: nothing is asked (the call's own error stands). `mayStart` is asked only
+    // for a stopped service that is not disabled.
+    SpoolerServiceGuard(SpoolerService* service, std::function<bool()> mayStart);
+    // After a call failed with `error`: true when the service was started now and the call
+    // is to be made once more.
+    bool ShouldRepeat(uint32_t error);
+    const SpoolerServiceCheck& Check() const { return m_check; }
+
+private:
+    SpoolerService* m_service;
+    std::function<bool()> m_mayStart;
+    SpoolerServiceCheck m_check;
+};
+
+// What the user is told about the service, the same in the wizard and the log; empty where the
+// failed call's own error is all there is to say (Running, Unreachable, NotAsked, Started).
+// `errorText`: Windows' text for check.errorCode.
+std::wstring SpoolerServiceText(const SpoolerServiceCheck& check, const std::wstring& errorText);
+// The text for a spooler call that failed: what the service was found in, else `what` with
+// Windows' text for the call's own error (`callErrorText`).
+std::wstring SpoolerFailureText(const SpoolerServiceCheck& check, const std::wstring& serviceErrorText,
+                                const std::wstring& what, uint32_t callError, const std::wstring& callErrorText);
+// The wizard's question before it starts the service.
+extern const wchar_t kStartSpoolerQuestion[];
+// The log's line when a run started the service itself.
+extern const wchar_t kSpoolerStartedText[];
