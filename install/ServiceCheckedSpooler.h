@@ -44,30 +44,26 @@ public:
     void ClosePrinter(PrinterHandle printer) override { m_system.ClosePrinter(printer); }
     uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) override;
     uint32_t DeleteDriver(const std::string& environment, const std::string& name) override;
-    uint32_t ReadDefaultPrinterValue(const std::string& userSid, DeviceValueData& value) override
+    // The registry is no spooler call: passed on as it is.
+    uint32_t ReadStringValue(RegistryRoot root, const std::string& path, const std::string& name,
+                             RegistryString& value) override
     {
-        return m_system.ReadDefaultPrinterValue(userSid, value);
+        return m_system.ReadStringValue(root, path, name, value);
     }
-    uint32_t DeleteDefaultPrinterValue(const std::string& userSid) override
+    uint32_t ReadDwordValue(RegistryRoot root, const std::string& path, const std::string& name,
+                            RegistryDword& value) override
     {
-        return m_system.DeleteDefaultPrinterValue(userSid);
+        return m_system.ReadDwordValue(root, path, name, value);
     }
-    uint32_t ReadLegacyModeRecord(const std::string& userSid, std::string& before) override
+    uint32_t SetDwordValue(RegistryRoot root, const std::string& path, const std::string& name, uint32_t data) override
     {
-        return m_system.ReadLegacyModeRecord(userSid, before);
+        return m_system.SetDwordValue(root, path, name, data);
     }
-    uint32_t ReadLegacyDefaultPrinterMode(const std::string& userSid, RegistryDword& value) override
+    uint32_t DeleteValue(RegistryRoot root, const std::string& path, const std::string& name) override
     {
-        return m_system.ReadLegacyDefaultPrinterMode(userSid, value);
+        return m_system.DeleteValue(root, path, name);
     }
-    uint32_t RestoreLegacyDefaultPrinterMode(const std::string& userSid, bool absent, uint32_t value) override
-    {
-        return m_system.RestoreLegacyDefaultPrinterMode(userSid, absent, value);
-    }
-    uint32_t DeleteLegacyModeRecord(const std::string& userSid) override
-    {
-        return m_system.DeleteLegacyModeRecord(userSid);
-    }
+    uint32_t DeleteKey(RegistryRoot root, const std::string& path) override { return m_system.DeleteKey(root, path); }
 
 private:
     template <class Call>
