@@ -133,6 +133,39 @@ TEST_F(EndToEnd, AFailedInstallationIsNotReportedAsCompleted)
     EXPECT_EQ(kSentinelDevice, DeviceValue());
 }
 
+// The spooler's calls fail as on a Windows whose Spooler service is disabled: the port page
+// says so instead of opening with an empty list, and stays.
+TEST_F(EndToEnd, ADisabledSpoolerServiceIsNamedOnThePortPageWhichStaysAndIsLeftDisabled)
+{
+    SpoolerTakenAway away("PrinterSetup.exe", SERVICE_DISABLED);
+    ASSERT_TRUE(away.Ready());
+    HWND settings = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartToSettingsPage(&settings));
+    ClickButton(settings, IDC_PS_NEXT);
+    HWND message = Page(kMessageCaption);
+    ASSERT_NE(nullptr, message);
+    const std::string text = AllStaticTexts(message);
+    EXPECT_EQ(0u, text.find("The Print Spooler service is disabled. Printers cannot be installed or removed until it "
+                            "is set to Automatic and started: open Services (services.msc)"))
+        << text;
+    EXPECT_EQ(nullptr, GetDlgItem(message, IDYES)) << "nothing to ask: a disabled service is left alone";
+    ClickButton(message, IDOK);
+    ASSERT_TRUE(Gone(message));
+
+    HWND portPage = Page(kPortCaption);
+    ASSERT_NE(nullptr, portPage);
+    EXPECT_TRUE(ListColumnTexts(GetDlgItem(portPage, IDC_PP_PORT_LIST), 0).empty());
+    ClickButton(portPage, IDC_PP_CANCEL);
+    ASSERT_TRUE(Gone(portPage));
+    ClickButton(Page(kSettingsCaption), IDC_PS_EXIT);
+    EXPECT_EQ(0u, m_program.WaitForExit());
+    DWORD startType = 0, state = 0;
+    ASSERT_TRUE(SpoolerTakenAway::ServiceNow(startType, state));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), startType);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), state);
+    EXPECT_FALSE(FindPrinter().found);
+}
+
 TEST_F(EndToEnd, AClearedSetDefaultPrinterLeavesTheDefaultPrinterAlone)
 {
     HWND settings = nullptr;

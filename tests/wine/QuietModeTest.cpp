@@ -345,6 +345,30 @@ TEST_F(QuietMode, APortTheSpoolerDoesNotListFailsAndChangesNothing)
     EXPECT_NE(std::string::npos, log.find("Result: failure, exit code 1603.")) << log;
 }
 
+// The spooler's calls fail as on a Windows whose Spooler service is disabled: the log says so
+// and how to change it, where it used to report a computer without ports.
+TEST_F(QuietMode, ADisabledSpoolerServiceIsNamedEndsAt1603AndIsLeftDisabled)
+{
+    SpoolerTakenAway away("PrinterSetup.exe", SERVICE_DISABLED);
+    ASSERT_TRUE(away.Ready());
+    EXPECT_EQ(1603u, Run("/quiet /port COM2: /log q.log"));
+    EXPECT_EQ(1603u, Run("/quiet /uninstall /log q.log"));
+    DWORD startType = 0, state = 0;
+    ASSERT_TRUE(SpoolerTakenAway::ServiceNow(startType, state));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), startType);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), state);
+    ExpectNothingInstalled();
+    const std::string log = Log();
+    const std::string disabled = "Failed: The Print Spooler service is disabled. Printers cannot be installed or "
+                                 "removed until it is set to Automatic and started: open Services (services.msc)";
+    const size_t install = log.find(disabled);
+    EXPECT_NE(std::string::npos, install) << log;
+    EXPECT_NE(std::string::npos, log.find("Nothing was installed.", install)) << log;
+    EXPECT_NE(std::string::npos, log.find(disabled, install + 1)) << "the removal says it too: " << log;
+    EXPECT_EQ(std::string::npos, log.find("is not a port of this computer")) << log;
+    EXPECT_EQ(std::string::npos, log.find("starting it")) << log;
+}
+
 TEST_F(QuietMode, AMissingPackageFileFailsNamingItAndChangesNothing)
 {
     ASSERT_TRUE(DeleteFileA((m_folder + "\\" + HostDriverFolder() + "\\UNIRES.DLL").c_str()));

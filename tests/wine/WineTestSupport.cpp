@@ -463,6 +463,80 @@ void SetWineVersionFor(const std::string& exeName, const std::string& version)
     RegCloseKey(key);
 }
 
+namespace {
+
+// Sets the Spooler service's start type (SERVICE_NO_CHANGE: none) and stops it when it runs.
+bool SetSpoolerService(DWORD startType, bool stop)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (manager == nullptr)
+        return false;
+    SC_HANDLE service = OpenServiceA(manager, "Spooler", SERVICE_CHANGE_CONFIG | SERVICE_STOP | SERVICE_QUERY_STATUS);
+    bool done = service != nullptr &&
+                ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr);
+    SERVICE_STATUS status = {};
+    if (done && stop && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        done = WaitUntil([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_STOPPED; });
+    }
+    if (service != nullptr)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return done;
+}
+
+}  // namespace
+
+bool SpoolerTakenAway::ServiceNow(DWORD& startType, DWORD& state)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (manager == nullptr)
+        return false;
+    SC_HANDLE service = OpenServiceA(manager, "Spooler", SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS);
+    std::vector<BYTE> buffer(8192);
+    DWORD needed = 0;
+    SERVICE_STATUS status = {};
+    bool read = service != nullptr &&
+                QueryServiceConfigA(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
+                                    static_cast<DWORD>(buffer.size()), &needed) &&
+                QueryServiceStatus(service, &status);
+    if (read) {
+        startType = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data())->dwStartType;
+        state = status.dwCurrentState;
+    }
+    if (service != nullptr)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return read;
+}
+
+SpoolerTakenAway::SpoolerTakenAway(const std::string& exeName, DWORD startType)
+    : m_overrideKey("Software\\Wine\\AppDefaults\\" + exeName + "\\DllOverrides")
+{
+    DWORD state = 0;
+    if (!ServiceNow(m_startType, state))
+        return;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_overrideKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    // An empty load order: the DLL is not loaded at all.
+    m_ready = RegSetValueExA(key, "localspl", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    m_ready = m_ready && SetSpoolerService(startType, true);
+}
+
+SpoolerTakenAway::~SpoolerTakenAway()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, m_overrideKey.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "localspl");
+        RegCloseKey(key);
+    }
+    SetSpoolerService(m_startType, false);
+}
+
 DebugOutputCapture* DebugOutputCapture::s_active = nullptr;
 
 DebugOutputCapture::DebugOutputCapture() : m_thread(GetCurrentThreadId())

@@ -112,6 +112,26 @@ WizardWalk WalkToPortPage(const StartedProgram& program);
 // of that version would: "winxp64", "vista", "win7", "win10", ... (an empty name removes it).
 void SetWineVersionFor(const std::string& exeName, const std::string& version);
 
+// While it lives: the program named `exeName` runs without Wine's spooler (its in-process
+// localspl is disabled for it, so every spooler call fails as on a Windows whose Spooler service
+// is not running), and the Spooler service is stopped with the start type `startType`
+// (SERVICE_DISABLED, SERVICE_DEMAND_START). Both are put back afterwards.
+class SpoolerTakenAway {
+public:
+    SpoolerTakenAway(const std::string& exeName, DWORD startType);
+    ~SpoolerTakenAway();
+    SpoolerTakenAway(const SpoolerTakenAway&) = delete;
+    SpoolerTakenAway& operator=(const SpoolerTakenAway&) = delete;
+    bool Ready() const { return m_ready; }
+    // The service's start type and state (SERVICE_STOPPED, SERVICE_RUNNING, ...) now.
+    static bool ServiceNow(DWORD& startType, DWORD& state);
+
+private:
+    std::string m_overrideKey;
+    DWORD m_startType = SERVICE_DEMAND_START;
+    bool m_ready = false;
+};
+
 // Collects the texts that the creating thread writes with OutputDebugStringA while it lives:
 // Windows raises DBG_PRINTEXCEPTION_C for each, which a vectored handler sees first (the
 // texts still reach the debug output). One capture at a time.
