@@ -6,6 +6,7 @@
 
 #include "install/DriverReadBack.h"
 #include "install/InstallSystem_win32.h"
+#include "system/SizedEnumeration.h"
 #include "system/TextCompare.h"
 #include "system/TextConversion_win32.h"
 #include "system/Win32Calls_win32.h"
@@ -81,26 +82,15 @@ uint32_t Win32DriverSpooler::GetInstalledDriver(const std::string& name, const s
                                                 InstalledDriverFiles& files)
 {
     // Enumerated rather than read through a printer, so that the files can be checked before
-    // a printer is put on the driver. A driver added in between grows the answer: ask again.
-    std::vector<BYTE> buffer;
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(nullptr, MutableText(environment), 3, nullptr, 0, &needed, &count);
-    bool filled = false;
-    for (int attempt = 0; attempt < 3 && needed != 0 && !filled; ++attempt) {
-        buffer.assign(needed, 0);
-        count = 0;
-        filled = EnumPrinterDriversA(nullptr, MutableText(environment), 3, buffer.data(), needed, &needed, &count) != FALSE;
-        if (!filled && GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-            return LastErrorOfFailedCall();
-    }
-    if (!filled)
-        return needed == 0 ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_INSUFFICIENT_BUFFER;
-    const DWORD fits = static_cast<DWORD>(buffer.size() / sizeof(DRIVER_INFO_3A));
-    const auto* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(buffer.data());
+    // a printer is put on the driver.
+    SizedEnumeration listed = EnumerateDrivers(environment, 3, sizeof(DRIVER_INFO_3A));
+    if (listed.error != 0)
+        return listed.error;
+    const auto* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(listed.bytes.data());
     // A driver name is listed once per driver version the spooler holds for it.
     std::vector<const DRIVER_INFO_3A*> entries;
     std::vector<uint32_t> versions;
-    for (DWORD i = 0; i < count && i < fits; ++i)
+    for (uint32_t i = 0; i < listed.count; ++i)
         if (drivers[i].pName != nullptr && SameTextIgnoringCase(drivers[i].pName, name)) {
             entries.push_back(&drivers[i]);
             versions.push_back(drivers[i].cVersion);

@@ -3,53 +3,53 @@
 uint32_t ServiceCheckedDriverSpooler::GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
                                                          uint32_t& needed)
 {
-    return Checked([&] { return m_spooler.GetDriverDirectory(environment, buffer, size, needed); });
+    return m_guard.Checked([&] { return m_spooler.GetDriverDirectory(environment, buffer, size, needed); });
 }
 
 uint32_t ServiceCheckedDriverSpooler::AddDriver(const DriverRecord& driver)
 {
-    return Checked([&] { return m_spooler.AddDriver(driver); });
+    return m_guard.Checked([&] { return m_spooler.AddDriver(driver); });
 }
 
 uint32_t ServiceCheckedDriverSpooler::AddWarnedDriver(const DriverRecord& driver)
 {
-    return Checked([&] { return m_spooler.AddWarnedDriver(driver); });
+    return m_guard.Checked([&] { return m_spooler.AddWarnedDriver(driver); });
 }
 
 uint32_t ServiceCheckedDriverSpooler::GetInstalledDriver(const std::string& name, const std::string& environment,
                                                          InstalledDriverFiles& files)
 {
-    return Checked([&] { return m_spooler.GetInstalledDriver(name, environment, files); });
+    return m_guard.Checked([&] { return m_spooler.GetInstalledDriver(name, environment, files); });
 }
 
 uint32_t ServiceCheckedDriverSpooler::CreatePrinter(const PrinterRecord& record, PrinterHandle& printer)
 {
-    return Checked([&] { return m_spooler.CreatePrinter(record, printer); });
+    return m_guard.Checked([&] { return m_spooler.CreatePrinter(record, printer); });
 }
 
 uint32_t ServiceCheckedDriverSpooler::OpenExistingPrinter(const std::string& name, PrinterHandle& printer)
 {
-    return Checked([&] { return m_spooler.OpenExistingPrinter(name, printer); });
+    return m_guard.Checked([&] { return m_spooler.OpenExistingPrinter(name, printer); });
 }
 
 uint32_t ServiceCheckedDriverSpooler::RebindPrinter(PrinterHandle printer, const PrinterRecord& record)
 {
-    return Checked([&] { return m_spooler.RebindPrinter(printer, record); });
+    return m_guard.Checked([&] { return m_spooler.RebindPrinter(printer, record); });
 }
 
 uint32_t ServiceCheckedUninstallSystem::OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer)
 {
-    return Checked([&] { return m_system.OpenPrinterForRemoval(name, printer); });
+    return m_guard.Checked([&] { return m_system.OpenPrinterForRemoval(name, printer); });
 }
 
 uint32_t ServiceCheckedUninstallSystem::DeletePrinter(PrinterHandle printer)
 {
-    return Checked([&] { return m_system.DeletePrinter(printer); });
+    return m_guard.Checked([&] { return m_system.DeletePrinter(printer); });
 }
 
 uint32_t ServiceCheckedUninstallSystem::ListPrinters(std::vector<SpoolerPrinter>& printers)
 {
-    return Checked([&] {
+    return m_guard.Checked([&] {
         printers.clear();
         return m_system.ListPrinters(printers);
     });
@@ -57,5 +57,5 @@ uint32_t ServiceCheckedUninstallSystem::ListPrinters(std::vector<SpoolerPrinter>
 
 uint32_t ServiceCheckedUninstallSystem::DeleteDriver(const std::string& environment, const std::string& name)
 {
-    return Checked([&] { return m_system.DeleteDriver(environment, name); });
+    return m_guard.Checked([&] { return m_system.DeleteDriver(environment, name); });
 }

@@ -22,14 +22,6 @@ public:
     void ClosePrinter(PrinterHandle printer) override { m_spooler.ClosePrinter(printer); }
 
 private:
-    template <class Call>
-    uint32_t Checked(const Call& call)
-    {
-        uint32_t error = call();
-        if (error != 0 && m_guard.ShouldRepeat(error))
-            error = call();
-        return error;
-    }
     DriverSpooler& m_spooler;
     SpoolerServiceGuard& m_guard;
 };
@@ -66,14 +58,6 @@ public:
     uint32_t DeleteKey(RegistryRoot root, const std::string& path) override { return m_system.DeleteKey(root, path); }
 
 private:
-    template <class Call>
-    uint32_t Checked(const Call& call)
-    {
-        uint32_t error = call();
-        if (error != 0 && m_guard.ShouldRepeat(error))
-            error = call();
-        return error;
-    }
     UninstallSystem& m_system;
     SpoolerServiceGuard& m_guard;
 };

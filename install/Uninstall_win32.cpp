@@ -7,6 +7,7 @@
 #include "install/InstallSystem_win32.h"
 #include "install/Uninstall_win32.h"
 #include "system/RegistryDword_win32.h"
+#include "system/SizedEnumeration.h"
 #include "system/TextConversion_win32.h"
 #include "system/Win32Calls_win32.h"
 #include "system/Win32ErrorCodes.h"
@@ -44,25 +45,19 @@ uint32_t Win32UninstallSystem::ListPrinters(std::vector<SpoolerPrinter>& printer
     // Unicode: a printer named outside the code page must not come back as question marks.
     // A connection to a shared printer runs on a local copy of the server's driver.
     const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    DWORD needed = 0, count = 0;
-    if (EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &count))
-        return 0;  // no printers at all
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-        return LastErrorOfFailedCall();
-    // Twice at most: a printer added in between makes the list longer.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        std::vector<BYTE> buffer(needed);
-        if (!EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) {
-            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER)
-                continue;
-            return LastErrorOfFailedCall();
-        }
-        const auto* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-        for (DWORD i = 0; i < count; ++i)
-            printers.push_back({Utf8Of(records[i].pPrinterName), Utf8Of(records[i].pDriverName)});
-        return 0;
-    }
-    return ERROR_INSUFFICIENT_BUFFER;
+    SizedEnumeration listed = EnumerateSized(
+        [flags](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) -> uint32_t {
+            DWORD neededBytes = 0, count = 0;
+            BOOL ok = EnumPrintersW(flags, nullptr, 2, buffer, size, &neededBytes, &count);
+            needed = neededBytes;
+            returned = count;
+            return ok ? 0 : LastErrorOfFailedCall();
+        },
+        sizeof(PRINTER_INFO_2W));
+    const auto* records = reinterpret_cast<const PRINTER_INFO_2W*>(listed.bytes.data());
+    for (uint32_t i = 0; i < listed.count; ++i)
+        printers.push_back({Utf8Of(records[i].pPrinterName), Utf8Of(records[i].pDriverName)});
+    return listed.error;
 }
 
 uint32_t Win32UninstallSystem::DeleteDriver(const std::string& environment, const std::string& name)
@@ -91,27 +86,12 @@ uint32_t Win32UninstallSystem::DeleteDriver(const std::string& environment, cons
 uint32_t Win32UninstallSystem::DriverListed(const std::string& environment, const std::string& name, bool& listed)
 {
     listed = false;
-    DWORD needed = 0, count = 0;
-    if (EnumPrinterDriversA(nullptr, MutableText(environment), 1, nullptr, 0, &needed, &count))
-        return 0;  // no drivers at all
-    DWORD error = GetLastError();
-    if (error != ERROR_INSUFFICIENT_BUFFER)
-        return LastErrorOfFailedCall();
-    // Twice at most: a driver added in between makes the list longer.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        std::vector<BYTE> buffer(needed);
-        if (!EnumPrinterDriversA(nullptr, MutableText(environment), 1, buffer.data(), needed, &needed, &count)) {
-            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER)
-                continue;
-            return LastErrorOfFailedCall();
-        }
-        const auto* drivers = reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data());
-        for (DWORD i = 0; i < count; ++i)
-            if (drivers[i].pName != nullptr && lstrcmpiA(drivers[i].pName, name.c_str()) == 0)
-                listed = true;
-        return 0;
-    }
-    return ERROR_INSUFFICIENT_BUFFER;
+    SizedEnumeration drivers = EnumerateDrivers(environment, 1, sizeof(DRIVER_INFO_1A));
+    const auto* records = reinterpret_cast<const DRIVER_INFO_1A*>(drivers.bytes.data());
+    for (uint32_t i = 0; i < drivers.count; ++i)
+        if (records[i].pName != nullptr && lstrcmpiA(records[i].pName, name.c_str()) == 0)
+            listed = true;
+    return drivers.error;
 }
 
 uint32_t Win32UninstallSystem::ReadStringValue(RegistryRoot root, const std::string& path, const std::string& name,

@@ -1,39 +1,24 @@
 #include "ports/PortEnumeration.h"
 
 #include <cstring>
+#include <utility>
+
+#include "system/Win32ErrorCodes.h"
 
 EnumeratedRecords::EnumeratedRecords(const EnumerationCall& call, size_t recordSize)
 {
-    uint32_t needed = 0, returned = 0;
-    // Sizing call: it fails for want of room and names the byte count. Without a buffer no
-    // record can have been written, so only a failure that names no size is one.
-    SpoolerResult sizing = call(nullptr, 0, needed, returned);
-    for (int calls = 1; calls < kMaxEnumerationCalls; ++calls) {
-        if (needed == 0) {
-            // Nothing to list (some spoolers still call the empty buffer too small), or a
-            // failure that named no size.
-            m_result = sizing;
-            if (sizing.errorCode == kErrorInsufficientBuffer)
-                m_result = SpoolerResult{true, 0};
-            return;
-        }
-        uint32_t size = needed;
-        m_bytes.assign(size, 0);
-        needed = 0;
-        returned = 0;
-        SpoolerResult result = call(m_bytes.data(), size, needed, returned);
-        m_result = result;
-        if (result.succeeded) {
-            // Trust the count only as far as the records fit in what the call could fill.
-            if (static_cast<uint64_t>(returned) * recordSize <= size)
-                m_count = returned;
-            return;
-        }
-        // A port or monitor was added since the sizing call: ask again with the new size.
-        if (result.errorCode != kErrorInsufficientBuffer || needed <= size)
-            return;
-    }
-    m_result = SpoolerResult{false, kErrorInsufficientBuffer};
+    SizedEnumeration listed = EnumerateSized(
+        [&call](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) -> uint32_t {
+            SpoolerResult result = call(buffer, size, needed, returned);
+            if (result.succeeded)
+                return 0;
+            // A failure that left no error code still must not read as an empty list.
+            return result.errorCode != 0 ? result.errorCode : kErrorGenFailure;
+        },
+        recordSize);
+    m_bytes = std::move(listed.bytes);
+    m_count = listed.count;
+    m_result = listed.error == 0 ? SpoolerResult{true, 0} : SpoolerResult{false, listed.error};
 }
 
 std::string EnumeratedRecords::Text(const char* text) const

@@ -1,5 +1,5 @@
-// The spooler's two-call enumeration: ask for the size, then for the records in a buffer of
-// that size. The records and their texts are read only where the spooler filled the buffer.
+// The ports and monitors the spooler lists (SizedEnumeration.h), with their records and texts
+// read only where the spooler filled the buffer.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,13 +8,10 @@
 #include <vector>
 
 #include "ports/PortSpooler.h"
+#include "system/SizedEnumeration.h"
 
 // One enumeration call: (buffer, size, needed, returned), as EnumPortsA and EnumMonitorsA take them.
 using EnumerationCall = std::function<SpoolerResult(uint8_t*, uint32_t, uint32_t&, uint32_t&)>;
-
-// At most this many calls per enumeration: the sizing call and the calls with a buffer that
-// follow when the set grew in between. A set that keeps growing counts as a failed enumeration.
-constexpr int kMaxEnumerationCalls = 4;
 
 class EnumeratedRecords {
 public:

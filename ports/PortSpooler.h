@@ -35,6 +35,12 @@ struct SpoolerResult {
     uint32_t errorCode = 0;  // the Win32 error when the call failed
 };
 
+// The service guard's view of a port call's result (SpoolerService.h): 0 when it succeeded.
+inline uint32_t ErrorOf(const SpoolerResult& result)
+{
+    return result.succeeded ? 0 : result.errorCode;
+}
+
 // A window that owns the monitor's dialogs; opaque to the window-free code.
 using OwnerWindow = void*;
 

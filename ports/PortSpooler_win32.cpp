@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "ports/PortSpooler_win32.h"
+#include "system/SizedEnumeration.h"
 #include "system/TextConversion_win32.h"
+#include "system/Win32Calls_win32.h"
 
 // The window-free code reads the monitors' records through its own declaration.
 static_assert(sizeof(MonitorInfo1Record) == sizeof(MONITOR_INFO_1A), "MONITOR_INFO_1A layout");
@@ -39,41 +41,34 @@ struct PortEntry {
 SpoolerResult EnumerateWidePorts(std::vector<PortEntry>& entries)
 {
     entries.clear();
-    DWORD needed = 0, count = 0;
-    if (EnumPortsW(nullptr, 2, nullptr, 0, &needed, &count) && needed == 0)
-        return {true, 0};
-    std::vector<BYTE> buffer;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (needed == 0) {
-            DWORD error = GetLastError();
-            return {false, static_cast<uint32_t>(error != 0 ? error : ERROR_GEN_FAILURE)};
+    SizedEnumeration listed = EnumerateSized(
+        [](uint8_t* buffer, uint32_t size, uint32_t& needed, uint32_t& returned) -> uint32_t {
+            DWORD neededBytes = 0, count = 0;
+            BOOL ok = EnumPortsW(nullptr, 2, buffer, size, &neededBytes, &count);
+            needed = neededBytes;
+            returned = count;
+            return ok ? 0 : LastErrorOfFailedCall();
+        },
+        sizeof(PORT_INFO_2W));
+    if (listed.error != 0)
+        return {false, listed.error};
+    const UINT codePage = GetACP();
+    const auto* ports = reinterpret_cast<const PORT_INFO_2W*>(listed.bytes.data());
+    for (uint32_t i = 0; i < listed.count; ++i) {
+        PortEntry entry;
+        if (!Narrow(ports[i].pPortName, codePage, entry.name)) {
+            Narrow(ports[i].pPortName, CP_UTF8, entry.unicodeName);
+            // The mark must stay even for a name that UTF-8 cannot render either.
+            if (entry.unicodeName.empty())
+                entry.unicodeName = "?";
         }
-        buffer.assign(needed, 0);
-        count = 0;
-        if (EnumPortsW(nullptr, 2, buffer.data(), needed, &needed, &count)) {
-            const UINT codePage = GetACP();
-            const DWORD fits = static_cast<DWORD>(buffer.size() / sizeof(PORT_INFO_2W));
-            const auto* ports = reinterpret_cast<const PORT_INFO_2W*>(buffer.data());
-            for (DWORD i = 0; i < count && i < fits; ++i) {
-                PortEntry entry;
-                if (!Narrow(ports[i].pPortName, codePage, entry.name)) {
-                    Narrow(ports[i].pPortName, CP_UTF8, entry.unicodeName);
-                    // The mark must stay even for a name that UTF-8 cannot render either.
-                    if (entry.unicodeName.empty())
-                        entry.unicodeName = "?";
-                }
-                // Shown only: a monitor or description the code page cannot hold loses characters.
-                Narrow(ports[i].pMonitorName, codePage, entry.monitor);
-                Narrow(ports[i].pDescription, codePage, entry.description);
-                entry.type = ports[i].fPortType;
-                entries.push_back(entry);
-            }
-            return {true, 0};
-        }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-            return Result(FALSE);
+        // Shown only: a monitor or description the code page cannot hold loses characters.
+        Narrow(ports[i].pMonitorName, codePage, entry.monitor);
+        Narrow(ports[i].pDescription, codePage, entry.description);
+        entry.type = ports[i].fPortType;
+        entries.push_back(entry);
     }
-    return {false, ERROR_INSUFFICIENT_BUFFER};
+    return {true, 0};
 }
 
 // Writes `text` at `at` (NUL included), moves `at` past it and answers where it went.

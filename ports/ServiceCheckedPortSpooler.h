@@ -15,14 +15,6 @@ public:
     SpoolerResult ConfigureExistingPort(OwnerWindow owner, const std::string& portName) override;
 
 private:
-    template <class Call>
-    SpoolerResult Checked(const Call& call)
-    {
-        SpoolerResult result = call();
-        if (!result.succeeded && m_guard.ShouldRepeat(result.errorCode))
-            result = call();
-        return result;
-    }
     IPortSpooler& m_spooler;
     SpoolerServiceGuard& m_guard;
 };

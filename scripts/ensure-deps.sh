@@ -16,8 +16,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     as_root=()
     [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    "${as_root[@]}" apt-get update -qq
+    bash "$(dirname "$0")/apt-update.sh"
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-# The 32-bit lane: 32-bit Wine and qemu-i386 (see that script).
-bash "$(dirname "$0")/ensure-wine32.sh"
+# The 32-bit lane's 32-bit Wine and qemu-i386 come with the test command (ensure-wine32.sh):
+# running and building the wizard need neither.

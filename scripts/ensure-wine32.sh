@@ -17,7 +17,7 @@ packages=(wine32:i386 libxrender1:i386 libxcursor1:i386 libxrandr2:i386 libxi6:i
           libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386)
 if ! grep -qx i386 <<<"$(dpkg --print-foreign-architectures)"; then
     "${as_root[@]}" dpkg --add-architecture i386
-    "${as_root[@]}" apt-get update -qq
+    bash "$(dirname "$0")/apt-update.sh"
 fi
 missing=()
 for package in "${packages[@]}"; do
@@ -25,7 +25,7 @@ for package in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing for the 32-bit lane: ${missing[*]}"
-    "${as_root[@]}" apt-get update -qq
+    bash "$(dirname "$0")/apt-update.sh"
     # --no-remove: it upgrades a few amd64 libraries to the i386 ones' version, removes nothing.
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-remove --no-install-recommends \
         "${missing[@]}" >/dev/null
@@ -39,13 +39,13 @@ if ! [[ "$("$bin/qemu-i386" --version 2>/dev/null)" =~ version\ ([0-9]+) && ${BA
     # The backports suite of the archive the system's own sources name for bookworm.
     bookworm_archive() { apt-get indextargets --format '$(REPO_URI) $(CODENAME)' | awk '$2 == "bookworm" && !found { print $1; found = 1 }'; }
     mirror=$(bookworm_archive)
-    [ -n "$mirror" ] || { "${as_root[@]}" apt-get update -qq && mirror=$(bookworm_archive); }
+    [ -n "$mirror" ] || { bash "$(dirname "$0")/apt-update.sh" && mirror=$(bookworm_archive); }
     [ -n "$mirror" ] || { echo "no bookworm archive among the system's apt sources" >&2; exit 1; }
     echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm-backports main" \
         > "$work/sources.list"
     apt_private=(-o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
                  -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache" -o APT::Sandbox::User=root)
-    apt-get "${apt_private[@]}" update -qq
+    bash "$(dirname "$0")/apt-update.sh" "${apt_private[@]}"
     (cd "$work" && apt-get "${apt_private[@]}" download -qq qemu-user)
     dpkg -x "$work"/qemu-user_*.deb "$work/unpacked"
     "${as_root[@]}" mkdir -p "$bin"

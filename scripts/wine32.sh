@@ -4,7 +4,7 @@
 #   WINEPREFIX=/tmp/p32 WINEARCH=win32 scripts/wine32.sh wineboot --init
 #   cd build/i686/package && WINEPREFIX=/tmp/p32 ../../../scripts/wine32.sh PrinterSetup.exe /?
 # In a 64-bit prefix the program runs as on 64-bit Windows (WOW64). The set-up is
-# scripts/ensure-wine32.sh (part of ensure-deps.sh).
+# scripts/ensure-wine32.sh (run by the test command).
 # Usage: scripts/wine32.sh PROGRAM [ARGS...]
 set -euo pipefail
 [ $# -gt 0 ] || { sed -n '2,9s/^# \{0,1\}//p' "$0" >&2; exit 2; }

@@ -51,6 +51,12 @@ struct SpoolerServiceCheck {
 // small, "exists already", a dialog cancelled, no such printer or driver): no service to ask.
 bool IsSpoolerAnswer(uint32_t error);
 
+// The error of a call that answers with its error code (0: it succeeded).
+inline uint32_t ErrorOf(uint32_t error)
+{
+    return error;
+}
+
 // Sits between the program and its spooler calls. Asks the SCM once, at the first failure that
 // is not an answer; starts the service at most once, when `mayStart` agrees.
 class SpoolerServiceGuard {
@@ -61,6 +67,17 @@ public:
     // After a call failed with `error`: true when the service was started now and the call
     // is to be made once more.
     bool ShouldRepeat(uint32_t error);
+    // Makes `call` and, when the service was started for its failure, makes it once more.
+    // The call's error is found by ErrorOf, which each kind of result declares beside itself.
+    template <class Call>
+    auto Checked(const Call& call) -> decltype(call())
+    {
+        auto result = call();
+        const uint32_t error = ErrorOf(result);
+        if (error != 0 && ShouldRepeat(error))
+            result = call();
+        return result;
+    }
     const SpoolerServiceCheck& Check() const { return m_check; }
 
 private:
