@@ -50,10 +50,16 @@ else
     # hold the lane past its time.
     lane_start=$(date +%s)
     lane_package=$build_root/i686/package
+    # A seal names its package's files, built ones (the USB installer stand-ins) among them: the
+    # seal tests take the release program sealed against the package they run, not the
+    # i686-tests build's copy, whose seal names that build's stand-ins.
+    lane_sealed=$prefix_dir/PrinterSetup-sealed.exe
+    cp "$build_root/i686/PrinterSetup.exe" "$lane_sealed"
+    bash "$root/scripts/seal.sh" "$lane_sealed" "$lane_package" >/dev/null || failed=1
     lane_tests() {  # lane_tests RESULTS.xml [GTEST ARGUMENTS...]: the 32-bit Wine tests in this prefix
         local xml=$1; shift
         "$WINESERVER" -p  # one server for the whole run: every Wine start then takes a fraction of a second
-        (cd "$build_root/i686-tests" && WIZARD_PACKAGE_DIR=$lane_package timeout 900 \
+        (cd "$build_root/i686-tests" && WIZARD_PACKAGE_DIR=$lane_package WIZARD_SEALED_PROGRAM=$lane_sealed timeout 900 \
             xvfb-run -a -s "-screen 0 1024x768x24" "${WINE32[@]}" ./wine_tests.exe --gtest_brief=1 \
             --gtest_output="xml:Z:$xml" "$@")
         local status=$?

@@ -2,6 +2,7 @@
 
 #include <winspool.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -141,7 +142,15 @@ bool EndsWith(const std::string& text, const std::string& end)
 
 bool UseSealedProgram(const std::string& folder)
 {
-    return CopyFileA((TestProgramDir() + "\\PrinterSetup-sealed.exe").c_str(), (folder + "\\PrinterSetup.exe").c_str(), FALSE);
+    // A seal names its own package's files: with the release's package (WIZARD_PACKAGE_DIR),
+    // the release program sealed against that package (WIZARD_SEALED_PROGRAM).
+    const std::string sealed = PathFromEnvironment("WIZARD_SEALED_PROGRAM", "");
+    if (sealed.empty() && !PathFromEnvironment("WIZARD_PACKAGE_DIR", "").empty()) {
+        std::fprintf(stderr, "WIZARD_PACKAGE_DIR without WIZARD_SEALED_PROGRAM: this build's seal does not name that package's files\n");
+        return false;
+    }
+    return CopyFileA((sealed.empty() ? TestProgramDir() + "\\PrinterSetup-sealed.exe" : sealed).c_str(),
+                     (folder + "\\PrinterSetup.exe").c_str(), FALSE);
 }
 
 bool FlipByte(const std::string& path, LONG at)

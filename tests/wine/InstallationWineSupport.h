@@ -28,7 +28,8 @@ std::string DriverDirectory(const char* environment);
 // Deletes the package's files from a driver directory, so that what is there afterwards is
 // what a later installation copied.
 void DeletePackageFiles(const std::string& directory);
-// Puts PrinterSetup-sealed.exe (sealed against the sample by scripts/seal.sh) in `folder`.
+// Puts PrinterSetup-sealed.exe (sealed against the sample by scripts/seal.sh), or the program
+// WIZARD_SEALED_PROGRAM names, in `folder`.
 bool UseSealedProgram(const std::string& folder);
 // Inverts one byte of a file; a second call restores it.
 bool FlipByte(const std::string& path, LONG at);

@@ -16,17 +16,23 @@ std::string TestProgramDir()
     return dir.substr(0, dir.find_last_of("\\/"));
 }
 
+// A path the environment gives (a Unix one is read through Wine's drive Z:), or `otherwise`.
+std::string PathFromEnvironment(const char* name, const std::string& otherwise)
+{
+    char given[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA(name, given, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return otherwise;
+    std::string path = given[0] == '/' ? std::string("Z:") + given : std::string(given);
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 std::string SamplePackageDir()
 {
     // The 32-bit lane points the tests at the release build's package (its PrinterSetup.exe
-    // is the file users run); a Unix path is read through Wine's drive Z:.
-    char given[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("WIZARD_PACKAGE_DIR", given, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return TestProgramDir() + "\\package";
-    std::string dir = given[0] == '/' ? std::string("Z:") + given : std::string(given);
-    std::replace(dir.begin(), dir.end(), '/', '\\');
-    return dir;
+    // is the file users run).
+    return PathFromEnvironment("WIZARD_PACKAGE_DIR", TestProgramDir() + "\\package");
 }
 
 std::string MakeTempDir(const char* prefix)

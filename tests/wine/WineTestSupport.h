@@ -13,6 +13,8 @@ class CDialog;
 // (or the one WIZARD_PACKAGE_DIR names).
 std::string TestProgramDir();
 std::string SamplePackageDir();
+// A path the environment variable `name` gives (a Unix path through drive Z:), or `otherwise`.
+std::string PathFromEnvironment(const char* name, const std::string& otherwise);
 // A new empty folder under the Windows temporary folder.
 std::string MakeTempDir(const char* prefix);
 // Copies a folder tree (files and subfolders).
