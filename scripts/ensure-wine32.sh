@@ -90,10 +90,17 @@ cmp -s "$tree/usr/lib/wine/wine" "$bin/wine.real" || "${as_root[@]}" install -m 
 "${as_root[@]}" ln -sfn "$tree/usr/lib/i386-linux-gnu/wine" "$lane/lib/i386-linux-gnu/wine"
 "${as_root[@]}" ln -sfn /usr/share/wine "$lane/share/wine"
 launcher="#!/bin/sh
-# Runs the 32-bit Wine loader beside this file under qemu-i386, with the lane's i386 tree as the
-# root of the paths it opens; argv[0] stays this file, so that Wine starts its further 32-bit
+# Runs the 32-bit Wine loader under qemu-i386, with the lane's i386 tree as the root of the paths
+# it opens; argv[0] stays the name this was started by, so that Wine starts its further 32-bit
 # processes the same way.
-here=\${0%/*}
-exec \"\$here/qemu-i386\" -L \"$tree\" -0 \"\$0\" \"\$here/wine.real\" \"\$@\""
+exec \"$bin/qemu-i386\" -L \"$tree\" -0 \"\$0\" \"$bin/wine.real\" \"\$@\""
 [ "$(cat "$bin/wine" 2>/dev/null)" = "$launcher" ] || { printf '%s\n' "$launcher" | "${as_root[@]}" tee "$bin/wine" >/dev/null; }
 "${as_root[@]}" chmod 755 "$bin/wine"
+# The native 64-bit Wine starts a 32-bit process (a WOW64 prefix's) through the `wine` beside its
+# own loader, /usr/lib/wine/wine, and nowhere else: Wine 8's loader_exec and
+# get_alternate_wineloader (dlls/ntdll/unix/loader.c) take it from the folder of ntdll.so's own
+# loader, then fall back to wine64 itself (seen with strace -e execve). Where no package provides that file, the lane's is
+# linked there; a wine32 package's own loader is left as it is.
+if ! dpkg-query -S /usr/lib/wine/wine >/dev/null 2>&1; then
+    [ "$(readlink /usr/lib/wine/wine 2>/dev/null)" = "$bin/wine" ] || "${as_root[@]}" ln -sfn "$bin/wine" /usr/lib/wine/wine
+fi
