@@ -50,12 +50,7 @@ else
     # hold the lane past its time.
     lane_start=$(date +%s)
     lane_package=$build_root/i686/package
-    # A seal names its package's files, built ones (the USB installer stand-ins) among them: the
-    # seal tests take the release program sealed against the package they run, not the
-    # i686-tests build's copy, whose seal names that build's stand-ins.
     lane_sealed=$prefix_dir/PrinterSetup-sealed.exe
-    cp "$build_root/i686/PrinterSetup.exe" "$lane_sealed"
-    bash "$root/scripts/seal.sh" "$lane_sealed" "$lane_package" >/dev/null || failed=1
     lane_tests() {  # lane_tests RESULTS.xml [GTEST ARGUMENTS...]: the 32-bit Wine tests in this prefix
         local xml=$1; shift
         "$WINESERVER" -p  # one server for the whole run: every Wine start then takes a fraction of a second
@@ -72,6 +67,12 @@ else
     }
     lane_check "the package it runs holds the release file build/i686/PrinterSetup.exe" \
         cmp -s "$build_root/i686/PrinterSetup.exe" "$lane_package/PrinterSetup.exe"
+    # A seal names its package's files, built ones (the USB installer stand-ins) among them: the
+    # seal tests take the release program sealed against the package they run, not the
+    # i686-tests build's copy, whose seal names that build's stand-ins.
+    cp "$build_root/i686/PrinterSetup.exe" "$lane_sealed"
+    lane_check "the release program seals against the package it runs (WIZARD_SEALED_PROGRAM)" \
+        bash "$root/scripts/seal.sh" "$lane_sealed" "$lane_package" >/dev/null
     # 32-bit Windows: the whole suite, the wizard, /quiet, the repair run, /uninstall and /? among it.
     new_wine_prefix "$prefix_dir/prefix32" win32
     lane_tests "$results/wine32.xml" || failed=1
