@@ -291,7 +291,8 @@ TEST_P(QuietSpoolerService, StartsAStoppedServiceWithoutAskingAndSaysWhatItFound
     EXPECT_EQ(row.works ? 0 : 1603, exitCode) << m_log.Dump();
     EXPECT_EQ(row.asked ? 1 : 0, service.starts);
     EXPECT_EQ(row.asked, m_log.Has(L"The Print Spooler service is stopped: starting it.")) << m_log.Dump();
-    EXPECT_EQ(row.works, m_log.Has(kSpoolerStartedText)) << m_log.Dump();
+    EXPECT_EQ(row.works && row.asked, m_log.Has(kSpoolerStartedText)) << m_log.Dump();
+    EXPECT_EQ(row.finding == SpoolerFinding::WasStarting, m_log.Has(kSpoolerWasStartingText)) << m_log.Dump();
     if (row.works)
         return;
     EXPECT_TRUE(m_install.log.empty());
