@@ -259,10 +259,15 @@ public:
     // Writes the start to the log, once, when it happened since the last look.
     void LogStart()
     {
-        if (!m_logged && guard.Check().finding == SpoolerFinding::Started) {
-            m_logged = true;
+        if (m_logged)
+            return;
+        m_logged = true;
+        if (guard.Check().finding == SpoolerFinding::Started)
             Log(m_system, kSpoolerStartedText);
-        }
+        else if (guard.Check().finding == SpoolerFinding::WasStarting)
+            Log(m_system, kSpoolerWasStartingText);
+        else
+            m_logged = false;
     }
     std::wstring ErrorText() const;
 
@@ -452,7 +457,10 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
                     : L"Installed driver files verified: each one the spooler registered is the package's copy, or a "
                       L"newer one that Windows kept.");
     Log(system, L"Printer " + printer + (outcome.printerExisted ? L" existed and was put on port " : L" added on port ") +
-                    Quoted(system.widenAnsi(port)) + L".");
+                    Quoted(system.widenAnsi(port)) +
+                    (outcome.spoolerService.printerAddedBeforeRestart
+                         ? L" (by the call made before the Print Spooler service stopped: its repeat found it there)."
+                         : L"."));
     if (outcome.registryWriteFailed) {
         // The printer works, but the computer is not as asked; running again repairs it.
         Log(system, L"Failed: a registry setting could not be written.");

@@ -64,5 +64,7 @@ public:
     virtual uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) = 0;
     // Puts an existing printer on the record's port and driver, keeping its other settings.
     virtual uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) = 0;
+    // The port and the driver of an opened printer (PRINTER_INFO_2), in the system code page.
+    virtual uint32_t GetPrinterBinding(PrinterHandle printer, std::string& port, std::string& driver) = 0;
     virtual void ClosePrinter(PrinterHandle printer) = 0;
 };

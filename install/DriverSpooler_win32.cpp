@@ -142,15 +142,40 @@ uint32_t Win32DriverSpooler::OpenExistingPrinter(const std::string& name, Printe
     return 0;
 }
 
-uint32_t Win32DriverSpooler::RebindPrinter(PrinterHandle printer, const PrinterRecord& record)
+namespace {
+
+// PRINTER_INFO_2W of an opened printer into `buffer`.
+uint32_t ReadPrinterInfo2(PrinterHandle printer, std::vector<BYTE>& buffer)
 {
     DWORD needed = 0;
     GetPrinterW(static_cast<HANDLE>(printer), 2, nullptr, 0, &needed);
     if (needed == 0)
         return LastErrorOfFailedCall();
-    std::vector<BYTE> buffer(needed);
-    if (!GetPrinterW(static_cast<HANDLE>(printer), 2, buffer.data(), needed, &needed))
-        return LastErrorOfFailedCall();
+    buffer.resize(needed);
+    return GetPrinterW(static_cast<HANDLE>(printer), 2, buffer.data(), needed, &needed) ? 0 : LastErrorOfFailedCall();
+}
+
+}  // namespace
+
+uint32_t Win32DriverSpooler::GetPrinterBinding(PrinterHandle printer, std::string& port, std::string& driver)
+{
+    std::vector<BYTE> buffer;
+    if (uint32_t error = ReadPrinterInfo2(printer, buffer))
+        return error;
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+    // A name the code page cannot hold is no name of ours: it compares unequal, as it should.
+    if (info->pPortName == nullptr || !NarrowExactly(info->pPortName, CP_ACP, port))
+        port.clear();
+    if (info->pDriverName == nullptr || !NarrowExactly(info->pDriverName, CP_ACP, driver))
+        driver.clear();
+    return 0;
+}
+
+uint32_t Win32DriverSpooler::RebindPrinter(PrinterHandle printer, const PrinterRecord& record)
+{
+    std::vector<BYTE> buffer;
+    if (uint32_t error = ReadPrinterInfo2(printer, buffer))
+        return error;
     std::wstring port = WidenAnsi(record.portName), driver = WidenAnsi(record.driverName);
     auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
     info->pPortName = MutableWide(port);

@@ -21,6 +21,7 @@ public:
     uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override;
     uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) override;
     uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) override;
+    uint32_t GetPrinterBinding(PrinterHandle printer, std::string& port, std::string& driver) override;
     void ClosePrinter(PrinterHandle printer) override;
 
 private:

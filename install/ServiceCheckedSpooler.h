@@ -1,6 +1,7 @@
 // The installation's and the removal's spooler calls with the Print Spooler service looked at
-// when one fails, and the call made once more when the service was started for it. The
-// registry calls of the removal pass through unchanged.
+// when one fails, and the call made once more when the service was started for it. A printer
+// handle dies with the spooler process that gave it, so a call that takes one is made again as
+// a whole: open, call, close. The registry calls of the removal pass through unchanged.
 #pragma once
 #include "install/DriverSpooler.h"
 #include "install/Uninstallation.h"
@@ -19,9 +20,15 @@ public:
     uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override;
     uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) override;
     uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) override;
+    uint32_t GetPrinterBinding(PrinterHandle printer, std::string& port, std::string& driver) override
+    {
+        return m_spooler.GetPrinterBinding(printer, port, driver);
+    }
     void ClosePrinter(PrinterHandle printer) override { m_spooler.ClosePrinter(printer); }
 
 private:
+    uint32_t FindPrinterAddedBeforeRestart(const PrinterRecord& record, PrinterHandle& printer);
+
     DriverSpooler& m_spooler;
     SpoolerServiceGuard& m_guard;
 };
@@ -32,6 +39,7 @@ public:
     {
     }
     uint32_t OpenPrinterForRemoval(const std::string& name, PrinterHandle& printer) override;
+    // Deletes the printer last opened here; after a restart it opens the printer anew.
     uint32_t DeletePrinter(PrinterHandle printer) override;
     void ClosePrinter(PrinterHandle printer) override { m_system.ClosePrinter(printer); }
     uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) override;
@@ -60,4 +68,5 @@ public:
 private:
     UninstallSystem& m_system;
     SpoolerServiceGuard& m_guard;
+    std::string m_openedName;
 };

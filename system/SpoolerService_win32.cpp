@@ -9,7 +9,6 @@
 namespace {
 
 const char kSpoolerServiceName[] = "Spooler";
-constexpr DWORD kPollMs = 250;
 constexpr DWORD kMaxConfigBytes = 8192;  // QUERY_SERVICE_CONFIG's documented maximum
 
 // The Spooler service opened with `access`, closed with the scope; Error() is 0 or the error of
@@ -63,31 +62,28 @@ uint32_t Win32SpoolerService::Query(SpoolerServiceState& state)
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
     if (!QueryServiceConfigA(spooler.Service(), config, needed, &needed))
         return LastErrorOfFailedCall();
-    state.running = status.dwCurrentState == SERVICE_RUNNING;
+    state.current = status.dwCurrentState;
+    state.checkPoint = status.dwCheckPoint;
+    state.waitHintMs = status.dwWaitHint;
+    state.exitCode = status.dwWin32ExitCode;
     state.disabled = config->dwStartType == SERVICE_DISABLED;
     return 0;
 }
 
-uint32_t Win32SpoolerService::StartAndWait(uint32_t timeoutMs)
+uint32_t Win32SpoolerService::Start()
 {
-    OpenedSpooler spooler(SERVICE_START | SERVICE_QUERY_STATUS);
+    OpenedSpooler spooler(SERVICE_START);
     if (spooler.Error() != 0)
         return spooler.Error();
-    // One that is starting already (Windows' recovery restarting it) is waited for the same.
-    if (!StartServiceA(spooler.Service(), 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING)
-        return LastErrorOfFailedCall();
-    const DWORD start = GetTickCount();
-    for (;;) {
-        SERVICE_STATUS status = {};
-        if (!QueryServiceStatus(spooler.Service(), &status))
-            return LastErrorOfFailedCall();
-        if (status.dwCurrentState == SERVICE_RUNNING)
-            return 0;
-        // It gave up: its own exit code says why (ERROR_SERVICE_SPECIFIC_ERROR for a code of its own).
-        if (status.dwCurrentState == SERVICE_STOPPED)
-            return status.dwWin32ExitCode != 0 ? status.dwWin32ExitCode : ERROR_SERVICE_NOT_ACTIVE;
-        if (GetTickCount() - start >= timeoutMs)
-            return ERROR_SERVICE_REQUEST_TIMEOUT;
-        Sleep(kPollMs);
-    }
+    return StartServiceA(spooler.Service(), 0, nullptr) ? 0 : LastErrorOfFailedCall();
+}
+
+uint32_t Win32SpoolerService::Milliseconds()
+{
+    return GetTickCount();
+}
+
+void Win32SpoolerService::Wait(uint32_t milliseconds)
+{
+    Sleep(milliseconds);
 }

@@ -4,7 +4,7 @@
 #include "ports/PortSpooler_win32.h"
 #include "ports/ServiceCheckedPortSpooler.h"
 #include "res/resource.h"
-#include "system/SpoolerService_win32.h"
+#include "ui/PageSpoolerService_win32.h"
 #include "ui/SpoolerServicePrompt.h"
 
 CCreatePortDlg::CCreatePortDlg(HWND parent) : CDialog(IDD_CREATE_PORT, parent) {}
@@ -19,6 +19,9 @@ bool CCreatePortDlg::DoDataExchange(bool saving)
     return m_list.GetSafeHwnd() != nullptr;
 }
 
+// Left of the buttons, below the list.
+const RECT CCreatePortDlg::kServiceLineArea = {7, 100, 115, 122};
+
 BOOL CCreatePortDlg::OnInitDialog()
 {
     if (!CDialog::OnInitDialog())
@@ -26,13 +29,12 @@ BOOL CCreatePortDlg::OnInitDialog()
     m_list.ApplyFilledListStyle();
     m_list.InsertColumn(0, "Available Port Type", 340);
     Win32PortSpooler ports;
-    Win32SpoolerService service;
-    SpoolerServiceGuard guard(&service, AskStartSpooler);
-    ServiceCheckedPortSpooler spooler(ports, guard);
+    PageSpoolerGuard service(*this, kServiceLineArea);
+    ServiceCheckedPortSpooler spooler(ports, service.Guard());
     Win32DebugOutput debug;
     const SpoolerResult result = FillMonitorList(m_list, spooler, debug);
     if (!result.succeeded)
-        ShowSpoolerFailure(guard.Check(), L"The print spooler could not list the port types", result.errorCode);
+        ShowSpoolerFailure(m_hWnd, service.Check(), L"The print spooler could not list the port types", result.errorCode);
     return TRUE;  // the focus goes to the monitor list
 }
 
@@ -52,9 +54,8 @@ void CCreatePortDlg::OnNewPort()
     // The dialog stays open for more ports; the monitor's own dialog reports its errors, and
     // where the spooler is not there to show one, what became of its service is said.
     Win32PortSpooler ports;
-    Win32SpoolerService service;
-    SpoolerServiceGuard guard(&service, AskStartSpooler);
-    ServiceCheckedPortSpooler spooler(ports, guard);
+    PageSpoolerGuard service(*this, kServiceLineArea);
+    ServiceCheckedPortSpooler spooler(ports, service.Guard());
     AddPortOfSelectedType(m_hWnd, m_list, spooler);
-    ShowSpoolerServiceProblem(guard.Check());
+    ShowSpoolerServiceProblem(m_hWnd, service.Check());
 }

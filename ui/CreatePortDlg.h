@@ -10,6 +10,8 @@ public:
     ~CCreatePortDlg() override;
 
     CPortListCtrl m_list;  // control 1021, the monitor list
+    // Where the line "The Print Spooler service is being started..." goes (dialog units).
+    static const RECT kServiceLineArea;
 
 protected:
     BOOL OnInitDialog() override;

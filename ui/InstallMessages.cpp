@@ -15,12 +15,12 @@ std::wstring DescribeInstallFailure(const InstallOutcome& outcome)
                                   ComposeInstallFailure(outcome, errorText, WidenAnsi));
 }
 
-void ShowInstallFailure(const InstallOutcome& outcome)
+void ShowInstallFailure(HWND owner, const InstallOutcome& outcome)
 {
-    ShowMessage(DescribeInstallFailure(outcome));
+    ShowMessage(owner, DescribeInstallFailure(outcome));
 }
 
-void ShowRegistryFailure()
+void ShowRegistryFailure(HWND owner)
 {
-    ShowMessage(kRegistryFailureText);
+    ShowMessage(owner, kRegistryFailureText);
 }

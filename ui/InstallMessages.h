@@ -1,5 +1,7 @@
 // The messages that tell the user how an installation ended.
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 #include "install/InstallOutcome.h"
@@ -8,8 +10,8 @@
 // Windows' own text for the error.
 std::wstring DescribeInstallFailure(const InstallOutcome& outcome);
 // Shows that text in the program's message box.
-void ShowInstallFailure(const InstallOutcome& outcome);
+void ShowInstallFailure(HWND owner, const InstallOutcome& outcome);
 
 // "错误：无法设置有关的注册表信息", shown when a registry setting cannot be written.
 extern const wchar_t kRegistryFailureText[];
-void ShowRegistryFailure();
+void ShowRegistryFailure(HWND owner);

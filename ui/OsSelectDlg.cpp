@@ -81,9 +81,9 @@ void COsSelectDlg::RunUsbSerialSetup()
     // installer the seal refuses, is told here.
     std::wstring refusal;
     if (!StartUsbSerialInstaller(refusal))
-        ShowMessage(kNoUsbSerialDriverForArm64Text);
+        ShowMessage(m_hWnd, kNoUsbSerialDriverForArm64Text);
     else if (!refusal.empty())
-        ShowMessage(refusal);
+        ShowMessage(m_hWnd, refusal);
 }
 
 void COsSelectDlg::RunSecondUsbSetup()
@@ -91,5 +91,5 @@ void COsSelectDlg::RunSecondUsbSetup()
     std::wstring refusal;
     StartSecondUsbInstaller(refusal);
     if (!refusal.empty())
-        ShowMessage(refusal);
+        ShowMessage(m_hWnd, refusal);
 }

@@ -6,7 +6,7 @@
 #include "ports/PortOperations.h"
 #include "ports/PortSpooler_win32.h"
 #include "ports/ServiceCheckedPortSpooler.h"
-#include "system/SpoolerService_win32.h"
+#include "ui/PageSpoolerService_win32.h"
 #include "res/resource.h"
 #include "ui/CreatePortDlg.h"
 #include "ui/InstallMessages.h"
@@ -50,20 +50,22 @@ BOOL CPortSelectDlg::OnInitDialog()
     return TRUE;  // the focus goes to the port list
 }
 
+// Left of "Create Port...", between the list and the progress bar.
+const RECT CPortSelectDlg::kServiceLineArea = {7, 145, 150, 161};
+
 const wchar_t* const CPortSelectDlg::kPortListFailure = L"The print spooler could not list this computer's ports";
 
 void CPortSelectDlg::FillPorts()
 {
     // A stopped spooler that the user lets us start gives its list on the second asking.
     Win32PortSpooler ports;
-    Win32SpoolerService service;
-    SpoolerServiceGuard guard(&service, AskStartSpooler);
-    ServiceCheckedPortSpooler spooler(ports, guard);
+    PageSpoolerGuard service(*this, kServiceLineArea);
+    ServiceCheckedPortSpooler spooler(ports, service.Guard());
     Win32DebugOutput debug;
     const SpoolerResult result = FillPortList(m_list, spooler, debug);
     // The page stays with its empty list; Install then asks for a port.
     if (!result.succeeded)
-        ShowSpoolerFailure(guard.Check(), kPortListFailure, result.errorCode);
+        ShowSpoolerFailure(m_hWnd, service.Check(), kPortListFailure, result.errorCode);
 }
 
 void CPortSelectDlg::OnOK() {}
@@ -104,11 +106,10 @@ void CPortSelectDlg::OnConfigurePort()
     // The monitor's dialog reports its own errors; its cancelling is the user's choice. A
     // spooler that is not there shows no dialog at all: that is said.
     Win32PortSpooler ports;
-    Win32SpoolerService service;
-    SpoolerServiceGuard guard(&service, AskStartSpooler);
-    ServiceCheckedPortSpooler spooler(ports, guard);
+    PageSpoolerGuard service(*this, kServiceLineArea);
+    ServiceCheckedPortSpooler spooler(ports, service.Guard());
     std::optional<SpoolerResult> result = ConfigureSelectedPort(m_hWnd, m_list, spooler);
-    ShowSpoolerServiceProblem(guard.Check());
+    ShowSpoolerServiceProblem(m_hWnd, service.Check());
     if (result && !result->succeeded && result->errorCode == kErrorNoUnicodeTranslation) {
         std::string unused;
         int row = -1;
@@ -119,7 +120,7 @@ void CPortSelectDlg::OnConfigurePort()
 
 void CPortSelectDlg::ShowPortNameOutsideCodePage(int row)
 {
-    ShowMessage(kPortNameOutsideCodePageMessage[0] + m_list.RowTextWide(row) + kPortNameOutsideCodePageMessage[1]);
+    ShowMessage(m_hWnd, kPortNameOutsideCodePageMessage[0] + m_list.RowTextWide(row) + kPortNameOutsideCodePageMessage[1]);
 }
 
 void CPortSelectDlg::OnInstall()
@@ -128,7 +129,7 @@ void CPortSelectDlg::OnInstall()
     int row = -1;
     switch (GetSelectedPort(m_list, port, &row)) {
     case PortChoice::None:
-        ShowMessage(kSelectPortMessage);
+        ShowMessage(m_hWnd, kSelectPortMessage);
         return;
     case PortChoice::NameOutsideCodePage:
         // Its code-page form names a port that does not exist; the page stays for another choice.
@@ -139,7 +140,7 @@ void CPortSelectDlg::OnInstall()
     }
     m_strPort = port;
     if (!g_pPrinterDlg) {
-        ShowMessage(kNoSettingsPageMessage);
+        ShowMessage(m_hWnd, kNoSettingsPageMessage);
         return;
     }
     InstallOutcome outcome;
@@ -151,7 +152,7 @@ void CPortSelectDlg::OnInstall()
     if (!outcome.succeeded) {
         // The page stays, so that the user can choose another port or leave.
         m_progress.SetPos(0);
-        ShowInstallFailure(outcome);
+        ShowInstallFailure(m_hWnd, outcome);
         return;
     }
     m_installSucceeded = true;

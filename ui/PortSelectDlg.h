@@ -26,6 +26,8 @@ public:
     static const wchar_t* const kPortNameOutsideCodePageMessage[2];
     // What failed when the spooler could not list the ports (Windows' text for the error follows).
     static const wchar_t* const kPortListFailure;
+    // Where the line "The Print Spooler service is being started..." goes (dialog units).
+    static const RECT kServiceLineArea;
 
 protected:
     BOOL OnInitDialog() override;

@@ -9,7 +9,7 @@
 #include "install/Installation.h"
 #include "install/PackageSeal.h"
 #include "install/ServiceCheckedSpooler.h"
-#include "system/SpoolerService_win32.h"
+#include "ui/PageSpoolerService_win32.h"
 #include "system/PrintPolicies.h"
 #include "system/TextConversion_win32.h"
 #include "win/Messages_win32.h"
@@ -22,22 +22,22 @@ static_assert(IDR_PACKAGE_SEAL == kPackageSealResourceId, "the seal is read from
 
 namespace {
 
-// The port page's progress bar (when there is a port page), the registry message, and a
-// real pause.
+// The port page's progress bar (when there is a port page), the registry message and the
+// question about a warned driver, owned by the page the installation runs from, and a real pause.
 class PortPageFeedback : public InstallFeedback {
 public:
-    explicit PortPageFeedback(CProgressCtrl* progress) : m_progress(progress) {}
+    PortPageFeedback(CProgressCtrl* progress, HWND page) : m_progress(progress), m_page(page) {}
     void SetProgress(int position) override
     {
         if (m_progress != nullptr)
             m_progress->SetPos(position);
     }
-    void ShowRegistryMessage() override { ShowRegistryFailure(); }
+    void ShowRegistryMessage() override { ShowRegistryFailure(m_page); }
     void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
     Answer AskInstallWarnedDriver(const std::string& driverName) override
     {
         const std::wstring question = WarnedDriverQuestion(WidenAnsi(driverName));
-        return MessageBoxW(GetActiveWindow(), question.c_str(), AppTitle().c_str(),
+        return MessageBoxW(m_page, question.c_str(), AppTitle().c_str(),
                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES
                    ? Answer::Yes
                    : Answer::No;
@@ -45,6 +45,7 @@ public:
 
 private:
     CProgressCtrl* m_progress;
+    HWND m_page;
 };
 
 }  // namespace
@@ -87,18 +88,19 @@ InstallOutcome CPrinterSettingDlg::InstallPrinterFor(HostArchitecture host)
             choices.setDefaultPrinter = false;
     }
 
+    // The port page's "&Install" runs it: that page waits for the service and owns the boxes.
+    CDialog& page = g_pPortDlg != nullptr ? static_cast<CDialog&>(*g_pPortDlg) : *this;
     Win32DriverSpooler driverSpooler;
-    Win32SpoolerService service;
-    SpoolerServiceGuard guard(&service, AskStartSpooler);
-    ServiceCheckedDriverSpooler spooler(driverSpooler, guard);
+    PageSpoolerGuard service(page, CPortSelectDlg::kServiceLineArea);
+    ServiceCheckedDriverSpooler spooler(driverSpooler, service.Guard());
     Win32PackageFiles files;
     Win32RegistryWriter registry;
-    PortPageFeedback feedback(g_pPortDlg != nullptr ? &g_pPortDlg->m_progress : nullptr);
+    PortPageFeedback feedback(g_pPortDlg != nullptr ? &g_pPortDlg->m_progress : nullptr, page.GetSafeHwnd());
     InstallSystem system{spooler, files, registry, feedback};
     system.policies = CurrentPrintPolicies();
     system.elevated = ProcessRunsElevated();
     system.seal = &ProgramSeal();
     InstallOutcome outcome = RunInstallation(choices, system);
-    outcome.spoolerService = guard.Check();
+    outcome.spoolerService = service.Check();
     return outcome;
 }

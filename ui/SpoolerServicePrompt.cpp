@@ -2,9 +2,9 @@
 
 #include "win/Messages_win32.h"
 
-bool AskStartSpooler()
+bool AskStartSpooler(HWND owner)
 {
-    return MessageBoxW(GetActiveWindow(), kStartSpoolerQuestion, AppTitle().c_str(), MB_YESNO | MB_ICONQUESTION) ==
+    return MessageBoxW(owner, kStartSpoolerQuestion, AppTitle().c_str(), MB_YESNO | MB_ICONQUESTION) ==
            IDYES;
 }
 
@@ -13,14 +13,14 @@ std::wstring SpoolerServiceErrorText(const SpoolerServiceCheck& check)
     return check.errorCode != 0 ? Win32ErrorText(check.errorCode) : std::wstring();
 }
 
-void ShowSpoolerFailure(const SpoolerServiceCheck& check, const std::wstring& what, uint32_t callError)
+void ShowSpoolerFailure(HWND owner, const SpoolerServiceCheck& check, const std::wstring& what, uint32_t callError)
 {
-    ShowMessage(SpoolerFailureText(check, SpoolerServiceErrorText(check), what, callError, Win32ErrorText(callError)));
+    ShowMessage(owner, SpoolerFailureText(check, SpoolerServiceErrorText(check), what, callError, Win32ErrorText(callError)));
 }
 
-void ShowSpoolerServiceProblem(const SpoolerServiceCheck& check)
+void ShowSpoolerServiceProblem(HWND owner, const SpoolerServiceCheck& check)
 {
     const std::wstring text = SpoolerServiceText(check, SpoolerServiceErrorText(check));
     if (!text.empty())
-        ShowMessage(text);
+        ShowMessage(owner, text);
 }

@@ -125,6 +125,8 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return result;
     }
     case WM_COMMAND: {
+        if (m_busy)
+            return TRUE;
         WORD id = LOWORD(wParam);
         WORD code = HIWORD(wParam);
         HWND control = reinterpret_cast<HWND>(lParam);

@@ -22,6 +22,9 @@ public:
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void SetDlgItemText(int id, const char* text) const { ::SetDlgItemTextA(m_hWnd, id, text); }
     void EndDialog(INT_PTR code);
+    // While busy (a wait that keeps the page answering), no command is carried out: a click
+    // that was queued, or a BM_CLICK, would start a second action inside the first.
+    void SetBusy(bool busy) { m_busy = busy; }
 
     // Where templates, strings and icons come from: the running program.
     static HINSTANCE ResourceInstance();
@@ -58,4 +61,5 @@ private:
 
     UINT m_templateId;
     HWND m_hParent;
+    bool m_busy = false;
 };

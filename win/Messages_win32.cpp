@@ -23,7 +23,12 @@ void AfxMessageBox(const char* text)
 
 void ShowMessage(const std::wstring& text)
 {
-    MessageBoxW(GetActiveWindow(), text.c_str(), AppTitle().c_str(), MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(GetActiveWindow(), text);
+}
+
+void ShowMessage(HWND owner, const std::wstring& text)
+{
+    MessageBoxW(owner, text.c_str(), AppTitle().c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::wstring Win32ErrorText(DWORD errorCode)

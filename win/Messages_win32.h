@@ -11,6 +11,9 @@ std::wstring AppTitle();
 void AfxMessageBox(const char* text);
 // The same box for a Unicode text, which reads right on a system of any code page.
 void ShowMessage(const std::wstring& text);
+// The same box owned by `owner` (a page): the page stays disabled while it shows, whichever
+// window is active.
+void ShowMessage(HWND owner, const std::wstring& text);
 
 // Windows' own description of an error code (FormatMessageW), without the trailing line break.
 std::wstring Win32ErrorText(DWORD errorCode);

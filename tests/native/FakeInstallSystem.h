@@ -50,6 +50,7 @@ public:
     std::vector<DriverRecord> drivers;
     std::vector<PrinterRecord> printers;     // CreatePrinter's records
     std::vector<PrinterRecord> rebinds;      // RebindPrinter's records
+    std::map<std::string, PrinterRecord> bindings;  // each printer's port and driver
     std::map<std::string, std::string> values;     // "key\\name" -> data as passed, size included
     std::map<std::string, RegistryDword> dwords;   // "key\\name" -> a value meant as a DWORD
     std::vector<int> progress;
@@ -169,28 +170,45 @@ public:
         if (existingPrinters.count(record.printerName))
             return kErrorPrinterAlreadyExists;
         existingPrinters.insert(record.printerName);
-        return Open(printer);
+        bindings[record.printerName] = record;
+        return Open(record.printerName, printer);
     }
     uint32_t OpenExistingPrinter(const std::string& name, PrinterHandle& printer) override
     {
         printer = nullptr;
         if (uint32_t error = Record("OpenExistingPrinter " + name))
             return error;
-        return existingPrinters.count(name) ? Open(printer) : 1801;  // ERROR_INVALID_PRINTER_NAME
+        return existingPrinters.count(name) ? Open(name, printer) : 1801;  // ERROR_INVALID_PRINTER_NAME
     }
     uint32_t RebindPrinter(PrinterHandle printer, const PrinterRecord& record) override
     {
         rebinds.push_back(record);
-        if (printer != &handleToken)
-            return 6;  // ERROR_INVALID_HANDLE
-        return Record("Rebind " + record.printerName + " to " + record.portName);
+        if (printer != LiveHandle())
+            return Record("Rebind on a dead handle"), 6;  // ERROR_INVALID_HANDLE
+        if (uint32_t error = Record("Rebind " + record.printerName + " to " + record.portName))
+            return error;
+        bindings[record.printerName] = record;
+        return 0;
+    }
+    uint32_t GetPrinterBinding(PrinterHandle printer, std::string& port, std::string& driver) override
+    {
+        if (printer != LiveHandle())
+            return 6;
+        if (uint32_t error = Record("GetPrinterBinding " + m_openedName))
+            return error;
+        port = bindings[m_openedName].portName;
+        driver = bindings[m_openedName].driverName;
+        return 0;
     }
     void ClosePrinter(PrinterHandle printer) override
     {
-        Record(printer == &handleToken ? "ClosePrinter" : "ClosePrinter (no handle)");
-        if (printer == &handleToken)
+        const bool issued = printer >= &m_handles[0] && printer <= &m_handles[kSpoolerRuns - 1];
+        Record(printer == LiveHandle() ? "ClosePrinter" : issued ? "ClosePrinter (dead handle)" : "ClosePrinter (no handle)");
+        if (issued)
             --openHandles;
     }
+    // The spooler process ends and a new one runs: the handles of the old one are dead.
+    void RestartSpooler() { ++m_spoolerRun; }
 
     // PackageFiles
     uint32_t CheckReadable(const std::string& path, uint64_t& size) override
@@ -386,12 +404,14 @@ private:
             onCall(line);
         return !failOn.empty() && line.rfind(failOn, 0) == 0 ? failError : 0;
     }
-    uint32_t Open(PrinterHandle& printer)
+    uint32_t Open(const std::string& name, PrinterHandle& printer)
     {
-        printer = &handleToken;
+        printer = LiveHandle();
+        m_openedName = name;
         ++openHandles;
         return 0;
     }
+    PrinterHandle LiveHandle() { return &m_handles[m_spoolerRun]; }
     uint32_t OpenRegistryKey(const std::string& name, RegistryKey& key)
     {
         keyNames.push_back(name);
@@ -400,6 +420,9 @@ private:
         return 0;
     }
 
-    int handleToken = 0;
+    static constexpr int kSpoolerRuns = 4;
+    int m_handles[kSpoolerRuns] = {};
+    int m_spoolerRun = 0;
+    std::string m_openedName;
     std::list<std::string> keyNames;  // stable addresses: a key handle points at its name
 };

@@ -8,13 +8,24 @@
 
 #include "system/SpoolerService.h"
 
+#include <vector>
+
+// The SCM and its clock: every wait moves the clock on, never the test's time.
 class FakeSpoolerService : public SpoolerService {
 public:
     uint32_t queryError = 0;  // the SCM cannot be asked
     SpoolerServiceState state;
-    uint32_t startError = 0;  // what the start answers instead of running
+    uint32_t startError = 0;        // what StartService answers instead of starting
+    int alreadyRunningAnswers = 0;  // StartService answers 1056 this often first (a stop not yet done)
+    SpoolerServiceState afterStart{kServiceRunning};
+    // What the service reports after each wait, in turn. With none left, a pending service
+    // finishes (runs, or stops) at the next look, unless it `keepsMoving` its check point.
+    std::vector<SpoolerServiceState> then;
+    bool keepsMoving = false;
     std::function<void()> onStarted;  // the spooler answers from here on
     int queries = 0, starts = 0;
+    uint32_t now = 0;
+    std::vector<uint32_t> waits;
 
     uint32_t Query(SpoolerServiceState& answer) override
     {
@@ -24,15 +35,42 @@ public:
         answer = state;
         return 0;
     }
-    uint32_t StartAndWait(uint32_t timeoutMs) override
+    uint32_t Start() override
     {
         ++starts;
-        if (startError != 0 || timeoutMs == 0)
-            return startError != 0 ? startError : kErrorServiceRequestTimeout;
-        state.running = true;
-        if (onStarted)
-            onStarted();
+        if (startError != 0)
+            return startError;
+        if (alreadyRunningAnswers > 0) {
+            --alreadyRunningAnswers;
+            return kErrorServiceAlreadyRunning;
+        }
+        if (state.current != kServiceStopped)
+            return kErrorServiceAlreadyRunning;
+        Become(afterStart);
         return 0;
+    }
+    uint32_t Milliseconds() override { return now; }
+    void Wait(uint32_t milliseconds) override
+    {
+        waits.push_back(milliseconds);
+        now += milliseconds;
+        if (!then.empty()) {
+            SpoolerServiceState next = then.front();
+            then.erase(then.begin());
+            Become(next);
+        } else if (keepsMoving) {
+            ++state.checkPoint;
+        } else if (state.current == kServiceStartPending || state.current == kServiceStopPending) {
+            Become(SpoolerServiceState{state.current == kServiceStartPending ? kServiceRunning : kServiceStopped});
+        }
+    }
+
+private:
+    void Become(const SpoolerServiceState& next)
+    {
+        state = next;
+        if (state.current == kServiceRunning && onStarted)
+            onStarted();
     }
 };
 
@@ -51,16 +89,17 @@ struct ServiceCase {
 constexpr uint32_t kServiceLogonFailed = 1069;  // ERROR_SERVICE_LOGON_FAILED
 
 inline const ServiceCase kServiceCases[] = {
-    {"Running", {true, false}, 0, 0, true, SpoolerFinding::Running, false, false, nullptr},
-    {"StoppedAndStarts", {false, false}, 0, 0, true, SpoolerFinding::Started, true, true, nullptr},
-    {"StoppedAndDeclined", {false, false}, 0, 0, false, SpoolerFinding::Declined, true, false,
+    {"Running", {kServiceRunning}, 0, 0, true, SpoolerFinding::Running, false, false, nullptr},
+    {"StoppedAndStarts", {kServiceStopped}, 0, 0, true, SpoolerFinding::Started, true, true, nullptr},
+    {"Starting", {kServiceStartPending, 1, 3000}, 0, 0, true, SpoolerFinding::WasStarting, false, true, nullptr},
+    {"StoppedAndDeclined", {kServiceStopped}, 0, 0, false, SpoolerFinding::Declined, true, false,
      L"The Print Spooler service is stopped. Printers cannot be installed or removed until it runs"},
-    {"StoppedAndWillNotStart", {false, false}, 0, kServiceLogonFailed, true, SpoolerFinding::StartFailed, true, false,
+    {"StoppedAndWillNotStart", {kServiceStopped}, 0, kServiceLogonFailed, true, SpoolerFinding::StartFailed, true, false,
      L"The Print Spooler service is stopped and could not be started: <text of 1069> (error 1069)."},
-    {"Disabled", {false, true}, 0, 0, true, SpoolerFinding::Disabled, false, false,
+    {"Disabled", {kServiceStopped, 0, 0, 0, true}, 0, 0, true, SpoolerFinding::Disabled, false, false,
      L"The Print Spooler service is disabled. Printers cannot be installed or removed until it is set to Automatic "
      L"and started: open Services (services.msc)"},
-    {"ScmUnreachable", {false, false}, 5, 0, true, SpoolerFinding::Unreachable, false, false, nullptr},
+    {"ScmUnreachable", {kServiceStopped}, 5, 0, true, SpoolerFinding::Unreachable, false, false, nullptr},
 };
 
 inline std::string ServiceCaseName(const testing::TestParamInfo<ServiceCase>& info)

@@ -740,7 +740,7 @@ TEST_P(InstallationSpoolerService, AFailedCallAsksTheServiceStartsItOnlyWhereItM
     outcome.spoolerService = guard.Check();
 
     EXPECT_EQ(row.finding, outcome.spoolerService.finding);
-    EXPECT_EQ(1, service.queries);
+    EXPECT_EQ(row.works ? 2 : 1, service.queries) << "one look per run, and one after the start";
     EXPECT_EQ(row.asked ? 1 : 0, asked);
     EXPECT_EQ(row.asked && row.yes ? 1 : 0, service.starts) << "a disabled service is never started";
     EXPECT_EQ(row.works, outcome.succeeded);
@@ -795,4 +795,90 @@ TEST(InstallationSpoolerService, AWorkingSpoolerNeverCostsALookAtTheServiceAndAL
     EXPECT_EQ(1, service.starts);
     EXPECT_EQ(2u, stopping.printers.size());
     EXPECT_EQ(1u, stopping.drivers.size());
+}
+
+// A printer handle dies with the spooler process that gave it: after a restart the call that
+// needs one is made again as a whole, on a handle of the spooler that runs now.
+class HandleAfterRestart : public testing::Test {
+protected:
+    HandleAfterRestart()
+    {
+        fake.failError = kErrorRpcServerUnavailable;
+        service.onStarted = [this] {
+            fake.failOn.clear();
+            if (onRestart)
+                onRestart();
+            fake.RestartSpooler();
+        };
+    }
+    InstallOutcome Install()
+    {
+        ServiceCheckedDriverSpooler spooler(fake, guard);
+        InstallSystem system{spooler, fake, fake, fake};
+        return RunInstallation(DefaultChoices(), system);
+    }
+    std::vector<std::string> PrinterCalls() const
+    {
+        std::vector<std::string> calls;
+        for (const std::string& line : fake.log)
+            for (const char* call : {"CreatePrinter", "OpenExistingPrinter", "Rebind", "GetPrinterBinding", "ClosePrinter"})
+                if (line.rfind(call, 0) == 0)
+                calls.push_back(line);
+        return calls;
+    }
+
+    FakeInstallSystem fake;
+    FakeSpoolerService service;
+    SpoolerServiceGuard guard{&service, [] { return true; }};
+    std::function<void()> onRestart;
+};
+
+TEST_F(HandleAfterRestart, ARebindIsMadeAgainOnAFreshHandleAndTheDeadOneOnlyClosed)
+{
+    fake.existingPrinters = {"VELM58KD"};
+    fake.failOn = "Rebind";
+    const InstallOutcome outcome = Install();
+
+    ASSERT_TRUE(outcome.succeeded) << outcome.errorCode;
+    EXPECT_EQ(std::vector<std::string>({"CreatePrinter VELM58KD on LPT1:", "OpenExistingPrinter VELM58KD",
+                                        "Rebind VELM58KD to LPT1:",
+                                        "OpenExistingPrinter VELM58KD", "Rebind VELM58KD to LPT1:", "ClosePrinter",
+                                        "ClosePrinter (dead handle)"}),
+              PrinterCalls());
+    EXPECT_EQ(0, fake.openHandles);
+}
+
+TEST_F(HandleAfterRestart, AnAddPrinterWhosePrinterCameBeforeTheStopIsFoundOnOurPortAndSaidSo)
+{
+    fake.failOn = "CreatePrinter";
+    onRestart = [this] {  // the first call added it; its answer was lost with the spooler
+        fake.existingPrinters.insert(fake.printers[0].printerName);
+        fake.bindings[fake.printers[0].printerName] = fake.printers[0];
+    };
+    const InstallOutcome outcome = Install();
+
+    ASSERT_TRUE(outcome.succeeded) << outcome.errorCode;
+    EXPECT_FALSE(outcome.printerExisted) << "it was not there before the installation";
+    EXPECT_TRUE(guard.Check().printerAddedBeforeRestart);
+    EXPECT_TRUE(fake.rebinds.empty());
+    EXPECT_EQ(0, fake.openHandles);
+}
+
+TEST_F(HandleAfterRestart, AnAddPrinterThatFindsAnotherPrinterOfThatNameMovesItAsARepair)
+{
+    fake.failOn = "CreatePrinter";
+    onRestart = [this] {
+        PrinterRecord elsewhere = fake.printers[0];
+        elsewhere.portName = "COM1:";
+        fake.existingPrinters.insert(elsewhere.printerName);
+        fake.bindings[elsewhere.printerName] = elsewhere;
+    };
+    const InstallOutcome outcome = Install();
+
+    ASSERT_TRUE(outcome.succeeded) << outcome.errorCode;
+    EXPECT_TRUE(outcome.printerExisted);
+    EXPECT_FALSE(guard.Check().printerAddedBeforeRestart);
+    ASSERT_EQ(1u, fake.rebinds.size());
+    EXPECT_EQ("LPT1:", fake.bindings["VELM58KD"].portName);
+    EXPECT_EQ(0, fake.openHandles);
 }

@@ -291,7 +291,8 @@ TEST_P(QuietSpoolerService, StartsAStoppedServiceWithoutAskingAndSaysWhatItFound
     EXPECT_EQ(row.works ? 0 : 1603, exitCode) << m_log.Dump();
     EXPECT_EQ(row.asked ? 1 : 0, service.starts);
     EXPECT_EQ(row.asked, m_log.Has(L"The Print Spooler service is stopped: starting it.")) << m_log.Dump();
-    EXPECT_EQ(row.works, m_log.Has(kSpoolerStartedText)) << m_log.Dump();
+    EXPECT_EQ(row.works && row.asked, m_log.Has(kSpoolerStartedText)) << m_log.Dump();
+    EXPECT_EQ(row.finding == SpoolerFinding::WasStarting, m_log.Has(kSpoolerWasStartingText)) << m_log.Dump();
     if (row.works)
         return;
     EXPECT_TRUE(m_install.log.empty());
@@ -686,3 +687,24 @@ TEST(OneLine, JoinsTheLinesOfAMessage)
 }
 
 }  // namespace
+
+TEST_F(QuietModeTest, AnAddPrinterLostWithARestartedSpoolerIsLoggedAsTheOneItAdded)
+{
+    m_install.failOn = "CreatePrinter";
+    m_install.failError = kErrorRpcServerUnavailable;
+    FakeSpoolerService service;
+    service.onStarted = [this] {  // the first call's printer is there; its answer was lost
+        m_install.failOn.clear();
+        m_install.existingPrinters.insert(m_install.printers[0].printerName);
+        m_install.bindings[m_install.printers[0].printerName] = m_install.printers[0];
+        m_install.RestartSpooler();
+    };
+    QuietSystem system = System();
+    system.spoolerService = &service;
+
+    EXPECT_EQ(0, RunQuietInstall(ParseCommandLine("/quiet"), system)) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"Printer \"VELM58KD\" added on port \"LPT1:\" (by the call made before the Print Spooler "
+                          L"service stopped: its repeat found it there)."))
+        << m_log.Dump();
+    EXPECT_EQ(0, m_install.openHandles);
+}

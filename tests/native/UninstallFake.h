@@ -31,14 +31,14 @@ public:
             return error;
         if (!printerPresent || name != "VELM58KD")
             return kErrorInvalidPrinterName;
-        printer = &m_handle;
+        printer = &m_handles[m_spoolerRun];
         ++openHandles;
         return 0;
     }
     uint32_t DeletePrinter(PrinterHandle printer) override
     {
-        if (printer != &m_handle)
-            return 6;  // ERROR_INVALID_HANDLE
+        if (printer != &m_handles[m_spoolerRun])
+            return Record("DeletePrinter on a dead handle"), 6;  // ERROR_INVALID_HANDLE
         if (uint32_t error = Record("DeletePrinter"))
             return error;
         printerPresent = false;
@@ -46,8 +46,10 @@ public:
     }
     void ClosePrinter(PrinterHandle printer) override
     {
-        Record(printer == &m_handle ? "ClosePrinter" : "ClosePrinter (no handle)");
-        if (printer == &m_handle)
+        const bool issued = printer >= &m_handles[0] && printer <= &m_handles[kSpoolerRuns - 1];
+        Record(printer == &m_handles[m_spoolerRun] ? "ClosePrinter" : issued ? "ClosePrinter (dead handle)"
+                                                                              : "ClosePrinter (no handle)");
+        if (issued)
             --openHandles;
     }
     uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) override
@@ -163,5 +165,11 @@ private:
         log.push_back(line);
         return !failOn.empty() && line.rfind(failOn, 0) == 0 ? failError : 0;
     }
-    int m_handle = 0;
+    static constexpr int kSpoolerRuns = 4;
+    int m_handles[kSpoolerRuns] = {};
+    int m_spoolerRun = 0;
+
+public:
+    // The spooler process ends and a new one runs: the handles of the old one are dead.
+    void RestartSpooler() { ++m_spoolerRun; }
 };

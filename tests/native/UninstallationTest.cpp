@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "RegistryDwordValues.h"
+#include "FakeSpoolerService.h"
 #include "UninstallFake.h"
+#include "install/ServiceCheckedSpooler.h"
 #include "install/Uninstallation.h"
 
 namespace {
@@ -252,5 +254,35 @@ TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationCha
             << c.name;
         if (c.subject)
             EXPECT_EQ(c.subject, last.subject) << c.name;
+    }
+}
+
+// A handle dies with the spooler that gave it: DeletePrinter after a restart is made again as
+// open, delete, close.
+TEST(UninstallationAfterRestart, DeletesThePrinterOnAFreshHandleOrFindsItGoneAlready)
+{
+    for (const bool deletedBeforeTheStop : {false, true}) {
+        FakeUninstallSystem fake;
+        fake.failOn = "DeletePrinter";
+        fake.failError = kErrorRpcServerUnavailable;
+        FakeSpoolerService service;
+        service.onStarted = [&] {
+            fake.failOn.clear();
+            fake.printerPresent = !deletedBeforeTheStop;
+            fake.RestartSpooler();
+        };
+        SpoolerServiceGuard guard(&service, [] { return true; });
+        ServiceCheckedUninstallSystem removal(fake, guard);
+        const UninstallOutcome outcome = RunUninstallation("VELM58KD", "VELM58KD", "Windows x64", removal);
+
+        EXPECT_TRUE(outcome.complete) << deletedBeforeTheStop;
+        EXPECT_EQ(UninstallResult::Removed, outcome.steps.at(0).result);
+        const Log expected = deletedBeforeTheStop
+                                 ? Log{"OpenPrinter VELM58KD", "DeletePrinter", "OpenPrinter VELM58KD",
+                                       "ClosePrinter (dead handle)", "ListPrinters"}
+                                 : Log{"OpenPrinter VELM58KD", "DeletePrinter", "OpenPrinter VELM58KD", "DeletePrinter",
+                                       "ClosePrinter", "ClosePrinter (dead handle)", "ListPrinters"};
+        EXPECT_EQ(expected, Log(fake.log.begin(), fake.log.begin() + static_cast<long>(expected.size())));
+        EXPECT_EQ(0, fake.openHandles);
     }
 }

@@ -297,7 +297,7 @@ TEST(InstallMessagesUnderWine, TheRegistryMessageReadsRightThroughTheUnicodeApi)
             return 0;
         },
         &shown, 0, nullptr);
-    ShowRegistryFailure();
+    ShowRegistryFailure(nullptr);
     WaitForSingleObject(thread, 15000);
     CloseHandle(thread);
     EXPECT_EQ(std::wstring(L"错误：无法设置有关的注册表信息"), shown);
