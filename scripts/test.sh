@@ -2,64 +2,98 @@
 # Runs every test: the native unit tests, then the Windows tests under 64-bit Wine and Xvfb,
 # the checks of the release program, and the 32-bit lane: the release program itself under
 # 32-bit Wine (qemu-i386), with the Wine tests built for 32-bit Windows driving it, in a 32-bit
-# prefix and in a WOW64 one. Exits non-zero when any fails.
+# prefix and in a WOW64 one. Exits non-zero when any fails. Prints the time of each stage.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/ensure-deps.sh" || exit 1
-"$root/scripts/build.sh" native x86_64 i686 i686-tests || exit 1
 build_root=${BUILD_ROOT:-$root/build}
-. "$root/scripts/wine-env.sh"
-
-failed=0
 results=$(mktemp -d)
+lane_setup_pid=
 cleanup() {
+    [ -z "$lane_setup_pid" ] || kill "$lane_setup_pid" 2>/dev/null
     [ -z "${WINEPREFIX:-}" ] || "$WINESERVER" -k 2>/dev/null || true
     rm -rf "$results" "${prefix_dir:-}"
 }
 trap cleanup EXIT
 
-echo "== native tests"
+# stage NAME: the next stage begins; the time each took is reported at the end.
+stage_times=()
+stage_name=
+stage_start=$(date +%s)
+test_start=$stage_start
+stage() {
+    local now; now=$(date +%s)
+    [ -z "$stage_name" ] || stage_times+=("$(printf '%5d s  %s' $((now - stage_start)) "$stage_name")")
+    stage_name=$1
+    stage_start=$now
+    [ -z "$1" ] || echo "== $1"
+}
+
+stage "packages"
+"$root/scripts/ensure-deps.sh" || exit 1
+# The 32-bit lane's packages are fetched (network) while the builds compile (processor); the
+# lane waits for them.
+bash "$root/scripts/ensure-wine32.sh" > "$results/lane-setup.txt" 2>&1 &
+lane_setup_pid=$!
+stage "builds"
+"$root/scripts/build.sh" native x86_64 i686 i686-tests || exit 1
+. "$root/scripts/wine-env.sh"
+
+failed=0
+stage "native tests"
 "$build_root/native/native_tests" --gtest_brief=1 --gtest_output=xml:"$results/native.xml" || failed=1
 
-echo "== Windows tests under Wine"
+stage "Windows tests under 64-bit Wine, beside the release program checks"
+# The two share no files and mostly wait on different things (Wine's dialogs, the packers).
 prefix_dir=$(mktemp -d /tmp/wizard-wine-XXXXXX)
-new_wine_prefix "$prefix_dir/prefix"
-(cd "$build_root/x86_64" && xvfb-run -a -s "-screen 0 1024x768x24" \
-    "${WINE[@]}" ./wine_tests.exe --gtest_brief=1 --gtest_output="xml:Z:$results/wine.xml") || failed=1
+(
+    new_wine_prefix "$prefix_dir/prefix"
+    cd "$build_root/x86_64" && xvfb-run -a -n 110 -s "-screen 0 1024x768x24" \
+        "${WINE[@]}" ./wine_tests.exe --gtest_brief=1 --gtest_output="xml:Z:$results/wine.xml"
+) > "$results/wine.log" 2>&1 &
+wine_tests_pid=$!
+{
+    bash "$root/tests/release/check-release.sh" "$build_root/i686/PrinterSetup.exe" "$build_root/x86_64/PrinterSetup.exe" || failed=1
+    python3 "$root/tests/release/check-layout.py" "$root" || failed=1
+    BUILD_ROOT="$build_root" bash "$root/tests/release/check-release-script.sh" || failed=1
+    bash "$root/tests/release/check-msi.sh" "$build_root/x86_64/PrinterSetup.msi" || failed=1
+} > "$results/release.txt"
+wait "$wine_tests_pid" || failed=1
+cat "$results/wine.log"
 [ -f "$results/wine.xml" ] || { echo "the Windows tests wrote no results"; failed=1; }
-
 echo "== release program checks"
-bash "$root/tests/release/check-release.sh" "$build_root/i686/PrinterSetup.exe" "$build_root/x86_64/PrinterSetup.exe" \
-    > "$results/release.txt" || failed=1
-python3 "$root/tests/release/check-layout.py" "$root" >> "$results/release.txt" || failed=1
-BUILD_ROOT="$build_root" bash "$root/tests/release/check-release-script.sh" >> "$results/release.txt" || failed=1
-bash "$root/tests/release/check-msi.sh" "$build_root/x86_64/PrinterSetup.msi" >> "$results/release.txt" || failed=1
 cat "$results/release.txt"
 
-echo "== the 32-bit lane: the release program under 32-bit Wine"
-# Its packages come from the i386 half of Debian's archive. Where this machine's apt sources
-# cannot give them (a mirror out of step with its own index), the lane is reported as not run,
-# never as passed, and the rest of the results stand.
+stage "the 32-bit lane: the release program under 32-bit Wine"
+# Its packages come from the i386 half of Debian's archive, fetched while the builds ran. Where
+# this machine's apt sources cannot give them (a mirror out of step with its own index), the
+# lane is reported as not run, never as passed, and the rest of the results stand.
 : > "$results/lane.txt"
-if ! bash "$root/scripts/ensure-wine32.sh"; then
+wait "$lane_setup_pid"
+lane_setup_status=$?
+lane_setup_pid=
+cat "$results/lane-setup.txt"
+if [ "$lane_setup_status" -ne 0 ]; then
     echo "SKIP 32-bit lane: its 32-bit Wine could not be installed from this machine's apt sources (above)" \
         >> "$results/lane.txt"
 else
     # The package the release zips, with its PrinterSetup.exe; the Wine tests of the i686-tests
     # build run it (WIZARD_PACKAGE_DIR) instead of their own build's. A hung Wine program cannot
     # hold the lane past its time.
-    lane_start=$(date +%s)
     lane_package=$build_root/i686/package
     lane_sealed=$prefix_dir/PrinterSetup-sealed.exe
-    lane_tests() {  # lane_tests RESULTS.xml [GTEST ARGUMENTS...]: the 32-bit Wine tests in this prefix
-        local xml=$1; shift
+    # lane_tests PREFIX KIND DISPLAY RESULTS.xml [GTEST ARGUMENTS...]: the 32-bit Wine tests in a
+    # new prefix of KIND (win32, or win64 for WOW64), on an X display from DISPLAY up. Each
+    # prefix has its own wineserver, so that the two run side by side.
+    lane_tests() {
+        local prefix=$1 kind=$2 display=$3 xml=$4; shift 4
+        new_wine_prefix "$prefix" "$kind"
         "$WINESERVER" -p  # one server for the whole run: every Wine start then takes a fraction of a second
         (cd "$build_root/i686-tests" && WIZARD_PACKAGE_DIR=$lane_package WIZARD_SEALED_PROGRAM=$lane_sealed timeout 900 \
-            xvfb-run -a -s "-screen 0 1024x768x24" "${WINE32[@]}" ./wine_tests.exe --gtest_brief=1 \
+            xvfb-run -a -n "$display" -s "-screen 0 1024x768x24" "${WINE32[@]}" ./wine_tests.exe --gtest_brief=1 \
             --gtest_output="xml:Z:$xml" "$@")
         local status=$?
         "$WINESERVER" -k 2>/dev/null
-        [ -f "$xml" ] || { echo "FAIL the 32-bit lane's Wine tests wrote no results ($xml)" >> "$results/lane.txt"; return 1; }
+        [ -f "$xml" ] || { echo "FAIL the 32-bit lane's Wine tests wrote no results ($xml)"; return 1; }
         return $status
     }
     lane_check() {  # lane_check NAME COMMAND...
@@ -73,15 +107,22 @@ else
     cp "$build_root/i686/PrinterSetup.exe" "$lane_sealed"
     lane_check "the release program seals against the package it runs (WIZARD_SEALED_PROGRAM)" \
         bash "$root/scripts/seal.sh" "$lane_sealed" "$lane_package" >/dev/null
+    # 64-bit Windows with the 32-bit program (WOW64): the runs of the release program; beside it,
     # 32-bit Windows: the whole suite, the wizard, /quiet, the repair run, /uninstall and /? among it.
-    new_wine_prefix "$prefix_dir/prefix32" win32
-    lane_tests "$results/wine32.xml" || failed=1
-    # 64-bit Windows with the 32-bit program (WOW64): the runs of the release program.
-    new_wine_prefix "$prefix_dir/prefix-wow64"
-    lane_tests "$results/wow64.xml" --gtest_filter='QuietMode.*' || failed=1
-    echo "32-bit lane: $(( $(date +%s) - lane_start )) s" >> "$results/lane.txt"
+    ( lane_tests "$prefix_dir/prefix-wow64" win64 130 "$results/wow64.xml" --gtest_filter='QuietMode.*' ) \
+        > "$results/wow64.log" 2>&1 &
+    wow64_pid=$!
+    lane_tests "$prefix_dir/prefix32" win32 120 "$results/wine32.xml" > "$results/wine32.log" 2>&1 || failed=1
+    wait "$wow64_pid" || failed=1
+    echo "-- 32-bit Windows"; cat "$results/wine32.log"
+    echo "-- 64-bit Windows (WOW64)"; cat "$results/wow64.log"
+    grep -h '^FAIL ' "$results/wine32.log" "$results/wow64.log" >> "$results/lane.txt"
 fi
 cat "$results/lane.txt"
+stage ""
+echo "Time of each stage:"
+printf '%s\n' "${stage_times[@]}"
+printf '%5d s  in all\n' $(( $(date +%s) - test_start ))
 
 python3 - "$results" <<'PY'
 import sys, glob, re, xml.etree.ElementTree as ET

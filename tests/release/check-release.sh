@@ -57,6 +57,15 @@ no_mingw_runtime() { ! grep -qiE 'libstdc|libgcc|libwinpthread' <<<"$imports $de
 check "release program needs no MinGW runtime DLL" no_mingw_runtime
 check "release program carries no symbol table" bash -c '! grep -q HAS_SYMS <<<"$1"' _ "$file_header"
 
+# The size budget: a setup program that shops download and copy between PCs over slow links.
+# Its size and its largest sections are printed every time, so that growth is seen as it comes.
+size_budget=409600  # 400 KiB
+size=$(stat -c %s "$exe")
+echo "  release program: $size bytes of the $size_budget allowed; largest sections:"
+i686-w64-mingw32-objdump -h "$exe" | while read -r index name hex _; do
+    [[ $index =~ ^[0-9]+$ ]] && printf '    %-10s %7d bytes\n' "$name" "$((16#$hex))"; done | sort -k2 -nr | head -n 5
+check "release program is within its size budget ($size of $size_budget bytes)" test "$size" -le "$size_budget"
+
 # The import audit: every function the program imports (msvcrt included), ordinary or
 # delay-loaded, is in the table with the first Windows that has it, none is newer than the
 # oldest Windows the program is for, and the PE header asks for no newer one; a function
