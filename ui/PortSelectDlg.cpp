@@ -155,5 +155,6 @@ void CPortSelectDlg::OnInstall()
         return;
     }
     m_installSucceeded = true;
+    m_keptFiles = outcome.keptFiles;
     CDialog::OnOK();
 }
