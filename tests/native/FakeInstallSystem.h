@@ -39,9 +39,6 @@ public:
     std::map<std::string, DriverFileFacts> facts;
     std::map<std::string, uint32_t> factsErrors;  // ReadFacts of these paths (upper case) fails
     WindowsVersion windows;        // the running system, whose rule decides "newer"
-    // D4, D5: what the spooler does with a file its documented rules do not decide (the same
-    // version, no version, the same time) is not documented: true keeps the installed file.
-    bool undocumentedKeeps = true;
     // R4: a driver that a policy blocks (3014) or warns about (3013): refused with that code under
     // APD_RETURN_BLOCKING_STATUS_CODE, as ERROR_UNKNOWN_PRINTER_DRIVER without it. 0: none.
     uint32_t policyRefusal = 0;
@@ -182,13 +179,15 @@ public:
     // D1: the spooler copies only a file newer than the one in the version folder.
     bool Keeps(const DriverFileFacts& installed, const DriverFileFacts& offered) const
     {
+        // Where the rules decide nothing (D4, D5, D6 at the same time), the installed file stays:
+        // the case in which the program's verdict on it counts.
         if (DecidesByTimeStamp(windows))  // D6: by time stamp alone
-            return installed.writeTime != offered.writeTime ? installed.writeTime > offered.writeTime : undocumentedKeeps;
+            return installed.writeTime >= offered.writeTime;
         const uint64_t mine = uint64_t(installed.versionMS) << 32 | installed.versionLS,
                        theirs = uint64_t(offered.versionMS) << 32 | offered.versionLS;
         if (installed.hasVersion && offered.hasVersion && mine != theirs)  // D3: by version
             return mine > theirs;
-        return undocumentedKeeps;  // D4, D5
+        return true;  // D4, D5
     }
     void SetFacts(const std::string& path, const DriverFileFacts& given) { facts[Upper(path)] = given; }
     DriverFileFacts Facts(const std::string& path) const

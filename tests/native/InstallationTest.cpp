@@ -766,22 +766,17 @@ TEST(Installation, WhatWindowsKeptIsNamedWithBothVersionsOrDatesAndAnOlderCoreIs
     const uint64_t early = kMarch2012, late = kJune2021;
     const DriverFileFacts v2600{true, 3, 0x0A280000, early};
     // record: the file's name in the driver record, which the spooler copies by.
-    const struct { const char* file; const char* record; DriverFileFacts installed; bool inUse, keeps; std::string kept; } cases[] = {
-        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x4A610001, early}, false, true,
+    const struct { const char* file; const char* record; DriverFileFacts installed; bool inUse; std::string kept; } cases[] = {
+        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x4A610001, early}, false,
          "uniDRV.DLL: Windows kept its newer version 0.3.19041.1; the package has 0.3.2600.0"},
-        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x4A610001, early}, true, true,
-         "uniDRV.DLL: Windows kept its newer version 0.3.19041.1; the package has 0.3.2600.0"},
-        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x01000000, late}, false, true, ""},
-        // A spooler that copies what it may keep.
-        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x0A280000, early}, false, false, ""},
-        {"STDNAMES.GPD", "stdnames.GPD", {false, 0, 0, late}, true, true,
+        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x01000000, late}, false, ""},
+        {"STDNAMES.GPD", "stdnames.GPD", {false, 0, 0, late}, true,
          "STDNAMES.GPD: Windows kept its copy dated 2021-06-05; the package's is dated 2012-03-01"},
-        {"UNIRES.DLL", "unires.DLL", {true, 3, 0x0A280000, late}, true, true,
+        {"UNIRES.DLL", "unires.DLL", {true, 3, 0x0A280000, late}, true,
          "UNIRES.DLL: Windows kept its copy of the same version 0.3.2600.0, dated 2021-06-05; the package's is dated "
          "2012-03-01"}};
     for (const auto& c : cases) {
         FakeInstallSystem fake;
-        fake.undocumentedKeeps = c.keeps;
         const std::string installed = kVersionDir + "\\" + c.file, source = std::string("Printer Driver\\x64\\") + c.file;
         fake.SetFacts(source, c.installed.hasVersion ? v2600 : DriverFileFacts{false, 0, 0, early});
         fake.disk[Upper(installed)] = "another copy";
