@@ -221,7 +221,7 @@ bool PackageMatchesSeal(QuietSystem& system, const EnvironmentNames& names)
     return false;
 }
 
-// The optional files left out (one line per reason) and each newer file Windows kept.
+// The optional files left out (one line per reason) and each file Windows kept.
 void LogDriverFileChoices(QuietSystem& system, const InstallOutcome& outcome)
 {
     for (bool notSealed : {false, true}) {
@@ -234,13 +234,8 @@ void LogDriverFileChoices(QuietSystem& system, const InstallOutcome& outcome)
                                            : L": not in the package's driver folder") +
                             L", so not copied and not named in the driver record.");
     }
-    for (const KeptDriverFile& file : outcome.keptFiles)
-        Log(system, system.widenAnsi(file.name) +
-                        (file.byTimeStamp ? L": Windows kept its newer copy " + FromUtf8(file.installed) +
-                                                L"; the package's is " + FromUtf8(file.package) +
-                                                L" (Windows 2000 decides by date)"
-                                          : L": Windows kept its newer version " + FromUtf8(file.installed) +
-                                                L"; the package has " + FromUtf8(file.package)));
+    for (const DifferingDriverFile& file : outcome.keptFiles)
+        Log(system, KeptFileText(file));
 }
 
 // The Print Spooler service as an unattended run deals with it: asked about when a spooler
@@ -454,8 +449,8 @@ int RunQuietInstall(const CommandLineOptions& options, QuietSystem& system)
     LogDriverFileChoices(system, outcome);
     Log(system, outcome.keptFiles.empty()
                     ? L"Installed driver files verified: each one the spooler registered is the package's copy."
-                    : L"Installed driver files verified: each one the spooler registered is the package's copy, or a "
-                      L"newer one that Windows kept.");
+                    : L"Installed driver files verified: each one the spooler registered is the package's copy, or "
+                      L"one that Windows chose to keep.");
     Log(system, L"Printer " + printer + (outcome.printerExisted ? L" existed and was put on port " : L" added on port ") +
                     Quoted(system.widenAnsi(port)) +
                     (outcome.spoolerService.printerAddedBeforeRestart

@@ -18,6 +18,15 @@ InstallOutcome Problem(InstalledFileProblem problem, const std::string& installe
     return outcome;
 }
 
+// The version and date of a file. A missing version resource is "no version"; any other failure
+// to read the version or the date is the read's own error (windows-rules.md D7).
+uint32_t ReadComparableFacts(PackageFiles& files, const std::string& path, DriverFileFacts& facts)
+{
+    if (uint32_t error = files.ReadFacts(path, facts))
+        return error;
+    return facts.hasVersion || IsMissingVersion(facts.versionError) ? 0 : facts.versionError;
+}
+
 }  // namespace
 
 std::string FileNameOf(const std::string& path)
@@ -38,7 +47,7 @@ InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files
                                       registered.helpFile};
     paths.insert(paths.end(), registered.dependentFiles.begin(), registered.dependentFiles.end());
 
-    std::vector<KeptDriverFile> kept;
+    std::vector<DifferingDriverFile> kept;
     for (const PackageFile& file : package) {
         const std::string* installed = nullptr;
         for (const std::string& path : paths)
@@ -68,17 +77,26 @@ InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files
         InstallOutcome problem = Problem(actual.size != expected.size ? InstalledFileProblem::SizeDiffers
                                                                       : InstalledFileProblem::ContentDiffers,
                                          *installed, file.source);
-        // Only a file whose bytes differ is looked at again: its version (or date) against the
-        // package's, as the spooler decided whether to replace it.
-        DriverFileFacts mine, theirs;
-        if (files.ReadFacts(*installed, mine) != 0 || files.ReadFacts(file.source, theirs) != 0)
+        // A sealed program's copy that is the package's file as it is now, not as it was released:
+        // what was copied changed after its check (holding it prevents that on Windows), and
+        // nothing Windows chose.
+        FileFingerprint current;
+        if (sealed != nullptr && FingerprintOf(files, file.source, false, current) == 0 &&
+            current.size == actual.size && current.digest == actual.digest)
             return problem;
-        if (JudgeInstalledFile(mine, theirs, os) == KeptFileVerdict::KeptNewer) {
-            kept.push_back({file.name, FactsText(mine, os), FactsText(theirs, os), DecidesByTimeStamp(os)});
+        // Only a file whose bytes differ is looked at again: its version and date against the
+        // package's, as the spooler decided whether to replace it.
+        DifferingDriverFile differing{file.name, {}, {}};
+        if (uint32_t error = ReadComparableFacts(files, *installed, differing.installed))
+            return Problem(InstalledFileProblem::Unreadable, *installed, file.source, error);
+        if (uint32_t error = ReadComparableFacts(files, file.source, differing.package))
+            return Problem(InstalledFileProblem::Unreadable, file.source, file.source, error);
+        differing.verdict = JudgeInstalledFile(differing.installed, differing.package, os);
+        if (KeptByWindows(differing.verdict)) {
+            kept.push_back(differing);
             continue;
         }
-        problem.installedFacts = FactsText(mine, os);
-        problem.packageFacts = FactsText(theirs, os);
+        problem.olderFile = differing;
         return problem;
     }
     InstallOutcome verified;

@@ -17,12 +17,12 @@ std::string FileNameOf(const std::string& path);
 
 // Every package file must be among the registered files (matched by file name, ignoring case)
 // and equal, in size and SHA-256, the seal's record of it (a sealed program) or the package's
-// copy (an unsealed one), unless the spooler kept an installed file that is newer by the rule of
+// copy (an unsealed one), unless the installed file is one Windows chose to keep by the rules of
 // `os` (DriverFileVersion.h): the seal covers what the package gives, not what Windows keeps.
 // Files are read in pieces: any size, constant memory. Registered files that the package does not
 // ship are not checked. Answers the first problem: failedStep VerifyDriver, the installed path in
-// `subject`, the package's file in `target`; an outcome with failedStep None when all match, its
-// keptFiles naming each newer file Windows kept.
+// `subject`, the package's file in `target`, an older copy left in place in `olderFile`; an
+// outcome with failedStep None when all match, its keptFiles naming each file Windows kept.
 InstallOutcome VerifyInstalledDriver(DriverSpooler& spooler, PackageFiles& files, const std::string& driverName,
                                      const std::string& environment, const std::vector<PackageFile>& package,
                                      const PackageSeal* seal = nullptr, const WindowsVersion& os = WindowsVersion());

@@ -50,10 +50,14 @@ public:
     // buffer is too small the answer is ERROR_INSUFFICIENT_BUFFER and `needed` the size asked for.
     virtual uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
                                         uint32_t& needed) = 0;
-    virtual uint32_t AddDriver(const DriverRecord& driver) = 0;
+    // Registers the driver. With `blockingStatus`: AddPrinterDriverEx with APD_COPY_NEW_FILES (what
+    // AddPrinterDriver does) and APD_RETURN_BLOCKING_STATUS_CODE, so that a driver that a policy
+    // blocks answers ERROR_PRINTER_DRIVER_BLOCKED or _WARNED rather than
+    // ERROR_UNKNOWN_PRINTER_DRIVER; without, AddPrinterDriver itself (docs/windows-rules.md R4).
+    virtual uint32_t AddDriver(const DriverRecord& driver, bool blockingStatus) = 0;
     // The same registration of a driver that Windows warns about, which the user chose to
-    // install anyway (AddPrinterDriverEx with APD_INSTALL_WARNED_DRIVER).
-    virtual uint32_t AddWarnedDriver(const DriverRecord& driver) = 0;
+    // install anyway (AddPrinterDriverEx with APD_INSTALL_WARNED_DRIVER as well).
+    virtual uint32_t AddWarnedDriver(const DriverRecord& driver, bool blockingStatus) = 0;
     // The registration of the driver `name` for `environment`, read back from the spooler;
     // ERROR_UNKNOWN_PRINTER_DRIVER (1797) when the spooler has none of that name.
     virtual uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,

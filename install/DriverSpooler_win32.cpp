@@ -38,8 +38,9 @@ uint32_t Win32DriverSpooler::GetDriverDirectory(const std::string& environment, 
 
 namespace {
 
-// Not in MinGW's winspool.h; the value Windows' winspool.h and [MS-RPRN] give it.
-constexpr DWORD kInstallWarnedDriver = 0x00008000;  // APD_INSTALL_WARNED_DRIVER
+// Not in MinGW's winspool.h; the values Windows' winspool.h and [MS-RPRN] 3.1.4.4.8 give them.
+constexpr DWORD kInstallWarnedDriver = 0x00008000;         // APD_INSTALL_WARNED_DRIVER
+constexpr DWORD kReturnBlockingStatusCode = 0x00010000;  // APD_RETURN_BLOCKING_STATUS_CODE
 
 DRIVER_INFO_3A DriverInfoOf(const DriverRecord& driver)
 {
@@ -59,21 +60,24 @@ DRIVER_INFO_3A DriverInfoOf(const DriverRecord& driver)
 
 }  // namespace
 
-uint32_t Win32DriverSpooler::AddDriver(const DriverRecord& driver)
+uint32_t Win32DriverSpooler::AddDriver(const DriverRecord& driver, bool blockingStatus)
 {
     m_registeredVersion = driver.version;
     DRIVER_INFO_3A info = DriverInfoOf(driver);
-    if (AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)))
+    BYTE* record = reinterpret_cast<BYTE*>(&info);
+    // APD_COPY_NEW_FILES is what AddPrinterDriver does ("AddPrinterDriverEx function").
+    if (blockingStatus ? AddPrinterDriverExA(nullptr, 3, record, APD_COPY_NEW_FILES | kReturnBlockingStatusCode)
+                       : AddPrinterDriverA(nullptr, 3, record))
         return 0;
     return LastErrorOfFailedCall();
 }
 
-uint32_t Win32DriverSpooler::AddWarnedDriver(const DriverRecord& driver)
+uint32_t Win32DriverSpooler::AddWarnedDriver(const DriverRecord& driver, bool blockingStatus)
 {
-    // APD_COPY_NEW_FILES is what AddPrinterDriver does; the second flag lets the warned driver in.
     m_registeredVersion = driver.version;
     DRIVER_INFO_3A info = DriverInfoOf(driver);
-    if (AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES | kInstallWarnedDriver))
+    const DWORD flags = APD_COPY_NEW_FILES | kInstallWarnedDriver | (blockingStatus ? kReturnBlockingStatusCode : 0);
+    if (AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), flags))
         return 0;
     return LastErrorOfFailedCall();
 }

@@ -12,14 +12,26 @@ std::wstring Quoted(const std::wstring& text)
     return L"\"" + text + L"\"";
 }
 
-// The version (or, on Windows 2000, the date) of both files, where they could be read.
-std::wstring FactsOfBoth(const InstallOutcome& outcome)
+std::wstring Ascii(const std::string& ascii)
 {
-    if (outcome.installedFacts.empty())
-        return std::wstring();
-    auto wide = [](const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); };
-    return L"\nInstalled: " + wide(outcome.installedFacts) + L"; the package's: " + wide(outcome.packageFacts) +
-           L". Windows keeps only a newer file.";
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+// What was found about an older copy left in place: both versions and dates ("version 0.3.2600.0,
+// dated 2012-03-01", or "no version, dated ..."), and which of them decided.
+std::wstring OlderCopyText(const DifferingDriverFile& file)
+{
+    std::string installedDate, packageDate;
+    DatesOfBoth(file.installed.writeTime, file.package.writeTime, installedDate, packageDate);
+    auto facts = [](const DriverFileFacts& facts, const std::string& date) {
+        return (facts.hasVersion ? L"version " : L"") + Ascii(VersionText(facts)) + L", dated " + Ascii(date);
+    };
+    return L"\nInstalled: " + facts(file.installed, installedDate) + L"; the package's: " +
+           facts(file.package, packageDate) +
+           (file.verdict == FileVerdict::LowerVersion ? L". The installed version is lower"
+                                                       : L". The installed file is dated earlier") +
+           L", so Windows would have replaced it: an older copy is still in place, probably because a "
+           L"program uses it.";
 }
 
 // What the read-back found, naming the installed file and the package's copy.
@@ -35,12 +47,13 @@ std::wstring VerifyProblemText(const InstallOutcome& outcome, const std::wstring
     case InstalledFileProblem::Missing:
         return installed + L"is not there, although the print spooler registered it.";
     case InstalledFileProblem::Unreadable:
-        return installed + L"cannot be read to check it.";
+        return L"The driver file\n    " + subject + L"\ncannot be read to check it.";
     case InstalledFileProblem::SizeDiffers:
     case InstalledFileProblem::ContentDiffers:
-        return installed + L"is not the same as the package's\n    " + target +
-               L"\nAn older copy is still in place: Windows could not replace it, probably because it is in use." +
-               FactsOfBoth(outcome);
+        if (outcome.olderFile.name.empty())
+            return installed + L"is not the file this program was released with, although it is the package's\n    " +
+                   target + L"\nThe package's file was changed while the setup ran.";
+        return installed + L"is not the same as the package's\n    " + target + OlderCopyText(outcome.olderFile);
     case InstalledFileProblem::None:
         break;
     }
@@ -139,6 +152,28 @@ std::wstring RegisterDriverText(const InstallOutcome& outcome, const std::wstrin
 }
 
 }  // namespace
+
+std::wstring KeptFileText(const DifferingDriverFile& file)
+{
+    const std::wstring name = Ascii(file.name) + L": Windows kept its ";
+    if (file.verdict == FileVerdict::KeptHigherVersion)
+        return name + L"newer version " + Ascii(VersionText(file.installed)) + L"; the package has " +
+               Ascii(VersionText(file.package));
+    std::string installedDate, packageDate;
+    DatesOfBoth(file.installed.writeTime, file.package.writeTime, installedDate, packageDate);
+    const std::wstring dates = L"dated " + Ascii(installedDate) + L"; the package's is dated " + Ascii(packageDate);
+    if (file.verdict == FileVerdict::KeptSameVersion)
+        return name + L"copy of the same version " + Ascii(VersionText(file.installed)) + L", " + dates;
+    return name + L"copy " + dates;
+}
+
+std::wstring CompletionText(const std::vector<DifferingDriverFile>& keptFiles)
+{
+    std::wstring text = L"Completed!";
+    for (size_t i = 0; i < keptFiles.size(); ++i)
+        text += (i == 0 ? L"\n\n" : L"\n") + KeptFileText(keptFiles[i]);
+    return text;
+}
 
 std::wstring WarnedDriverQuestion(const std::wstring& driverName)
 {

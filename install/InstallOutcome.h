@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "install/DriverFileVersion.h"
 #include "system/PrintPolicies.h"
 #include "system/SpoolerService.h"
 
@@ -61,12 +62,12 @@ enum class SealProblem {
     SealDamaged,     // the seal itself is damaged (subject: what is wrong); every file is refused
 };
 
-// A driver file Windows kept: its name, and its version (or date) beside the package's.
-struct KeptDriverFile {
+// A driver file whose installed copy is not the package's: the version and date of both, and
+// how they stand by Windows' rules (a copy Windows kept, or an older one left in place).
+struct DifferingDriverFile {
     std::string name;
-    std::string installed;
-    std::string package;
-    bool byTimeStamp = false;  // Windows 2000: decided by the files' dates
+    DriverFileFacts installed, package;
+    FileVerdict verdict = FileVerdict::KeptDate;
 };
 
 // A file of the driver left out: not in the package's driver folder, or (a sealed program) not
@@ -98,13 +99,15 @@ struct InstallOutcome {
     bool elevated = false;
     DefaultPrinterMode defaultPrinterMode = DefaultPrinterMode::Untouched;
     std::string legacyModeBefore;  // SetToUserManaged: the value before ("absent" or its number)
-    // Installed files that are not the package's because Windows kept its newer ones (the spooler
-    // copies only newer files): not a failure.
-    std::vector<KeptDriverFile> keptFiles;
+    // Installed files that are not the package's because Windows chose to keep them (the spooler
+    // copies only newer files): not a failure, named with both versions or dates.
+    std::vector<DifferingDriverFile> keptFiles;
     // Files the record names only when the package has them, left out of the copy and the record.
     std::vector<LeftOutFile> leftOutFiles;
-    // VerifyDriver on an installed file with other bytes: its version (or date) and the package's.
-    std::string installedFacts, packageFacts;
+    // VerifyDriver on an installed file with other bytes: the older copy left in place, against
+    // the package's (no name: the file is the package's own, but not the one the program was
+    // released with).
+    DifferingDriverFile olderFile;
     // What the Print Spooler service was found in after a spooler call failed.
     SpoolerServiceCheck spoolerService;
 };

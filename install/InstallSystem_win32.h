@@ -14,8 +14,8 @@ class Win32DriverSpooler : public DriverSpooler {
 public:
     uint32_t GetDriverDirectory(const std::string& environment, char* buffer, uint32_t size,
                                 uint32_t& needed) override;
-    uint32_t AddDriver(const DriverRecord& driver) override;
-    uint32_t AddWarnedDriver(const DriverRecord& driver) override;
+    uint32_t AddDriver(const DriverRecord& driver, bool blockingStatus) override;
+    uint32_t AddWarnedDriver(const DriverRecord& driver, bool blockingStatus) override;
     uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
                                 InstalledDriverFiles& files) override;
     uint32_t CreatePrinter(const PrinterRecord& record, PrinterHandle& printer) override;

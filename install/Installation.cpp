@@ -61,7 +61,9 @@ DriverRecord DriverRecordFor(const ModelRecord& model, const char* environment, 
                              const std::vector<std::string>& optionalNames)
 {
     DriverRecord driver;
-    driver.version = 2;
+    // [MS-RPRN] 2.2.1.3.1 and its note 13: 3 is a user-mode driver (Windows 2000 and later), 2 a
+    // kernel-mode driver for Windows NT 4.0; a Unidrv driver is a user-mode one (windows-rules.md R1).
+    driver.version = 3;
     driver.name = model.driverName;
     driver.environment = environment;
     driver.driverPath = "uniDRV.DLL";
@@ -137,17 +139,25 @@ InstallOutcome AddOptionalFiles(const EnvironmentNames& names, InstallSystem& sy
     return InstallOutcome();
 }
 
-// AddPrinterDriver, and for a driver Windows warns about, the retry the user agrees to. A
-// failure keeps what explains it: the driver policies in force and whether we ran elevated.
+// The driver's registration, asking for the codes of a driver that a policy blocks; and for a
+// driver Windows warns about, the retry the user agrees to. A failure keeps what explains it:
+// the driver policies in force and whether we ran elevated.
 InstallOutcome RegisterDriver(const DriverRecord& driver, InstallSystem& system)
 {
     InstallOutcome outcome;
-    uint32_t error = system.spooler.AddDriver(driver);
+    bool blockingStatus = true;
+    uint32_t error = system.spooler.AddDriver(driver, blockingStatus);
+    // docs/windows-rules.md R5: a Windows that does not know APD_RETURN_BLOCKING_STATUS_CODE
+    // refuses it as an invalid parameter; the registration is then made as AddPrinterDriver makes it.
+    if (error == kErrorInvalidParameter) {
+        blockingStatus = false;
+        error = system.spooler.AddDriver(driver, blockingStatus);
+    }
     if (error == kErrorPrinterDriverWarned) {
         switch (system.feedback.AskInstallWarnedDriver(driver.name)) {
         case InstallFeedback::Answer::Yes:
             outcome.warnedDriver = WarnedDriver::Accepted;
-            error = system.spooler.AddWarnedDriver(driver);
+            error = system.spooler.AddWarnedDriver(driver, blockingStatus);
             break;
         case InstallFeedback::Answer::No:
             outcome.warnedDriver = WarnedDriver::Declined;

@@ -31,8 +31,9 @@ public:
     // bytes read are the bytes a later copy or process start by the same path gets.
     virtual uint32_t HoldAndRead(const std::string& path, const FilePieces& pieces) = 0;
     virtual void ReleaseHeldFiles() = 0;
-    // The version resource (VS_FIXEDFILEINFO) and last-write time of the file at `path`. A file
-    // without a version resource (a GPD, a help file) answers 0 with hasVersion false; 0 or the
-    // Windows error of a file that cannot be looked at.
+    // The version resource (VS_FIXEDFILEINFO) and last-write time of the file at `path`: 0 with
+    // the facts, or the Windows error of a file whose time cannot be read. A file whose version
+    // could not be had answers 0 with hasVersion false and Windows' error of the version read in
+    // versionError: a GPD or help file one that says the resource is missing (IsMissingVersion).
     virtual uint32_t ReadFacts(const std::string& path, DriverFileFacts& facts) = 0;
 };

@@ -103,15 +103,21 @@ uint32_t Win32PackageFiles::ReadFacts(const std::string& path, DriverFileFacts& 
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return LastErrorOr(ERROR_GEN_FAILURE);
     facts.writeTime = static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
-    // version.dll (delay-loaded from the system folder); a size of 0 means no version resource
-    // (or a file that is not an executable at all, as a GPD).
+    // version.dll (delay-loaded from the system folder). A size of 0 is a file without a version
+    // resource (or no executable at all, as a GPD), or a read that failed: the error tells which
+    // (IsMissingVersion), and the read-back decides on it.
     DWORD unused = 0;
+    SetLastError(0);
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &unused);
-    if (size == 0)
+    if (size == 0) {
+        facts.versionError = GetLastError();
         return 0;
+    }
     std::vector<char> block(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
-        return LastErrorOr(ERROR_RESOURCE_DATA_NOT_FOUND);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) {
+        facts.versionError = LastErrorOr(ERROR_GEN_FAILURE);
+        return 0;
+    }
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     char root[] = "\\";

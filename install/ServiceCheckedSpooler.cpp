@@ -9,14 +9,14 @@ uint32_t ServiceCheckedDriverSpooler::GetDriverDirectory(const std::string& envi
     return m_guard.Checked([&] { return m_spooler.GetDriverDirectory(environment, buffer, size, needed); });
 }
 
-uint32_t ServiceCheckedDriverSpooler::AddDriver(const DriverRecord& driver)
+uint32_t ServiceCheckedDriverSpooler::AddDriver(const DriverRecord& driver, bool blockingStatus)
 {
-    return m_guard.Checked([&] { return m_spooler.AddDriver(driver); });
+    return m_guard.Checked([&] { return m_spooler.AddDriver(driver, blockingStatus); });
 }
 
-uint32_t ServiceCheckedDriverSpooler::AddWarnedDriver(const DriverRecord& driver)
+uint32_t ServiceCheckedDriverSpooler::AddWarnedDriver(const DriverRecord& driver, bool blockingStatus)
 {
-    return m_guard.Checked([&] { return m_spooler.AddWarnedDriver(driver); });
+    return m_guard.Checked([&] { return m_spooler.AddWarnedDriver(driver, blockingStatus); });
 }
 
 uint32_t ServiceCheckedDriverSpooler::GetInstalledDriver(const std::string& name, const std::string& environment,

@@ -24,7 +24,7 @@ std::string UsbSerialInstaller(HostArchitecture host)
     switch (host) {
     case HostArchitecture::X64: return kUsbInstallerX64;
     case HostArchitecture::X86: return kUsbInstallerX86;
-    case HostArchitecture::Arm64: break;
+    case HostArchitecture::Arm64: break;  // docs/windows-rules.md U2: no x64 kernel driver loads there
     }
     return std::string();
 }

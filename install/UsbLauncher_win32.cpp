@@ -27,7 +27,7 @@ void OpenWithShell(const std::string& path)
 // A sealed program starts the installer only when it is the release's, and holds it open,
 // shared with readers only, from its check until its process has started: ShellExecute starts
 // an executable before it returns, and from then on Windows keeps the running image from
-// being changed.
+// being changed (docs/windows-rules.md U3, U4).
 void StartChecked(const std::string& installer, const std::string& path, std::wstring& refusal)
 {
     Win32PackageFiles files;  // releases the installer when this returns

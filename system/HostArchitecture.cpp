@@ -1,5 +1,7 @@
 #include "system/HostArchitecture.h"
 
+// docs/windows-rules.md U1: IsWow64Process2 names the native machine; IsWow64Process cannot tell
+// ARM64 from x64.
 HostArchitecture DecideHostArchitecture(const HostReport& report)
 {
     if (report.hasIsWow64Process2 && report.isWow64Process2Succeeded) {

@@ -9,6 +9,7 @@ const char kDriverPolicyKeyPath[] = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\
 const char kValidationLevelValue[] = "ValidationLevel";
 const char kExclusionListName[] = "ExclusionList";
 
+// docs/windows-rules.md P1 (the API, from build 26100) and P2 (the two registry values).
 ProtectedPrint DecideProtectedPrint(const RegistryDword& policyState, const RegistryDword& mode, uint32_t build,
                                     ProtectedPrintApiAnswer api)
 {
@@ -39,7 +40,8 @@ PrintPolicies ReadPrintPolicies(PrintPolicySource& source)
         policies.protectedPrint =
             DecideProtectedPrint(policyState, mode, policies.version.build, source.ProtectedPrintApi());
     policies.driver.validationLevel = source.MachineValue(kDriverPolicyKeyPath, kValidationLevelValue);
-    // Whether the exclusion list is a key of entries or one value is not documented: both are read.
+    // Whether the exclusion list is a key of entries or one value is not documented: both are read
+    // (docs/windows-rules.md P3).
     const std::string listKey = std::string(kDriverPolicyKeyPath) + "\\" + kExclusionListName;
     policies.driver.exclusionListEntries = source.MachineKeyValueCount(listKey.c_str());
     policies.driver.exclusionListValue = source.MachineValue(kDriverPolicyKeyPath, kExclusionListName);

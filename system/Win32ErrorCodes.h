@@ -6,6 +6,7 @@
 constexpr uint32_t kErrorFileNotFound = 2;                    // ERROR_FILE_NOT_FOUND
 constexpr uint32_t kErrorPathNotFound = 3;                    // ERROR_PATH_NOT_FOUND
 constexpr uint32_t kErrorGenFailure = 31;                     // ERROR_GEN_FAILURE
+constexpr uint32_t kErrorInvalidParameter = 87;               // ERROR_INVALID_PARAMETER
 constexpr uint32_t kErrorInsufficientBuffer = 122;            // ERROR_INSUFFICIENT_BUFFER
 constexpr uint32_t kErrorMoreData = 234;                      // ERROR_MORE_DATA
 constexpr uint32_t kErrorNoUnicodeTranslation = 1113;         // ERROR_NO_UNICODE_TRANSLATION

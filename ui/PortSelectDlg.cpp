@@ -156,5 +156,6 @@ void CPortSelectDlg::OnInstall()
         return;
     }
     m_installSucceeded = true;
+    m_keptFiles = outcome.keptFiles;
     CDialog::OnOK();
 }

@@ -2,6 +2,9 @@
 // which runs the installation while its progress bar shows how far it has come.
 #pragma once
 #include <string>
+#include <vector>
+
+#include "install/InstallOutcome.h"
 
 #include "win/Controls_win32.h"
 #include "win/Dialog.h"
@@ -16,6 +19,7 @@ public:
     CProgressCtrl m_progress;  // control 1025, range 0..100
     CPortListCtrl m_list;          // control 1021, the port list
     bool m_installSucceeded = false;  // "&Install" ran an installation that succeeded
+    std::vector<DifferingDriverFile> m_keptFiles;  // its driver files that Windows chose to keep
 
     // The message for "&Install" while no port is selected.
     static const wchar_t* const kSelectPortMessage;

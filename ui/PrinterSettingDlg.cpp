@@ -8,6 +8,7 @@
 #include "win/Messages_win32.h"
 #include "ui/NextStep.h"
 #include "system/OsClassification.h"
+#include "install/InstallFailureText.h"
 #include "install/ModelCatalogue.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
@@ -231,14 +232,16 @@ void CPrinterSettingDlg::OnNext()
     NextStep step = DecideAfterPortPage(code, portPage->m_installSucceeded, g_nOsKind);
     if (step != NextStep::StayOnPage)
         g_strPort = portPage->m_strPort;
+    const std::vector<DifferingDriverFile> keptFiles = portPage->m_keptFiles;
     // Nothing may reach the page through the global once it is gone.
     g_pPortDlg = nullptr;
     portPage.reset();
 
     if (step == NextStep::StayOnPage)
         return;
+    // "Completed!", and the driver files Windows kept rather than the package's, each with both dates.
     if (step == NextStep::CompleteWithMessage)
-        AfxMessageBox("Completed!");
+        ShowMessage(CompletionText(keptFiles));
     CDialog::OnOK();
 }
 

@@ -1,7 +1,5 @@
 #include "win/Messages_win32.h"
 
-#include "system/TextConversion_win32.h"
-
 std::wstring AppTitle()
 {
     wchar_t path[MAX_PATH + 1] = {};
@@ -14,11 +12,6 @@ std::wstring AppTitle()
     if (dot != std::wstring::npos)
         name.erase(dot);
     return name;
-}
-
-void AfxMessageBox(const char* text)
-{
-    ShowMessage(WidenAnsi(text));
 }
 
 void ShowMessage(const std::wstring& text)

@@ -7,9 +7,8 @@
 // The caption of every box: the program file's name without folder and extension.
 std::wstring AppTitle();
 
-// Modal, OK only, exclamation icon, owned by the active window. The text is ANSI.
-void AfxMessageBox(const char* text);
-// The same box for a Unicode text, which reads right on a system of any code page.
+// Modal, OK only, exclamation icon, owned by the active window. The text is Unicode, so it reads
+// right on a system of any code page.
 void ShowMessage(const std::wstring& text);
 // The same box owned by `owner` (a page): the page stays disabled while it shows, whichever
 // window is active.

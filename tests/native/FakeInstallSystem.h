@@ -1,6 +1,7 @@
 // Recording fakes of the installation's spooler, files, registry and feedback. Every call
 // lands in one log, in order, so a test sees the exact sequence across all four; any call
-// whose log line starts with `failOn` fails with `failError`.
+// whose log line starts with `failOn` fails with `failError`. The spooler follows Windows'
+// rules where Wine's differs, each named by its row of docs/windows-rules.md.
 #pragma once
 #include <cctype>
 #include <algorithm>
@@ -36,7 +37,13 @@ public:
     // Version resources and dates by path in upper case (none: no version, dated 0); Copy keeps
     // them, as CopyFile keeps a file's bytes and last-write time.
     std::map<std::string, DriverFileFacts> facts;
+    std::map<std::string, uint32_t> factsErrors;  // ReadFacts of these paths (upper case) fails
     WindowsVersion windows;        // the running system, whose rule decides "newer"
+    // R4: a driver that a policy blocks (3014) or warns about (3013): refused with that code under
+    // APD_RETURN_BLOCKING_STATUS_CODE, as ERROR_UNKNOWN_PRINTER_DRIVER without it. 0: none.
+    uint32_t policyRefusal = 0;
+    // R5: a Windows that does not know APD_RETURN_BLOCKING_STATUS_CODE refuses it as an invalid parameter.
+    bool refusesBlockingStatus = false;
     bool packageHasKaplinx = false;  // the sample package ships no KAPLINX files
     std::set<std::string> notRegistered;  // file names GetInstalledDriver leaves out of the record
     std::set<std::string> existingKeys = {"HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports"};
@@ -91,22 +98,37 @@ public:
         std::memcpy(buffer, driverDirectory.c_str(), driverDirectory.size() + 1);
         return 0;
     }
-    uint32_t AddDriver(const DriverRecord& driver) override
+    // Logged as "AddDriver NAME ENVIRONMENT", "... without the blocking codes" when made as AddPrinterDriver.
+    uint32_t AddDriver(const DriverRecord& driver, bool blockingStatus) override
     {
         drivers.push_back(driver);
-        if (uint32_t error = Record("AddDriver " + driver.name + " " + driver.environment))
+        if (uint32_t error = Record("AddDriver " + driver.name + " " + driver.environment + Plain(blockingStatus)))
+            return error;
+        if (uint32_t error = PolicyAnswer(blockingStatus))
             return error;
         if (driverInstalled && alreadyInstalledError != 0)
             return alreadyInstalledError;
         return InstallRecord(driver);
     }
     // A spooler that warns about the driver until it is added with the warned-driver flag.
-    uint32_t AddWarnedDriver(const DriverRecord& driver) override
+    uint32_t AddWarnedDriver(const DriverRecord& driver, bool blockingStatus) override
     {
-        if (uint32_t error = Record("AddWarnedDriver " + driver.name + " " + driver.environment))
+        if (uint32_t error = Record("AddWarnedDriver " + driver.name + " " + driver.environment + Plain(blockingStatus)))
+            return error;
+        if (uint32_t error = PolicyAnswer(blockingStatus); error != 0 && error != kErrorPrinterDriverWarned)
             return error;
         drivers.push_back(driver);
         return InstallRecord(driver);
+    }
+    static std::string Plain(bool blockingStatus) { return blockingStatus ? "" : " without the blocking codes"; }
+    // R4, R5: what a policy makes of the call, by its flags.
+    uint32_t PolicyAnswer(bool blockingStatus) const
+    {
+        if (blockingStatus && refusesBlockingStatus)
+            return kErrorInvalidParameter;
+        if (policyRefusal == 0)
+            return 0;
+        return blockingStatus ? policyRefusal : 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
     }
     uint32_t GetInstalledDriver(const std::string& name, const std::string& environment,
                                 InstalledDriverFiles& files) override
@@ -115,6 +137,7 @@ public:
             return error;
         if (!driverInstalled || drivers.empty())
             return 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
+        // R2: the entry of the version registered, its files in the version folder 3\.
         const DriverRecord& driver = drivers.back();
         auto path = [&](const std::string& file) {
             std::string bare = file.rfind("\\", 0) == 0 ? file.substr(1) : file;
@@ -135,7 +158,7 @@ public:
     // The spooler's side of AddDriver, by Windows' documented rules rather than Wine's.
     uint32_t InstallRecord(const DriverRecord& driver)
     {
-        // "AddPrinterDriverEx function", Remarks: every file must be in the driver directory first.
+        // R3: every file the record names must be in the driver directory first.
         for (const std::string& name : RegisteredNames(driver))
             if (!disk.count(Upper(driverDirectory + "\\" + name)))
                 return kErrorFileNotFound;
@@ -143,17 +166,29 @@ public:
         for (const std::string& name : RegisteredNames(driver)) {
             const std::string from = Upper(driverDirectory + "\\" + name), to = Upper(VersionFolder() + "\\" + name);
             auto stale = staleInstalled.find(name);
-            if (stale != staleInstalled.end()) {  // in use: it stays whatever it is
+            if (stale != staleInstalled.end()) {  // D2: in use, it stays whatever it is, and the call succeeds
                 disk[to] = stale->second;
                 continue;
             }
-            // "AddPrinterDriverEx function": APD_COPY_NEW_FILES, only newer files ("Print driver versioning").
-            if (disk.count(to) && JudgeInstalledFile(Facts(to), Facts(from), windows) == KeptFileVerdict::KeptNewer)
+            if (disk.count(to) && Keeps(Facts(to), Facts(from)))
                 continue;
             disk[to] = disk[from];
             facts[to] = Facts(from);
         }
         return 0;
+    }
+    // D1: the spooler copies only a file newer than the one in the version folder.
+    bool Keeps(const DriverFileFacts& installed, const DriverFileFacts& offered) const
+    {
+        // Where the rules decide nothing (D4, D5, D6 at the same time), the installed file stays:
+        // the case in which the program's verdict on it counts.
+        if (DecidesByTimeStamp(windows))  // D6: by time stamp alone
+            return installed.writeTime >= offered.writeTime;
+        const uint64_t mine = uint64_t(installed.versionMS) << 32 | installed.versionLS,
+                       theirs = uint64_t(offered.versionMS) << 32 | offered.versionLS;
+        if (installed.hasVersion && offered.hasVersion && mine != theirs)  // D3: by version
+            return mine > theirs;
+        return true;  // D4, D5
     }
     void SetFacts(const std::string& path, const DriverFileFacts& given) { facts[Upper(path)] = given; }
     DriverFileFacts Facts(const std::string& path) const
@@ -258,6 +293,9 @@ public:
     }
     uint32_t ReadFacts(const std::string& path, DriverFileFacts& found) override
     {
+        auto error = factsErrors.find(Upper(path));
+        if (error != factsErrors.end())
+            return error->second;
         if (Absent(path))
             return kErrorFileNotFound;
         found = Facts(path);
@@ -361,7 +399,7 @@ public:
     // Called with each call's log line, after it is logged: a test's way to act between calls.
     std::function<void(const std::string&)> onCall;
 
-    // What AddDriver answers for a driver that is there already (0: it replaces it, as Windows does).
+    // R7: what AddDriver answers for a driver that is there already (0: it replaces its record).
     uint32_t alreadyInstalledError = 0;
 
 private:

@@ -55,6 +55,19 @@ std::string Upper(std::string text)
     return text;
 }
 
+std::string Narrow(const std::wstring& ascii)
+{
+    return std::string(ascii.begin(), ascii.end());
+}
+
+std::wstring Widen(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+// Last-write times (FILETIME): 2012-03-01 and 2021-06-05, 00:00 UTC.
+constexpr uint64_t kMarch2012 = 129750336000000000ULL, kJune2021 = 132673248000000000ULL;
+
 }  // namespace
 
 TEST(Installation, X64RunsEveryStepInOrder)
@@ -165,7 +178,7 @@ TEST(Installation, TheDriverRecordIsALevelThreeUnidrvRecord)
     ASSERT_TRUE(Install(fake, choices).succeeded);
     ASSERT_EQ(1u, fake.drivers.size());
     const DriverRecord& driver = fake.drivers[0];
-    EXPECT_EQ(2u, driver.version);
+    EXPECT_EQ(3u, driver.version) << "a user-mode driver";
     EXPECT_EQ("VELM58KD", driver.name);
     EXPECT_EQ("Windows x64", driver.environment);
     // Bare file names of files in the driver directory: no leading backslash (the drive's root).
@@ -443,6 +456,8 @@ TEST(Installation, ADriverTheSpoolerKeepsIsNotAFailure)
 
     // A kept driver of another package: its files are not these, so no printer goes on it.
     fake.disk[Upper(kDir + "\\3\\VELM58KD.GPD")] = "*GPDSpecVersion: \"0.9\"";
+    fake.SetFacts(kDir + "\\3\\VELM58KD.GPD", {false, 0, 0, kMarch2012});
+    fake.SetFacts("Printer Driver\\x64\\VELM58KD.GPD", {false, 0, 0, kJune2021});
     fake.existingPrinters.clear();
     fake.printers.clear();
     outcome = Install(fake, DefaultChoices());
@@ -509,15 +524,39 @@ INSTANTIATE_TEST_SUITE_P(
     EveryProblem, InstallationReadBack,
     testing::Values(
         ReadBackCase{"an older GPD of another size stayed",
-                     [](FakeInstallSystem& f) { f.staleInstalled["VELM58KD.GPD"] = "*OldGPD"; },
+                     [](FakeInstallSystem& f) {
+                         f.staleInstalled["VELM58KD.GPD"] = "*OldGPD";
+                         f.SetFacts("Printer Driver\\x64\\VELM58KD.GPD", {false, 0, 0, kMarch2012});
+                     },
                      InstalledFileProblem::SizeDiffers, kVersionDir + "\\VELM58KD.GPD", 0},
         ReadBackCase{"an older DLL of the same size stayed",
                      [](FakeInstallSystem& f) {
                          std::string same = f.Content("Printer Driver\\x64\\uniDRV.DLL");
                          same.back() ^= 1;
                          f.staleInstalled["uniDRV.DLL"] = same;
+                         f.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {false, 0, 0, kMarch2012});
                      },
                      InstalledFileProblem::ContentDiffers, kVersionDir + "\\uniDRV.DLL", 0},
+        ReadBackCase{"an earlier-dated DLL of a higher version stayed on Windows 2000",
+                     [](FakeInstallSystem& f) {
+                         f.windows = {5, 0, 2195};
+                         f.SetFacts("Printer Driver\\x64\\UNIRES.DLL", {true, 3, 0x0A280000, kJune2021});
+                         f.SetFacts(kVersionDir + "\\unires.DLL", {true, 3, 0x4A610001, kMarch2012});
+                         f.staleInstalled["unires.DLL"] = "an older resource DLL";
+                     },
+                     InstalledFileProblem::SizeDiffers, kVersionDir + "\\unires.DLL", 0},
+        ReadBackCase{"a differing file whose version cannot be read",
+                     [](FakeInstallSystem& f) {
+                         f.staleInstalled["ttfsub.GPD"] = "held by another program";
+                         f.SetFacts(kVersionDir + "\\ttfsub.GPD", {false, 0, 0, kJune2021, 32});
+                     },
+                     InstalledFileProblem::Unreadable, kVersionDir + "\\ttfsub.GPD", 32},
+        ReadBackCase{"a differing file whose package copy's date cannot be read",
+                     [](FakeInstallSystem& f) {
+                         f.staleInstalled["ttfsub.GPD"] = "another copy";
+                         f.factsErrors[Upper("Printer Driver\\x64\\TTFSUB.GPD")] = 5;
+                     },
+                     InstalledFileProblem::Unreadable, "Printer Driver\\x64\\TTFSUB.GPD", 5},
         ReadBackCase{"an older Unidrv core in use stayed",
                      [](FakeInstallSystem& f) {
                          f.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {true, 3, 0x0A280000, 0});
@@ -593,6 +632,36 @@ TEST(Installation, ProtectedPrintModeAndTheSpoolersRefusalsTheWarnedDriversRetry
     }
 }
 
+// R4, R5: the registration asks for the codes of a driver that a policy blocks or warns about; a
+// Windows that refuses that flag (87) gets the call AddPrinterDriver makes, and gives its own answer.
+TEST(Installation, ThePolicyCodesAreAskedForAndAWindowsThatRefusesTheFlagGetsThePlainCall)
+{
+    const std::string add = "AddDriver VELM58KD Windows x64", plain = add + " without the blocking codes",
+                      ask = "AskWarned VELM58KD", retry = "AddWarnedDriver VELM58KD Windows x64";
+    const struct { bool refusesFlag; uint32_t policy; std::vector<std::string> calls; uint32_t error; std::string words; } cases[] = {
+        {false, 0, {add}, 0, ""},
+        {true, 0, {add, plain}, 0, ""},
+        {false, kErrorPrinterDriverBlocked, {add}, kErrorPrinterDriverBlocked, "Windows blocks this printer driver"},
+        {true, kErrorPrinterDriverBlocked, {add, plain}, 1797, "could not be registered"},
+        {false, kErrorPrinterDriverWarned, {add, ask, retry}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        FakeInstallSystem fake;
+        fake.refusesBlockingStatus = c.refusesFlag;
+        fake.policyRefusal = c.policy;
+        fake.warnedAnswer = InstallFeedback::Answer::Yes;
+        const InstallOutcome outcome = Install(fake, DefaultChoices());
+        std::vector<std::string> calls;
+        std::copy_if(fake.log.begin(), fake.log.end(), std::back_inserter(calls), [](const std::string& line) {
+            return line.rfind("Add", 0) == 0 || line.rfind("Ask", 0) == 0; });
+        EXPECT_EQ(c.calls, calls) << c.refusesFlag << " " << c.policy;
+        EXPECT_EQ(c.error, outcome.errorCode) << c.refusesFlag << " " << c.policy;
+        EXPECT_EQ(c.error == 0, outcome.succeeded);
+        const std::string text = Narrow(ComposeInstallFailure(outcome, L"", Widen));
+        EXPECT_NE(std::string::npos, text.find(c.words)) << text;
+    }
+}
+
 // The seal of the fake package's x64 folder as it is now, as scripts/seal.sh makes it.
 static PackageSeal SealOf(const FakeInstallSystem& fake)
 {
@@ -652,46 +721,72 @@ INSTANTIATE_TEST_SUITE_P(ASealedProgram, InstallationReadBack, testing::Values(R
             if (line.rfind("GetDriverDirectory", 0) == 0) f.disk[Upper("Printer Driver\\x64\\QRX58.DLL")] = "planted"; };
     }, InstalledFileProblem::SizeDiffers, kVersionDir + "\\QRX58.DLL", 0}));
 
-// The spooler's rule for "newer", one row per case; and the entry of the version registered.
-TEST(DriverFileVersion, AnInstalledFileIsKeptOnlyWhenNewerByTheSystemsRule)
+// An installed file that differs is an old copy only where every rule Windows may apply would
+// have replaced it (docs/windows-rules.md D3 to D7), one row per case; and the entry of the version registered.
+TEST(DriverFileVersion, AnInstalledFileIsAnOldCopyOnlyWhereWindowsWouldCertainlyHaveReplacedIt)
 {
-    const WindowsVersion w10{10, 0, 19041}, w2000{5, 0, 2195};
-    const DriverFileFacts v2600{true, 3, 0x0A280000, 200}, v19041{true, 3, 0x4A610001, 100}, none{false, 0, 0, 300},
-        v2599{true, 3, 0x0A27FFFF, 900};
-    using V = KeptFileVerdict;
+    const WindowsVersion xp{5, 1, 2600}, w10{10, 0, 19041}, w2000{5, 0, 2195};
+    const uint64_t early = kMarch2012, late = kJune2021;
+    const DriverFileFacts v2600{true, 3, 0x0A280000, early}, v2600late{true, 3, 0x0A280000, late},
+        v19041{true, 3, 0x4A610001, early}, v2599late{true, 3, 0x0A27FFFF, late}, none{false, 0, 0, early},
+        noneLate{false, 0, 0, late};
+    using V = FileVerdict;
     const struct { DriverFileFacts installed, package; WindowsVersion os; V verdict; } rows[] = {
-        {v19041, v2600, w10, V::KeptNewer}, {v19041, v2600, {}, V::KeptNewer}, {v2599, v2600, w10, V::Older},
-        {v2600, v2600, w10, V::SameVersion}, {none, v2600, w10, V::NoVersion}, {v19041, none, w10, V::NoVersion},
-        {v2599, v2600, w2000, V::KeptNewer}, {v19041, v2600, w2000, V::NotNewerByTimeStamp},
-        {v2600, v2600, w2000, V::NotNewerByTimeStamp}};
+        // Both versioned, XP and later (an unknown system counts as one): the version, whatever the dates.
+        {v19041, v2600late, w10, V::KeptHigherVersion}, {v2599late, v2600, w10, V::LowerVersion},
+        {v2600late, v2600, xp, V::KeptSameVersion}, {v2600, v2600late, {}, V::KeptSameVersion},
+        // One or both without a version: the date; the same time is Windows' to keep.
+        {noneLate, v2600, w10, V::KeptDate}, {none, v2600late, w10, V::EarlierDate},
+        {v19041, noneLate, xp, V::EarlierDate}, {noneLate, none, w10, V::KeptDate}, {none, none, w10, V::KeptDate},
+        // Windows 2000: the date alone.
+        {v19041, v2600late, w2000, V::EarlierDate}, {v2599late, v2600, w2000, V::KeptDate},
+        {v2600, v2600, w2000, V::KeptDate}};
     for (const auto& row : rows)
         EXPECT_EQ(row.verdict, JudgeInstalledFile(row.installed, row.package, row.os)) << &row - rows;
+    // Only a missing version is "no version": Windows' errors for it, not a read that failed.
+    for (uint32_t error : {0u, 1812u, 1813u, 1814u, 193u})
+        EXPECT_TRUE(IsMissingVersion(error)) << error;
+    for (uint32_t error : {2u, 5u, 32u, 87u})
+        EXPECT_FALSE(IsMissingVersion(error)) << error;
     EXPECT_EQ("0.3.19041.1 no version", VersionText(v19041) + " " + VersionText(none));
-    EXPECT_EQ("2024-02-29 23:59 UTC", TimeStampText(133537247400000000ULL));
+    std::string first, second;
+    DatesOfBoth(early, late, first, second);
+    EXPECT_EQ("2012-03-01 2021-06-05", first + " " + second);
+    DatesOfBoth(133537247400000000ULL, 133537247400000000ULL - 600000000ULL * 60, first, second);
+    EXPECT_EQ("2024-02-29 23:59 UTC 2024-02-29 22:59 UTC", first + " " + second) << "the same day: with the time";
     EXPECT_EQ(std::vector<int>({-1, 1, 1}),
-              (std::vector<int>{PickRegisteredEntry({}, 2), PickRegisteredEntry({3, 2}, 2), PickRegisteredEntry({2, 3}, 4)}));
+              (std::vector<int>{PickRegisteredEntry({}, 3), PickRegisteredEntry({2, 3}, 3), PickRegisteredEntry({2, 3}, 4)}));
 }
 
-// A PC with another printer's Unidrv core in 3\ (the fake copies only newer files); an older
-// one in use is a failure of the read-back table above. Kept: the files named as kept.
-TEST(Installation, ANewerInstalledUnidrvCoreIsKeptAnOlderOneReplacedAndARepairOfTheSameVersionPasses)
+// A PC with another printer's Unidrv core in 3\ (the fake copies only newer files): what Windows
+// kept is accepted and named with both versions or dates, in the log's words and the wizard's
+// completion; an older one in use is a failure of the read-back table above.
+TEST(Installation, WhatWindowsKeptIsNamedWithBothVersionsOrDatesAndAnOlderCoreIsReplaced)
 {
-    const std::string core = kVersionDir + "\\uniDRV.DLL";
-    const struct { DriverFileFacts installed; bool inUse; std::string kept; } cases[] = {
-        {{true, 3, 0x4A610001, 0}, false, "0.3.19041.1"}, {{true, 3, 0x4A610001, 0}, true, "0.3.19041.1"},
-        {{true, 3, 0x01000000, 0}, false, ""}, {{true, 3, 0x0A280000, 0}, false, ""}};
+    const uint64_t early = kMarch2012, late = kJune2021;
+    const DriverFileFacts v2600{true, 3, 0x0A280000, early};
+    // record: the file's name in the driver record, which the spooler copies by.
+    const struct { const char* file; const char* record; DriverFileFacts installed; bool inUse; std::string kept; } cases[] = {
+        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x4A610001, early}, false,
+         "uniDRV.DLL: Windows kept its newer version 0.3.19041.1; the package has 0.3.2600.0"},
+        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x01000000, late}, false, ""},
+        {"STDNAMES.GPD", "stdnames.GPD", {false, 0, 0, late}, true,
+         "STDNAMES.GPD: Windows kept its copy dated 2021-06-05; the package's is dated 2012-03-01"},
+        {"UNIRES.DLL", "unires.DLL", {true, 3, 0x0A280000, late}, true,
+         "UNIRES.DLL: Windows kept its copy of the same version 0.3.2600.0, dated 2021-06-05; the package's is dated "
+         "2012-03-01"}};
     for (const auto& c : cases) {
         FakeInstallSystem fake;
-        fake.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {true, 3, 0x0A280000, 0});
-        fake.disk[Upper(core)] = "another core";
-        fake.SetFacts(core, c.installed);
+        const std::string installed = kVersionDir + "\\" + c.file, source = std::string("Printer Driver\\x64\\") + c.file;
+        fake.SetFacts(source, c.installed.hasVersion ? v2600 : DriverFileFacts{false, 0, 0, early});
+        fake.disk[Upper(installed)] = "another copy";
+        fake.SetFacts(installed, c.installed);
         if (c.inUse)
-            fake.staleInstalled["uniDRV.DLL"] = "another core";
+            fake.staleInstalled[c.record] = "another copy";
         const InstallOutcome outcome = Install(fake, DefaultChoices());
         ASSERT_TRUE(outcome.succeeded) << c.kept;
-        EXPECT_EQ(c.kept.empty() ? "" : "uniDRV.DLL " + c.kept + " 0.3.2600.0",
-                  outcome.keptFiles.empty() ? "" : outcome.keptFiles[0].name + " " + outcome.keptFiles[0].installed +
-                                                       " " + outcome.keptFiles[0].package);
+        EXPECT_EQ(c.kept, outcome.keptFiles.empty() ? "" : Narrow(KeptFileText(outcome.keptFiles[0])));
+        EXPECT_EQ(c.kept.empty() ? L"Completed!" : L"Completed!\n\n" + Widen(c.kept), CompletionText(outcome.keptFiles));
     }
 }
 
@@ -708,7 +803,7 @@ TEST(Installation, ARecordsMissingFileIsRefusedBeforeRegisteringAndUnsealedKapli
     EXPECT_EQ("unires.DLL in " + kDir + ", error 2, 0 drivers", outcome.subject + " in " + outcome.target + ", error " +
               std::to_string(outcome.errorCode) + ", " + std::to_string(fake.drivers.size()) + " drivers");
     EXPECT_EQ(InstallStep::CheckDriverFiles, outcome.failedStep);
-    EXPECT_EQ(kErrorFileNotFound, FakeInstallSystem().AddDriver(DriverRecord{2, "D", "E", "uniDRV.DLL"}));
+    EXPECT_EQ(kErrorFileNotFound, FakeInstallSystem().AddDriver(DriverRecord{3, "D", "E", "uniDRV.DLL"}, true));
 
     FakeInstallSystem sealed;
     sealed.packageHasKaplinx = true;

@@ -176,7 +176,8 @@ TEST(DecideHostArchitecture, EveryReportGivesTheNativeSystemsArchitecture)
     }
 }
 
-// The machine: its values by "key\name" (no key counts its values), its build and the API's answer.
+// The machine (docs/windows-rules.md P1 to P3, P5): its values by "key\name" (no key counts its
+// values), its build as RtlGetVersion gives it, and the protected-print API's answer.
 struct FakePolicySource : PrintPolicySource {
     std::map<std::string, RegistryDword> values;
     uint32_t build = 26100;

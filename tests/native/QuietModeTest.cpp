@@ -661,10 +661,12 @@ TEST_F(QuietModeTest, TheLogSaysTheInstalledFilesWereVerifiedOrNamesTheOneThatIs
     EXPECT_EQ(0, Install("/quiet"));
     EXPECT_TRUE(m_log.Has(L"uniDRV.DLL: Windows kept its newer version 0.3.19041.1; the package has 0.3.2600.0"))
         << m_log.Dump();
-    EXPECT_TRUE(m_log.Has(L"the package's copy, or a newer one that Windows kept.")) << m_log.Dump();
+    EXPECT_TRUE(m_log.Has(L"the package's copy, or one that Windows chose to keep.")) << m_log.Dump();
 
-    FakeInstallSystem stale;
+    FakeInstallSystem stale;  // an earlier-dated GPD in use: an older copy left in place (2010-01-01, 2012-03-01)
     stale.staleInstalled["VELM58KD.GPD"] = "*GPDSpecVersion: \"0.9\"";
+    stale.SetFacts("Printer Driver\\x64\\VELM58KD.GPD", {false, 0, 0, 129750336000000000ULL});
+    stale.SetFacts(stale.VersionFolder() + "\\VELM58KD.GPD", {false, 0, 0, 129067776000000000ULL});
     m_install = stale;
     m_log.lines.clear();
     EXPECT_EQ(1603, Install("/quiet"));
@@ -673,7 +675,9 @@ TEST_F(QuietModeTest, TheLogSaysTheInstalledFilesWereVerifiedOrNamesTheOneThatIs
     EXPECT_TRUE(m_log.Has(L"Failed: The installed driver file \"" + installed + L"\" is not the same as the package's"))
         << m_log.Dump();
     EXPECT_FALSE(m_log.Has(L"Installed driver files verified")) << m_log.Dump();
-    EXPECT_TRUE(m_log.Has(L"Installed: no version; the package's: no version. Windows keeps only a newer file."));
+    EXPECT_TRUE(m_log.Has(L"Installed: no version, dated 2010-01-01; the package's: no version, dated 2012-03-01. "
+                          L"The installed file is dated earlier, so Windows would have replaced it"))
+        << m_log.Dump();
 }
 
 TEST(OneLine, JoinsTheLinesOfAMessage)

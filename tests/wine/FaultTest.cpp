@@ -17,11 +17,12 @@ namespace {
 const char* const kEnvironment = HostEnvironment();
 const DWORD kExitAlreadyRunning = 1618;
 
-// A file opened without sharing, as another program holds it, until destroyed.
+// A file opened for writing, as another program holds it, until destroyed; shared with nobody,
+// or with readers.
 struct HeldFile {
     HANDLE handle;
-    explicit HeldFile(const std::string& path, DWORD creation = OPEN_EXISTING)
-        : handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, creation, 0, nullptr))
+    explicit HeldFile(const std::string& path, DWORD creation = OPEN_EXISTING, DWORD sharing = 0)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, creation, 0, nullptr))
     {
     }
     ~HeldFile()
@@ -30,6 +31,24 @@ struct HeldFile {
             CloseHandle(handle);
     }
 };
+
+// Writes `text` (if any) into an open file and makes 00:00 UTC of the day its last-write time.
+bool WriteDated(HANDLE file, const std::string& text, WORD year, WORD month, WORD day)
+{
+    DWORD written = 0;
+    SYSTEMTIME date = {year, month, 0, day, 0, 0, 0, 0};
+    FILETIME time = {};
+    return (text.empty() || (WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                             FlushFileBuffers(file))) &&
+           SystemTimeToFileTime(&date, &time) && SetFileTime(file, nullptr, nullptr, &time);
+}
+
+// The same date for a file that stays as it is.
+bool Redate(const std::string& path, WORD year, WORD month, WORD day)
+{
+    HeldFile file(path);
+    return WriteDated(file.handle, "", year, month, day);
+}
 
 class Faults : public testing::Test {
 protected:
@@ -87,13 +106,27 @@ protected:
         EXPECT_FALSE(FindPrinter().found) << "a printer was created after a failed copy";
     }
 
-    // A completed installation from `folder`: the driver directory holds its files.
-    void ExpectCompletedFrom(StartedProgram& program, const std::string& folder)
+    // A first installation from `folder` shows where the spooler keeps the driver's files: the
+    // path of its data file; the driver and the printer are removed again.
+    std::string DataFileOfAFirstInstallation(const std::string& folder)
+    {
+        StartedProgram first;
+        if (!Start(folder, first))
+            return std::string();
+        ExpectCompletedFrom(first, folder);
+        const std::string dataFile = FindDriver(kEnvironment).dataFile;
+        RemovePrinterAndDriver();
+        return dataFile;
+    }
+
+    // A completed installation from `folder`, with its message: the driver directory holds its files.
+    void ExpectCompletedFrom(StartedProgram& program, const std::string& folder,
+                             const std::wstring& completion = L"Completed!")
     {
         HWND portPage = nullptr;
         HWND message = InstallThroughThePages(program, &portPage);
         ASSERT_NE(nullptr, message) << "no message after the installation";
-        EXPECT_EQ(L"Completed!", AllStaticTextsW(message));
+        EXPECT_EQ(completion, AllStaticTextsW(message));
         ClickButton(message, IDOK);
         EXPECT_EQ(0u, program.WaitForExit());
         EXPECT_TRUE(FindDriver(kEnvironment).found);
@@ -152,23 +185,15 @@ TEST_F(Faults, AStaleDriverFileTheSpoolerCannotReplaceIsNamedInsteadOfCompleted)
 {
     std::string folder = NewPackage(MakeTempDir("stale-gpd"));
     ASSERT_FALSE(folder.empty());
-    // A first installation shows where the spooler keeps the driver's files.
-    StartedProgram first;
-    ASSERT_TRUE(Start(folder, first));
-    ExpectCompletedFrom(first, folder);
-    const std::string installed = FindDriver(kEnvironment).dataFile;
+    const std::string installed = DataFileOfAFirstInstallation(folder);
     ASSERT_TRUE(EndsWith(installed, "\\VELM58KD.GPD")) << installed;
-    RemovePrinterAndDriver();
 
-    // An older GPD stays in that folder, held open by a program that prints with it: the
-    // spooler cannot overwrite it, though anyone may read it.
+    // An older GPD, dated before the package's, stays in that folder, held open by a program
+    // that prints with it: the spooler cannot overwrite it, though anyone may read it.
     HANDLE stale = CreateFileA(installed.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, stale);
-    const char older[] = "*GPDSpecVersion: \"0.9\"\r\n";
-    DWORD written = 0;
-    WriteFile(stale, older, sizeof(older) - 1, &written, nullptr);
-    FlushFileBuffers(stale);
+    ASSERT_TRUE(Redate(folder + "\\" + HostDriverFolder() + "\\VELM58KD.GPD", 2012, 3, 1));
+    ASSERT_TRUE(WriteDated(stale, "*GPDSpecVersion: \"0.9\"\r\n", 2010, 1, 1));
 
     StartedProgram second;
     ASSERT_TRUE(Start(folder, second));
@@ -182,6 +207,7 @@ TEST_F(Faults, AStaleDriverFileTheSpoolerCannotReplaceIsNamedInsteadOfCompleted)
     EXPECT_EQ(std::wstring::npos, text.find(L"Completed!"));
     EXPECT_NE(std::wstring::npos, text.find(Utf16(installed.c_str()))) << "the message does not name the stale file";
     EXPECT_NE(std::wstring::npos, text.find(L"restart the computer"));
+    EXPECT_NE(std::wstring::npos, text.find(L"dated 2010-01-01; the package's: no version, dated 2012-03-01")) << text;
     EXPECT_EQ(0u, afterwards.rfind("*GPDSpecVersion: \"0.9\"", 0)) << "the test's premise: the old file stayed";
     ClickButton(message, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(message); }, 5000));
@@ -193,6 +219,30 @@ TEST_F(Faults, AStaleDriverFileTheSpoolerCannotReplaceIsNamedInsteadOfCompleted)
     ClickButton(settings, IDC_PS_EXIT);
     EXPECT_EQ(0u, second.WaitForExit());
     EXPECT_FALSE(FindPrinter().found) << "a printer was put on the stale driver";
+}
+
+// Microsoft's own STDNAMES.GPD, dated after the package's, in the spooler's folder and held open
+// by a program that prints with it: Windows' choice, so the installation completes and names it.
+TEST_F(Faults, ALaterGpdTheSpoolerKeepsIsNamedInTheCompletionWithBothDates)
+{
+    std::string folder = NewPackage(MakeTempDir("later-gpd"));
+    ASSERT_FALSE(folder.empty());
+    const std::string dataFile = DataFileOfAFirstInstallation(folder);
+    ASSERT_TRUE(EndsWith(dataFile, "\\VELM58KD.GPD")) << dataFile;
+    const std::string installed = dataFile.substr(0, dataFile.size() - 12) + "STDNAMES.GPD";
+
+    const std::string later = "*Include: \"StdNames.gpd\" (a later Unidrv core's)\r\n";
+    ASSERT_TRUE(Redate(folder + "\\" + HostDriverFolder() + "\\STDNAMES.GPD", 2012, 3, 1));
+    {
+        HeldFile held(installed, CREATE_ALWAYS, FILE_SHARE_READ);
+        ASSERT_TRUE(WriteDated(held.handle, later, 2021, 6, 5));
+        StartedProgram second;
+        ASSERT_TRUE(Start(folder, second));
+        ExpectCompletedFrom(second, folder, L"Completed!\n\nSTDNAMES.GPD: Windows kept its copy dated 2021-06-05; the "
+                                            L"package's is dated 2012-03-01");
+        EXPECT_EQ(later, ReadFileText(installed)) << "the test's premise: the later file stayed";
+    }
+    DeleteFileA(installed.c_str());
 }
 
 // A sealed program refuses a changed USB installer with a message, without starting it, and a

@@ -77,6 +77,7 @@ TEST_F(InstallationUnderWine, RegistersTheDriverAndAddsThePrinterOnThePort)
     InstalledDriver driver = FindDriver(HostEnvironment());
     ASSERT_TRUE(driver.found);
     EXPECT_EQ(HostEnvironment(), driver.environment);
+    EXPECT_EQ(3u, driver.version) << "the spooler reports the user-mode version the record gives";
     EXPECT_TRUE(EndsWith(driver.driverPath, "\\uniDRV.DLL")) << driver.driverPath;
     EXPECT_TRUE(EndsWith(driver.dataFile, "\\VELM58KD.GPD")) << driver.dataFile;
     EXPECT_TRUE(EndsWith(driver.configFile, "\\uniDRVui.DLL")) << driver.configFile;
