@@ -134,9 +134,9 @@ protected:
     void InstallReady()
     {
         ASSERT_EQ(0u, Run(std::string("/quiet /nodefault /port \"") + kCheckPort + "\""));
-        ASSERT_EQ(0u, Check()) << Log();
+        ASSERT_EQ(0u, RunCheck()) << Log();
     }
-    DWORD Check()
+    DWORD RunCheck()
     {
         DeleteFileA((m_folder + "\\c.log").c_str());
         return Run("/quiet /check /log c.log");
@@ -154,13 +154,13 @@ protected:
 
 TEST_F(Check, NothingInstalledThenReadyAndThePrefixIsUnchangedByTheCheck)
 {
-    EXPECT_EQ(1605u, Check()) << Log();
+    EXPECT_EQ(1605u, RunCheck()) << Log();
     EXPECT_NE(std::string::npos, Log().find("Result: not installed, exit code 1605.")) << Log();
     InstallReady();
     const std::string driverFolder = DriverDirectory(HostEnvironment());
     const std::string before = RegistryTree(HKEY_LOCAL_MACHINE, kPrintKey) + RegistryTree(HKEY_LOCAL_MACHINE, kPortsKey) +
                                RegistryTree(HKEY_CURRENT_USER, kWindowsKey) + FolderTree(driverFolder);
-    ASSERT_EQ(0u, Check());
+    ASSERT_EQ(0u, RunCheck());
     const std::string after = RegistryTree(HKEY_LOCAL_MACHINE, kPrintKey) + RegistryTree(HKEY_LOCAL_MACHINE, kPortsKey) +
                               RegistryTree(HKEY_CURRENT_USER, kWindowsKey) + FolderTree(driverFolder);
     EXPECT_NE(std::string::npos, before.find("UNIDRV.DLL")) << "the driver folder was read: " << before;
@@ -177,7 +177,7 @@ TEST_F(Check, AFileRemovedFromTheDriverFolderIsNamed)
     InstallReady();
     const std::string versionFolder = DriverDirectory(HostEnvironment()) + "\\3";
     ASSERT_TRUE(DeleteFileA((versionFolder + "\\UNIDRV.HLP").c_str()) || DeleteFileA((versionFolder + "\\uniDRV.HLP").c_str()));
-    EXPECT_EQ(1610u, Check());
+    EXPECT_EQ(1610u, RunCheck());
     ExpectFinding("The driver file \"");
     EXPECT_NE(std::string::npos, Log().find(".HLP\" named by the driver \"VELM58KD\" is missing from")) << Log();
 }
@@ -189,7 +189,7 @@ TEST_F(Check, ThePrintersPortRemovedIsNamedWithItsFix)
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &key));
     RegDeleteValueA(key, kCheckPort);
     RegCloseKey(key);
-    EXPECT_EQ(1610u, Check());
+    EXPECT_EQ(1610u, RunCheck());
     ExpectFinding(std::string("The printer's port ") + kCheckPort +
                   " no longer exists: run the setup again and choose a port.");
 }
@@ -208,7 +208,7 @@ TEST_F(Check, APrinterSetToWorkOfflineIsNamed)
     info->Attributes |= PRINTER_ATTRIBUTE_WORK_OFFLINE;
     ASSERT_TRUE(SetPrinterW(printer, 2, reinterpret_cast<BYTE*>(info), 0));
     ClosePrinter(printer);
-    EXPECT_EQ(1610u, Check());
+    EXPECT_EQ(1610u, RunCheck());
     ExpectFinding("The printer is set to work offline");
 }
 
@@ -220,7 +220,7 @@ TEST_F(Check, ThePrinterRemovedIsNamed)
     ASSERT_TRUE(OpenPrinterA(const_cast<char*>("VELM58KD"), &printer, &all));
     ASSERT_TRUE(DeletePrinter(printer));
     ClosePrinter(printer);
-    EXPECT_EQ(1610u, Check());
+    EXPECT_EQ(1610u, RunCheck());
     ExpectFinding("The printer \"VELM58KD\" is not installed, although its driver is: run the setup again");
 }
 
@@ -232,7 +232,7 @@ TEST_F(Check, ADisabledSpoolerServiceIsNamed)
     {
         SpoolerTakenAway away("PrinterSetup.exe", SERVICE_DISABLED);
         ASSERT_TRUE(away.Ready());
-        EXPECT_EQ(1610u, Check());
+        EXPECT_EQ(1610u, RunCheck());
     }
     ExpectFinding("The Print Spooler service is disabled: nothing can print. Open Services (services.msc), set "
                   "\"Print Spooler\" to Automatic and start it.");
