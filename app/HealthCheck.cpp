@@ -409,7 +409,7 @@ const wchar_t* ResultText(CheckResult result)
     case CheckResult::NotInstalled:
         return L"not installed";
     case CheckResult::NeedsRepair:
-        return L"installed, needs repair";
+        return L"needs repair";
     case CheckResult::CouldNotRun:
         break;
     }

@@ -73,7 +73,12 @@ int RunHealthCheckMode(const CommandLineOptions& options)
     system.programVersion = ProgramVersion(files);
     system.time = LocalTime();
     system.widenAnsi = WidenAnsi;
-    system.errorText = [](uint32_t code) { return Win32ErrorText(code); };
+    system.errorText = [](uint32_t code) {
+        std::wstring text = Win32ErrorText(code);  // FormatMessage ends its texts with a line break
+        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+            text.pop_back();
+        return text;
+    };
 
     const CheckReport report = RunHealthCheck(system);
     bool logLost = false;

@@ -227,7 +227,7 @@ const BrokenState kBrokenStates[] = {
      },
      CheckResult::NeedsRepair,
      {"The Print Spooler service is not running", "The printer's port COM3: no longer exists",
-      "set to work offline", "Result: installed, needs repair (3 problems), exit code 1610."}},
+      "set to work offline", "Result: needs repair (3 problems), exit code 1610."}},
     {"NothingInstalled", [](HealthCheck& c) { c.RemoveEverything(); },
      CheckResult::NotInstalled,
      {"Driver \"VELM58KD\": not registered for \"Windows x64\".", "Printer \"VELM58KD\": not installed.",

@@ -163,7 +163,7 @@ TEST_F(Check, NothingInstalledThenReadyAndThePrefixIsUnchangedByTheCheck)
     ASSERT_EQ(0u, RunCheck());
     const std::string after = RegistryTree(HKEY_LOCAL_MACHINE, kPrintKey) + RegistryTree(HKEY_LOCAL_MACHINE, kPortsKey) +
                               RegistryTree(HKEY_CURRENT_USER, kWindowsKey) + FolderTree(driverFolder);
-    EXPECT_NE(std::string::npos, before.find("UNIDRV.DLL")) << "the driver folder was read: " << before;
+    EXPECT_NE(std::string::npos, before.find("\\3\\VELM58KD.GPD")) << "the driver folder was read: " << before;
     EXPECT_EQ(before, after);
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("Print Spooler service: ok, running, starts automatically.")) << log;
