@@ -96,7 +96,7 @@ CommandLineOptions ParseCommandLine(const char* arguments)
     if (tokens.empty())
         return options;
 
-    bool help = false, uninstall = false, portGiven = false, noDefault = false, logGiven = false, tcpGiven = false;
+    bool help = false, uninstall = false, check = false, portGiven = false, noDefault = false, logGiven = false, tcpGiven = false;
     std::string firstError;
     auto refuse = [&](const std::string& why) {
         // The first fault is the one reported; the rest of the line is still read so that
@@ -121,6 +121,8 @@ CommandLineOptions ParseCommandLine(const char* arguments)
             once(options.quiet, token);
         } else if (name == "uninstall") {
             once(uninstall, token);
+        } else if (name == "check") {
+            once(check, token);
         } else if (name == "nodefault") {
             once(noDefault, token);
         } else if (name == "?" || name == "help") {
@@ -154,7 +156,9 @@ CommandLineOptions ParseCommandLine(const char* arguments)
     if (firstError.empty()) {
         if (help && options.quiet)
             refuse("/? shows a window and cannot be combined with /quiet.");
-        else if (!help && !options.quiet && (uninstall || portGiven || noDefault || logGiven || tcpGiven))
+        else if (check && (help || uninstall || portGiven || noDefault || tcpGiven))
+            refuse("/check changes nothing and takes only /quiet and /log.");
+        else if (!help && !options.quiet && (uninstall || portGiven || noDefault || (logGiven && !check) || tcpGiven))
             refuse("/uninstall, /port, /tcp, /nodefault and /log are used with /quiet.");
         else if (uninstall && (portGiven || noDefault || tcpGiven))
             refuse("/port, /tcp and /nodefault do not apply to /uninstall.");
@@ -171,6 +175,8 @@ CommandLineOptions ParseCommandLine(const char* arguments)
     options.tcp = tcpGiven;
     if (help)
         options.mode = CommandMode::Help;
+    else if (check)
+        options.mode = CommandMode::Check;
     else
         options.mode = uninstall ? CommandMode::QuietUninstall : CommandMode::QuietInstall;
     return options;
@@ -190,6 +196,10 @@ std::string UsageText()
            "    unless given) to the network printer at HOST.\n"
            "PrinterSetup.exe /quiet /uninstall [/log FILE]\n"
            "    Removes the printer and its driver.\n"
+           "PrinterSetup.exe [/quiet] /check [/log FILE]\n"
+           "    Checks the installed printer and changes nothing:\n"
+           "    exit code 0 ready, 1605 not installed, 1610 needs\n"
+           "    repair, 1627 the check could not read everything.\n"
            "PrinterSetup.exe /?\n"
            "    Shows this help.\n"
            "\n"

@@ -2,6 +2,7 @@
 // Group Policy scripts, PDQ) give it:
 //   PrinterSetup.exe /quiet [/port NAME | /tcp HOST[:PORT]] [/nodefault] [/log FILE]
 //   PrinterSetup.exe /quiet /uninstall [/log FILE]
+//   PrinterSetup.exe [/quiet] /check [/log FILE]   (the health check; changes nothing)
 //   PrinterSetup.exe /?   (or /help)
 // Options are case-insensitive and may start with "-" instead of "/". Without arguments the
 // program is the wizard. Texts are UTF-8 throughout: the command line is read in Unicode, so a
@@ -23,6 +24,7 @@ enum class CommandMode {
     Help,          // /? or /help: the usage box
     QuietInstall,  // /quiet
     QuietUninstall,
+    Check,         // /check: the health check, in a window or (with /quiet) by exit code and log
     BadArguments,  // exit 87; `error` says why
 };
 

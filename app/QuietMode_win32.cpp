@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/HealthCheck_win32.h"
 #include "win/Messages_win32.h"
 #include "system/HostArchitecture.h"
 #include "app/QuietMode.h"
@@ -128,6 +129,14 @@ int RunQuiet(const CommandLineOptions& options)
 
 }  // namespace
 
+std::unique_ptr<QuietLog> OpenQuietLog(const std::string& path)
+{
+    auto log = std::make_unique<FileLog>();
+    if (!path.empty() && !log->Open(path))
+        return nullptr;
+    return log;
+}
+
 std::string CommandLineArguments()
 {
     const std::string line = Utf8Of(GetCommandLineW());
@@ -151,6 +160,9 @@ bool RunCommandLineMode(const char* arguments, int& exitCode)
             return true;
         }
         break;
+    case CommandMode::Check:
+        exitCode = RunHealthCheckMode(options);
+        return true;
     case CommandMode::QuietInstall:
     case CommandMode::QuietUninstall:
         break;

@@ -72,6 +72,17 @@ TEST(ParseCommandLine, NoArgumentsIsTheWizard)
     }
 }
 
+TEST(ParseCommandLine, CheckRunsInAWindowOrQuietWithALog)
+{
+    const CommandLineOptions window = ParseCommandLine("/check");
+    EXPECT_EQ(CommandMode::Check, window.mode);
+    EXPECT_FALSE(window.quiet);
+    const CommandLineOptions quiet = ParseCommandLine("-CHECK /log c.log /quiet");
+    EXPECT_EQ(CommandMode::Check, quiet.mode);
+    EXPECT_TRUE(quiet.quiet);
+    EXPECT_EQ("c.log", quiet.logFile);
+}
+
 TEST(ParseCommandLine, QuietInstallTakesItsDefaultsAndItsOptions)
 {
     CommandLineOptions plain = ParseCommandLine("/quiet");
@@ -143,6 +154,10 @@ TEST(ParseCommandLine, MistakesAreBadArgumentsAndSayWhy)
         {"/quiet /tcp a /tcp b", true, "twice"},
         {"/quiet /uninstall /tcp 10.0.0.5", true, "/uninstall"},
         {"/tcp 10.0.0.5", false, "/quiet"},
+        {"/quiet /check /port COM1:", true, "/check"},  // a check changes nothing, so takes no choice
+        {"/check /uninstall", false, "/check"},
+        {"/check /?", false, "/check"},
+        {"/quiet /check /check", true, "twice"},
         {"/quiet /tcp 10.0.0.256", true, "\"10.0.0.256\""},
         {"/quiet /tcp 10.0.0.5:0", true, "port number"},
         {"/quiet /tcp 10.0.0.5:", true, "port number"},

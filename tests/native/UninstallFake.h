@@ -2,6 +2,7 @@
 // that names it, and any other printers of `otherPrinters`. Every call lands in `log`; the call whose log line starts with `failOn`
 // fails with `failError` and changes nothing.
 #pragma once
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ public:
     uint32_t deviceType = 1;  // REG_SZ
     std::string deviceHive;   // whose hive holds `device`: empty for HKCU, else a user's SID
     std::vector<SpoolerPrinter> otherPrinters;
+    std::map<std::string, std::string> portSettings;  // REG_SZ values of the machine's Ports key, by port
 
     std::string failOn;
     uint32_t failError = 5;  // ERROR_ACCESS_DENIED
@@ -101,6 +103,12 @@ public:
             value.type = legacyRecordType;
             value.text = legacyRecordType == 1 ? *legacyRecord : std::string();
             return legacyRecordError;
+        }
+        auto setting = portSettings.find(name);
+        if (root == RegistryRoot::LocalMachine && path == kPortsKeyPath && setting != portSettings.end()) {
+            value.type = kRegistryString;
+            value.text = setting->second;
+            return 0;
         }
         return kErrorFileNotFound;
     }
