@@ -1,6 +1,7 @@
 #include "app/HealthCheck.h"
 
 #include "install/DriverReadBack.h"
+#include "install/InstallFailureText.h"
 #include "install/Installation.h"
 #include "install/ModelCatalogue.h"
 #include "install/RegistrySettings.h"
@@ -141,32 +142,30 @@ std::vector<std::string> RegisteredPaths(const InstalledDriverFiles& registered)
     return paths;
 }
 
-// The first file the read-back finds that is not the package's (or a newer one Windows kept).
+// The first file the read-back finds that is not the package's (or one Windows chose to keep).
 void CompareWithPackage(Check& check, const EnvironmentNames& names, const std::vector<PackageFile>& package)
 {
     CheckSystem& system = check.system;
     const InstallOutcome verified =
         VerifyInstalledDriver(system.spooler, system.files, kModelRecords[0].driverName, names.environment, package,
                               system.seal, system.policies.version);
-    for (const KeptDriverFile& kept : verified.keptFiles)
-        check.Line(check.Ansi(kept.name) + L": Windows kept its newer " + (kept.byTimeStamp ? L"copy " : L"version ") +
-                   FromUtf8(kept.installed) + L"; the package has " + FromUtf8(kept.package) + L".");
+    for (const DifferingDriverFile& kept : verified.keptFiles)
+        check.Line(KeptFileText(kept) + L".");
     const std::wstring file = Quoted(check.Ansi(verified.subject));
     switch (verified.fileProblem) {
     case InstalledFileProblem::None:
         check.Line(L"Driver files: ok, each the package's" +
-                   std::wstring(verified.keptFiles.empty() ? L"." : L" or a newer one Windows kept."));
+                   std::wstring(verified.keptFiles.empty() ? L"." : L" or one Windows chose to keep."));
         return;
     case InstalledFileProblem::NotRegistered:
         check.Problem(L"The driver's record does not name the package's file " + file + L": " + kRunSetupAgain);
         return;
     case InstalledFileProblem::SizeDiffers:
     case InstalledFileProblem::ContentDiffers:
-        check.Problem(L"The driver file " + file + L" is not the package's (installed: " +
-                      FromUtf8(verified.installedFacts.empty() ? "other bytes" : verified.installedFacts) +
-                      L"; package: " + FromUtf8(verified.packageFacts.empty() ? "?" : verified.packageFacts) +
-                      L"): an older copy is in place. Close all programs that print, or restart the computer, then " +
-                      kRunSetupAgain);
+        check.Problem(L"The driver file " + file + L" is not the package's: " +
+                      (verified.olderFile.name.empty() ? std::wstring(L"it is not the file this program was released with.")
+                                                       : OlderCopyText(verified.olderFile)) +
+                      L" Close all programs that print, or restart the computer, then " + kRunSetupAgain);
         return;
     case InstalledFileProblem::DriverNotReported:
     case InstalledFileProblem::Missing:

@@ -17,23 +17,6 @@ std::wstring Ascii(const std::string& ascii)
     return std::wstring(ascii.begin(), ascii.end());
 }
 
-// What was found about an older copy left in place: both versions and dates ("version 0.3.2600.0,
-// dated 2012-03-01", or "no version, dated ..."), and which of them decided.
-std::wstring OlderCopyText(const DifferingDriverFile& file)
-{
-    std::string installedDate, packageDate;
-    DatesOfBoth(file.installed.writeTime, file.package.writeTime, installedDate, packageDate);
-    auto facts = [](const DriverFileFacts& facts, const std::string& date) {
-        return (facts.hasVersion ? L"version " : L"") + Ascii(VersionText(facts)) + L", dated " + Ascii(date);
-    };
-    return L"\nInstalled: " + facts(file.installed, installedDate) + L"; the package's: " +
-           facts(file.package, packageDate) +
-           (file.verdict == FileVerdict::LowerVersion ? L". The installed version is lower"
-                                                       : L". The installed file is dated earlier") +
-           L", so Windows would have replaced it: an older copy is still in place, probably because a "
-           L"program uses it.";
-}
-
 // What the read-back found, naming the installed file and the package's copy.
 std::wstring VerifyProblemText(const InstallOutcome& outcome, const std::wstring& subject, const std::wstring& target)
 {
@@ -53,7 +36,7 @@ std::wstring VerifyProblemText(const InstallOutcome& outcome, const std::wstring
         if (outcome.olderFile.name.empty())
             return installed + L"is not the file this program was released with, although it is the package's\n    " +
                    target + L"\nThe package's file was changed while the setup ran.";
-        return installed + L"is not the same as the package's\n    " + target + OlderCopyText(outcome.olderFile);
+        return installed + L"is not the same as the package's\n    " + target + L"\n" + OlderCopyText(outcome.olderFile);
     case InstalledFileProblem::None:
         break;
     }
@@ -152,6 +135,23 @@ std::wstring RegisterDriverText(const InstallOutcome& outcome, const std::wstrin
 }
 
 }  // namespace
+
+// What was found about an older copy left in place: both versions and dates ("version 0.3.2600.0,
+// dated 2012-03-01", or "no version, dated ..."), and which of them decided.
+std::wstring OlderCopyText(const DifferingDriverFile& file)
+{
+    std::string installedDate, packageDate;
+    DatesOfBoth(file.installed.writeTime, file.package.writeTime, installedDate, packageDate);
+    auto facts = [](const DriverFileFacts& facts, const std::string& date) {
+        return (facts.hasVersion ? L"version " : L"") + Ascii(VersionText(facts)) + L", dated " + Ascii(date);
+    };
+    return L"Installed: " + facts(file.installed, installedDate) + L"; the package's: " +
+           facts(file.package, packageDate) +
+           (file.verdict == FileVerdict::LowerVersion ? L". The installed version is lower"
+                                                       : L". The installed file is dated earlier") +
+           L", so Windows would have replaced it: an older copy is still in place, probably because a "
+           L"program uses it.";
+}
 
 std::wstring KeptFileText(const DifferingDriverFile& file)
 {

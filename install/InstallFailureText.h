@@ -16,6 +16,9 @@ std::wstring ComposeInstallFailure(const InstallOutcome& outcome, const std::wst
 // "STDNAMES.GPD: Windows kept its copy dated 2021-06-05; the package's is dated 2012-03-01", or
 // "uniDRV.DLL: Windows kept its newer version 0.3.19041.1; the package has 0.3.2600.0".
 std::wstring KeptFileText(const DifferingDriverFile& file);
+// An older copy left in place: "Installed: version ..., dated ...; the package's: ...", which
+// of them decided, and that Windows would have replaced it.
+std::wstring OlderCopyText(const DifferingDriverFile& file);
 // The wizard's "Completed!", followed by a line for each file Windows kept.
 std::wstring CompletionText(const std::vector<DifferingDriverFile>& keptFiles);
 

@@ -180,7 +180,8 @@ const BrokenState kBrokenStates[] = {
      },
      CheckResult::NeedsRepair,
      {"Problem: The driver file \"C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\uniDRV.DLL\" is not the "
-      "package's (installed: 0.3.0.1; package: 0.3.0.2): an older copy is in place."}},
+      "package's: Installed: version 0.3.0.1, dated 1601-01-01; the package's: version 0.3.0.2, dated 1601-01-01. "
+      "The installed version is lower, so Windows would have replaced it"}},
     {"NewerDriverFileWindowsKept",
      [](HealthCheck& c) {
          FakeInstallSystem& files = c.files;
@@ -191,7 +192,7 @@ const BrokenState kBrokenStates[] = {
      },
      CheckResult::Ready,
      {"uniDRV.DLL: Windows kept its newer version 0.4.0.0; the package has 0.3.0.2.",
-      "Driver files: ok, each the package's or a newer one Windows kept."}},
+      "Driver files: ok, each the package's or one Windows chose to keep."}},
     {"PortRemoved", [](HealthCheck& c) { c.ports.ports.pop_back(); }, CheckResult::NeedsRepair,
      {"Problem: The printer's port COM3: no longer exists: run the setup again and choose a port."}},
     {"PrinterPaused", [](HealthCheck& c) { c.printers.state.status = kPrinterStatusPaused; },
