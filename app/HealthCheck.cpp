@@ -9,6 +9,7 @@
 #include "system/TextCompare.h"
 #include "system/Utf8.h"
 #include "system/Win32ErrorCodes.h"
+#include "system/DecimalText.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ struct Check {
     void Unreadable(const std::wstring& what, uint32_t error)
     {
         ++unknown;
-        Line(what + L" could not be read: " + system.errorText(error) + L" (error " + std::to_wstring(error) + L").");
+        Line(what + L" could not be read: " + system.errorText(error) + L" (error " + DecimalText(error) + L").");
     }
     std::wstring Ansi(const std::string& text) const { return system.widenAnsi(text); }
 };
@@ -60,8 +61,8 @@ void DescribeSystem(Check& check, const EnvironmentNames& names)
     const CheckSystem& system = check.system;
     const WindowsVersion& os = system.policies.version;
     check.Line(L"Check of printer " + Quoted(Ascii(kModelRecords[0].driverName)) + L" and its driver; nothing is changed.");
-    check.Line(L"Windows " + std::to_wstring(os.major) + L"." + std::to_wstring(os.minor) + L" build " +
-               std::to_wstring(os.build) + L", environment " + Quoted(Ascii(names.environment)) + L", PrinterSetup " +
+    check.Line(L"Windows " + DecimalText(os.major) + L"." + DecimalText(os.minor) + L" build " +
+               DecimalText(os.build) + L", environment " + Quoted(Ascii(names.environment)) + L", PrinterSetup " +
                (system.programVersion.empty() ? std::wstring(L"(version unknown)") : FromUtf8(system.programVersion)) +
                L", checked at " + FromUtf8(system.time) + L".");
 }
@@ -207,7 +208,7 @@ Presence CheckDriver(Check& check, const EnvironmentNames& names)
         return Presence::Present;
     }
     check.Line(L"Driver " + driver + L": ok, registered for " + Quoted(Ascii(names.environment)) + L", its " +
-               std::to_wstring(paths.size()) + L" files present in " + Quoted(check.Ansi(folder)) + L".");
+               DecimalText(paths.size()) + L" files present in " + Quoted(check.Ansi(folder)) + L".");
     std::vector<PackageFile> package;
     if (PackageAtHand(check, names, package))
         CompareWithPackage(check, names, package);
@@ -341,7 +342,7 @@ Presence CheckPrinter(Check& check, Presence driver)
     CheckPorts(check, state, ports);
     CheckPrinterStatus(check, state);
     const std::wstring jobs = state.jobs == 0 ? std::wstring(L"no jobs waiting")
-                                              : std::to_wstring(state.jobs) + (state.jobs == 1 ? L" job waiting" : L" jobs waiting");
+                                              : DecimalText(state.jobs) + (state.jobs == 1 ? L" job waiting" : L" jobs waiting");
     if (check.report.problems == problemsBefore)
         check.Line(L"Printer " + printer + L": ok, on port " + ports + L", " + jobs + L".");
     else
@@ -429,10 +430,10 @@ CheckReport RunHealthCheck(CheckSystem& system)
     CheckPolicies(check);
     check.report.result = Conclude(check, driver, printer);
     check.Line(L"Result: " + std::wstring(ResultText(check.report.result)) +
-               (check.report.problems > 0 ? L" (" + std::to_wstring(check.report.problems) +
+               (check.report.problems > 0 ? L" (" + DecimalText(check.report.problems) +
                                                 (check.report.problems == 1 ? L" problem)" : L" problems)")
                                           : std::wstring()) +
-               L", exit code " + std::to_wstring(CheckExitCode(check.report.result)) + L".");
+               L", exit code " + DecimalText(CheckExitCode(check.report.result)) + L".");
     return check.report;
 }
 

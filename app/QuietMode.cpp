@@ -13,6 +13,7 @@
 #include "ports/ServiceCheckedPortSpooler.h"
 #include "system/TextCompare.h"
 #include "system/Win32ErrorCodes.h"
+#include "system/DecimalText.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ const wchar_t* DefaultPrinterModeText(DefaultPrinterMode mode)
 int Finish(QuietSystem& system, int exitCode)
 {
     Log(system, (exitCode == kExitSuccess ? L"Result: success, exit code " : L"Result: failure, exit code ") +
-                    std::to_wstring(exitCode) + L".");
+                    DecimalText(exitCode) + L".");
     // What was done stands; a success whose record was lost says so. A failure keeps its own
     // code, which matters more to the deployment tool.
     if (system.logLost && exitCode == kExitSuccess)
@@ -100,7 +101,7 @@ std::wstring ErrorSuffix(QuietSystem& system, uint32_t errorCode)
 {
     if (errorCode == 0)
         return std::wstring();
-    return L" " + ErrorText(system, errorCode) + L" (error " + std::to_wstring(errorCode) + L")";
+    return L" " + ErrorText(system, errorCode) + L" (error " + DecimalText(errorCode) + L")";
 }
 
 std::wstring QuotedList(const std::vector<std::string>& utf8Names)
@@ -178,7 +179,7 @@ std::wstring DescribeStep(QuietSystem& system, const UninstallStep& step)
     case UninstallResult::NotString: {
         const wchar_t* type = RegistryTypeName(step.valueType);
         return what + L" is not a string (" +
-               (type ? std::wstring(type) : L"type " + std::to_wstring(step.valueType)) +
+               (type ? std::wstring(type) : L"type " + DecimalText(step.valueType)) +
                L") and names no printer: left as it is.";
     }
     case UninstallResult::InUse:
@@ -205,7 +206,7 @@ bool PackageMatchesSeal(QuietSystem& system, const EnvironmentNames& names)
     }
     if (system.seal->state == SealState::Sealed)
         Log(system, L"The package files are checked against this program's seal (release " +
-                        FromUtf8(system.seal->release) + L", " + std::to_wstring(system.seal->files.size()) +
+                        FromUtf8(system.seal->release) + L", " + DecimalText(system.seal->files.size()) +
                         L" files).");
     std::vector<std::string> paths;
     for (const PackageFile& file : PackageFilesFor(names))
@@ -507,8 +508,8 @@ bool PrepareTcpPort(const CommandLineOptions& options, QuietSystem& system)
     const std::wstring name = Quoted(FromUtf8(TcpPortName(options.tcpAddress)));
     const std::wstring monitor = Quoted(Ascii(kTcpMonitorName));
     const std::wstring target = FromUtf8(options.tcpAddress.host) + L" port " +
-                                std::to_wstring(options.tcpAddress.portNumber) + L" (RAW)";
-    auto error = [&system](uint32_t code) { return ErrorText(system, code) + L" (error " + std::to_wstring(code) + L")"; };
+                                DecimalText(options.tcpAddress.portNumber) + L" (RAW)";
+    auto error = [&system](uint32_t code) { return ErrorText(system, code) + L" (error " + DecimalText(code) + L")"; };
     if (system.xcv == nullptr) {
         Log(system, L"The " + monitor + L" port monitor cannot be reached. Nothing was installed.");
         return false;

@@ -17,6 +17,7 @@
 #include "ports/XcvPorts_win32.h"
 #include "system/TextConversion_win32.h"
 #include "ui/InstallMessages.h"
+#include "system/DecimalText.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ int RunQuiet(const CommandLineOptions& options)
     const bool logOpen = !options.logFile.empty() && log.Open(options.logFile);
     if (options.mode == CommandMode::BadArguments) {
         WriteLogLine(log, L"Invalid arguments: " + FromUtf8(options.error) + L" Result: exit code " +
-                              std::to_wstring(kExitInvalidParameter) + L".");
+                              DecimalText(kExitInvalidParameter) + L".");
         return kExitInvalidParameter;
     }
     if (!options.logFile.empty() && !logOpen)

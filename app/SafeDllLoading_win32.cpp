@@ -7,6 +7,7 @@
 #include "system/SystemLibrary_win32.h"
 #include "system/TextConversion_win32.h"
 #include "win/Messages_win32.h"
+#include "system/DecimalText.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ FARPROC WINAPI DelayLoadFailure(unsigned notification, PDelayLoadInfo info)
 {
     if (notification == dliFailGetProc) {
         std::wstring function = info->dlp.fImportByName ? WidenAnsi(info->dlp.szProcName)
-                                                        : L"#" + std::to_wstring(info->dlp.dwOrdinal);
+                                                        : L"#" + DecimalText(info->dlp.dwOrdinal);
         ReportAndExit(WidenAnsi(info->szDll) + FromUtf8(" 缺少函数 ") + function + L":", info->dwLastError);
     }
     if (notification == dliFailLoadLib)

@@ -1,6 +1,6 @@
 #include "install/DriverFileVersion.h"
+#include "system/DecimalText.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -74,12 +74,10 @@ std::string DateText(uint64_t fileTime, bool withTime)
 {
     int year = 0, month = 0, day = 0, minute = 0;
     CivilTime(fileTime, year, month, day, minute);
-    char text[40];
-    if (withTime)
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d UTC", year, month, day, minute / 60, minute % 60);
-    else
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
+    const std::string date = PaddedDecimal(year, 4) + "-" + PaddedDecimal(month, 2) + "-" + PaddedDecimal(day, 2);
+    if (!withTime)
+        return date;
+    return date + " " + PaddedDecimal(minute / 60, 2) + ":" + PaddedDecimal(minute % 60, 2) + " UTC";
 }
 
 void DatesOfBoth(uint64_t first, uint64_t second, std::string& firstText, std::string& secondText)

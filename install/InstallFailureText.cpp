@@ -2,6 +2,7 @@
 
 #include "install/PackageSeal.h"
 #include "system/Win32ErrorCodes.h"
+#include "system/DecimalText.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ std::wstring VerifyProblemText(const InstallOutcome& outcome, const std::wstring
 
 std::wstring Number(uint32_t value)
 {
-    return std::to_wstring(value);
+    return DecimalText(value);
 }
 
 std::wstring ProtectedPrintText(ProtectedPrint source)

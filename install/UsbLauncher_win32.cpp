@@ -7,6 +7,7 @@
 #include "install/InstallSystem_win32.h"
 #include "install/PackageSeal.h"
 #include "install/UsbLauncher.h"
+#include "system/DecimalText.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ void StartChecked(const std::string& installer, const std::string& path, std::ws
         else if (refused.failedStep != InstallStep::None && refused.errorCode != ERROR_FILE_NOT_FOUND &&
                  refused.errorCode != ERROR_PATH_NOT_FOUND)
             refusal = L"The installer\n    " + name + L"\ncannot be checked (error " +
-                      std::to_wstring(refused.errorCode) + L"), so it was not started.";
+                      DecimalText(refused.errorCode) + L"), so it was not started.";
         if (refused.failedStep != InstallStep::None)
             return;  // a missing installer passes silently, as ShellExecute lets it
     }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "system/Win32ErrorCodes.h"
+#include "system/DecimalText.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ std::wstring FailedStartText(const wchar_t* lead, const std::wstring& errorText,
     std::wstring text = lead;
     if (!errorText.empty())
         text += L" " + errorText;
-    return text + L" (error " + std::to_wstring(errorCode) + L"). " + kHowToStart;
+    return text + L" (error " + DecimalText(errorCode) + L"). " + kHowToStart;
 }
 
 }  // namespace
@@ -197,5 +198,5 @@ std::wstring SpoolerFailureText(const SpoolerServiceCheck& check, const std::wst
     std::wstring text = what + L":";
     if (!callErrorText.empty())
         text += L" " + callErrorText;
-    return text + L" (error " + std::to_wstring(callError) + L").";
+    return text + L" (error " + DecimalText(callError) + L").";
 }

@@ -1,4 +1,5 @@
 #include "win/Messages_win32.h"
+#include "system/DecimalText.h"
 
 std::wstring AppTitle()
 {
@@ -38,6 +39,6 @@ std::wstring Win32ErrorText(DWORD errorCode)
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     if (text.empty())
-        text = L"Error " + std::to_wstring(errorCode);
+        text = L"Error " + DecimalText(errorCode);
     return text;
 }
