@@ -5,10 +5,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "system/SpoolerService.h"
-
-#include <vector>
 
 // The SCM and its clock: every wait moves the clock on, never the test's time.
 class FakeSpoolerService : public SpoolerService {
@@ -40,11 +39,7 @@ public:
         ++starts;
         if (startError != 0)
             return startError;
-        if (alreadyRunningAnswers > 0) {
-            --alreadyRunningAnswers;
-            return kErrorServiceAlreadyRunning;
-        }
-        if (state.current != kServiceStopped)
+        if (alreadyRunningAnswers-- > 0 || state.current != kServiceStopped)
             return kErrorServiceAlreadyRunning;
         Become(afterStart);
         return 0;
@@ -55,9 +50,8 @@ public:
         waits.push_back(milliseconds);
         now += milliseconds;
         if (!then.empty()) {
-            SpoolerServiceState next = then.front();
+            Become(then.front());
             then.erase(then.begin());
-            Become(next);
         } else if (keepsMoving > 0) {
             --keepsMoving;
             ++state.checkPoint;

@@ -532,11 +532,9 @@ INSTANTIATE_TEST_SUITE_P(
                          f.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {false, 0, 0, kMarch2012});
                      },
                      InstalledFileProblem::ContentDiffers, kVersionDir + "\\uniDRV.DLL", 0},
-        ReadBackCase{"a differing file whose package copy's date cannot be read",
-                     [](FakeInstallSystem& f) {
+        ReadBackCase{"a differing file whose package copy's date cannot be read", [](FakeInstallSystem& f) {
                          f.staleInstalled["ttfsub.GPD"] = "another copy";
-                         f.factsErrors[Upper("Printer Driver\\x64\\TTFSUB.GPD")] = 5;
-                     },
+                         f.factsErrors[Upper("Printer Driver\\x64\\TTFSUB.GPD")] = 5; },
                      InstalledFileProblem::Unreadable, "Printer Driver\\x64\\TTFSUB.GPD", 5},
         ReadBackCase{"an older Unidrv core in use stayed",
                      [](FakeInstallSystem& f) {
