@@ -5,10 +5,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "system/SpoolerService.h"
-
-#include <vector>
 
 // The SCM and its clock: every wait moves the clock on, never the test's time.
 class FakeSpoolerService : public SpoolerService {
@@ -18,10 +17,10 @@ public:
     uint32_t startError = 0;        // what StartService answers instead of starting
     int alreadyRunningAnswers = 0;  // StartService answers 1056 this often first (a stop not yet done)
     SpoolerServiceState afterStart{kServiceRunning};
-    // What the service reports after each wait, in turn. With none left, a pending service
-    // finishes (runs, or stops) at the next look, unless it `keepsMoving` its check point.
+    // What the service reports after each wait, in turn. With none left, a pending service moves
+    // its check point at the next `keepsMoving` looks, then finishes (runs, or stops).
     std::vector<SpoolerServiceState> then;
-    bool keepsMoving = false;
+    int keepsMoving = 0;
     std::function<void()> onStarted;  // the spooler answers from here on
     int queries = 0, starts = 0;
     uint32_t now = 0;
@@ -40,11 +39,7 @@ public:
         ++starts;
         if (startError != 0)
             return startError;
-        if (alreadyRunningAnswers > 0) {
-            --alreadyRunningAnswers;
-            return kErrorServiceAlreadyRunning;
-        }
-        if (state.current != kServiceStopped)
+        if (alreadyRunningAnswers-- > 0 || state.current != kServiceStopped)
             return kErrorServiceAlreadyRunning;
         Become(afterStart);
         return 0;
@@ -55,10 +50,10 @@ public:
         waits.push_back(milliseconds);
         now += milliseconds;
         if (!then.empty()) {
-            SpoolerServiceState next = then.front();
+            Become(then.front());
             then.erase(then.begin());
-            Become(next);
-        } else if (keepsMoving) {
+        } else if (keepsMoving > 0) {
+            --keepsMoving;
             ++state.checkPoint;
         } else if (state.current == kServiceStartPending || state.current == kServiceStopPending) {
             Become(SpoolerServiceState{state.current == kServiceStartPending ? kServiceRunning : kServiceStopped});

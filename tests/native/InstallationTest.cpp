@@ -55,11 +55,6 @@ std::string Upper(std::string text)
     return text;
 }
 
-std::string Narrow(const std::wstring& ascii)
-{
-    return std::string(ascii.begin(), ascii.end());
-}
-
 std::wstring Widen(const std::string& ascii)
 {
     return std::wstring(ascii.begin(), ascii.end());
@@ -537,25 +532,9 @@ INSTANTIATE_TEST_SUITE_P(
                          f.SetFacts("Printer Driver\\x64\\uniDRV.DLL", {false, 0, 0, kMarch2012});
                      },
                      InstalledFileProblem::ContentDiffers, kVersionDir + "\\uniDRV.DLL", 0},
-        ReadBackCase{"an earlier-dated DLL of a higher version stayed on Windows 2000",
-                     [](FakeInstallSystem& f) {
-                         f.windows = {5, 0, 2195};
-                         f.SetFacts("Printer Driver\\x64\\UNIRES.DLL", {true, 3, 0x0A280000, kJune2021});
-                         f.SetFacts(kVersionDir + "\\unires.DLL", {true, 3, 0x4A610001, kMarch2012});
-                         f.staleInstalled["unires.DLL"] = "an older resource DLL";
-                     },
-                     InstalledFileProblem::SizeDiffers, kVersionDir + "\\unires.DLL", 0},
-        ReadBackCase{"a differing file whose version cannot be read",
-                     [](FakeInstallSystem& f) {
-                         f.staleInstalled["ttfsub.GPD"] = "held by another program";
-                         f.SetFacts(kVersionDir + "\\ttfsub.GPD", {false, 0, 0, kJune2021, 32});
-                     },
-                     InstalledFileProblem::Unreadable, kVersionDir + "\\ttfsub.GPD", 32},
-        ReadBackCase{"a differing file whose package copy's date cannot be read",
-                     [](FakeInstallSystem& f) {
+        ReadBackCase{"a differing file whose package copy's date cannot be read", [](FakeInstallSystem& f) {
                          f.staleInstalled["ttfsub.GPD"] = "another copy";
-                         f.factsErrors[Upper("Printer Driver\\x64\\TTFSUB.GPD")] = 5;
-                     },
+                         f.factsErrors[Upper("Printer Driver\\x64\\TTFSUB.GPD")] = 5; },
                      InstalledFileProblem::Unreadable, "Printer Driver\\x64\\TTFSUB.GPD", 5},
         ReadBackCase{"an older Unidrv core in use stayed",
                      [](FakeInstallSystem& f) {
@@ -632,33 +611,27 @@ TEST(Installation, ProtectedPrintModeAndTheSpoolersRefusalsTheWarnedDriversRetry
     }
 }
 
-// R4, R5: the registration asks for the codes of a driver that a policy blocks or warns about; a
-// Windows that refuses that flag (87) gets the call AddPrinterDriver makes, and gives its own answer.
+// R4, R5: the registration passes APD_RETURN_BLOCKING_STATUS_CODE, so that a policy's block is
+// named; a Windows that refuses that flag (87) gets the plain call, as AddPrinterDriver makes it.
 TEST(Installation, ThePolicyCodesAreAskedForAndAWindowsThatRefusesTheFlagGetsThePlainCall)
 {
-    const std::string add = "AddDriver VELM58KD Windows x64", plain = add + " without the blocking codes",
-                      ask = "AskWarned VELM58KD", retry = "AddWarnedDriver VELM58KD Windows x64";
-    const struct { bool refusesFlag; uint32_t policy; std::vector<std::string> calls; uint32_t error; std::string words; } cases[] = {
-        {false, 0, {add}, 0, ""},
-        {true, 0, {add, plain}, 0, ""},
-        {false, kErrorPrinterDriverBlocked, {add}, kErrorPrinterDriverBlocked, "Windows blocks this printer driver"},
-        {true, kErrorPrinterDriverBlocked, {add, plain}, 1797, "could not be registered"},
-        {false, kErrorPrinterDriverWarned, {add, ask, retry}, 0, ""},
-    };
+    const std::string add = "AddDriver VELM58KD Windows x64", plain = add + " without the blocking codes";
+    const struct { bool refusesFlag; uint32_t policy; std::vector<std::string> calls; std::wstring words; } cases[] = {
+        {false, 0, {add}, L""}, {true, 0, {add, plain}, L""},
+        {false, kErrorPrinterDriverBlocked, {add}, L"Windows blocks this printer driver"}};
     for (const auto& c : cases) {
         FakeInstallSystem fake;
         fake.refusesBlockingStatus = c.refusesFlag;
         fake.policyRefusal = c.policy;
-        fake.warnedAnswer = InstallFeedback::Answer::Yes;
         const InstallOutcome outcome = Install(fake, DefaultChoices());
         std::vector<std::string> calls;
-        std::copy_if(fake.log.begin(), fake.log.end(), std::back_inserter(calls), [](const std::string& line) {
-            return line.rfind("Add", 0) == 0 || line.rfind("Ask", 0) == 0; });
-        EXPECT_EQ(c.calls, calls) << c.refusesFlag << " " << c.policy;
-        EXPECT_EQ(c.error, outcome.errorCode) << c.refusesFlag << " " << c.policy;
-        EXPECT_EQ(c.error == 0, outcome.succeeded);
-        const std::string text = Narrow(ComposeInstallFailure(outcome, L"", Widen));
-        EXPECT_NE(std::string::npos, text.find(c.words)) << text;
+        std::copy_if(fake.log.begin(), fake.log.end(), std::back_inserter(calls),
+                     [](const std::string& line) { return line.rfind("AddDriver", 0) == 0; });
+        EXPECT_EQ(c.calls, calls) << c.refusesFlag;
+        EXPECT_EQ(c.policy, outcome.errorCode) << c.refusesFlag;
+        EXPECT_EQ(c.words.empty(), outcome.succeeded) << c.refusesFlag;
+        if (!c.words.empty())
+            EXPECT_NE(std::wstring::npos, ComposeInstallFailure(outcome, L"", Widen).find(c.words));
     }
 }
 
@@ -721,73 +694,55 @@ INSTANTIATE_TEST_SUITE_P(ASealedProgram, InstallationReadBack, testing::Values(R
             if (line.rfind("GetDriverDirectory", 0) == 0) f.disk[Upper("Printer Driver\\x64\\QRX58.DLL")] = "planted"; };
     }, InstalledFileProblem::SizeDiffers, kVersionDir + "\\QRX58.DLL", 0}));
 
-// An installed file that differs is an old copy only where every rule Windows may apply would
-// have replaced it (docs/windows-rules.md D3 to D7), one row per case; and the entry of the version registered.
-TEST(DriverFileVersion, AnInstalledFileIsAnOldCopyOnlyWhereWindowsWouldCertainlyHaveReplacedIt)
+// An installed file whose bytes differ from the package's (docs/windows-rules.md D3 to D7): held
+// open, the spooler could not replace it; not held, the fake spooler replaced it or kept it (D1).
+// What Windows kept is named in the completion; an older copy fails naming both versions and
+// dates; a version that cannot be read (not one of the "no version" errors) fails with its error.
+TEST(Installation, ADifferingInstalledFileIsKeptOrFailsAsWindowsRulesDecide)
 {
-    const WindowsVersion xp{5, 1, 2600}, w10{10, 0, 19041}, w2000{5, 0, 2195};
-    const uint64_t early = kMarch2012, late = kJune2021;
-    const DriverFileFacts v2600{true, 3, 0x0A280000, early}, v2600late{true, 3, 0x0A280000, late},
-        v19041{true, 3, 0x4A610001, early}, v2599late{true, 3, 0x0A27FFFF, late}, none{false, 0, 0, early},
-        noneLate{false, 0, 0, late};
-    using V = FileVerdict;
-    const struct { DriverFileFacts installed, package; WindowsVersion os; V verdict; } rows[] = {
-        // Both versioned, XP and later (an unknown system counts as one): the version, whatever the dates.
-        {v19041, v2600late, w10, V::KeptHigherVersion}, {v2599late, v2600, w10, V::LowerVersion},
-        {v2600late, v2600, xp, V::KeptSameVersion}, {v2600, v2600late, {}, V::KeptSameVersion},
-        // One or both without a version: the date; the same time is Windows' to keep.
-        {noneLate, v2600, w10, V::KeptDate}, {none, v2600late, w10, V::EarlierDate},
-        {v19041, noneLate, xp, V::EarlierDate}, {noneLate, none, w10, V::KeptDate}, {none, none, w10, V::KeptDate},
-        // Windows 2000: the date alone.
-        {v19041, v2600late, w2000, V::EarlierDate}, {v2599late, v2600, w2000, V::KeptDate},
-        {v2600, v2600, w2000, V::KeptDate}};
-    for (const auto& row : rows)
-        EXPECT_EQ(row.verdict, JudgeInstalledFile(row.installed, row.package, row.os)) << &row - rows;
-    // Only a missing version is "no version": Windows' errors for it, not a read that failed.
-    for (uint32_t error : {0u, 1812u, 1813u, 1814u, 193u})
-        EXPECT_TRUE(IsMissingVersion(error)) << error;
-    for (uint32_t error : {2u, 5u, 32u, 87u})
-        EXPECT_FALSE(IsMissingVersion(error)) << error;
-    EXPECT_EQ("0.3.19041.1 no version", VersionText(v19041) + " " + VersionText(none));
-    std::string first, second;
-    DatesOfBoth(early, late, first, second);
-    EXPECT_EQ("2012-03-01 2021-06-05", first + " " + second);
-    DatesOfBoth(133537247400000000ULL, 133537247400000000ULL - 600000000ULL * 60, first, second);
-    EXPECT_EQ("2024-02-29 23:59 UTC 2024-02-29 22:59 UTC", first + " " + second) << "the same day: with the time";
+    const uint64_t early = kMarch2012, late = kJune2021, leapDay = 133537247400000000ULL;
+    const WindowsVersion w10{10, 0, 19041}, xp{5, 1, 2600}, w2000{5, 0, 2195};
+    auto v = [](uint32_t versionLS, uint64_t date) { return DriverFileFacts{true, 3, versionLS, date}; };
+    auto none = [](uint64_t date, uint32_t error = 0) { return DriverFileFacts{false, 0, 0, date, error}; };
+    const uint32_t v2599 = 0x0A27FFFF, v2600 = 0x0A280000, v19041 = 0x4A610001;
+    const std::wstring kept = L"uniDRV.DLL: Windows kept its ", older = L"The installed file is dated earlier";
+    // says: the completion's line of the kept file (none: Windows replaced it), or what the failure says.
+    const struct { WindowsVersion os; DriverFileFacts installed, package; bool held, ok; std::wstring says; uint32_t error; } rows[] = {
+        {w10, v(v19041, early), v(v2600, late), false, true, kept + L"newer version 0.3.19041.1; the package has 0.3.2600.0"},
+        {w10, v(0x01000000, late), v(v2600, early), false, true, L""},
+        {w10, v(v2599, late), v(v2600, early), true, false, L"Installed: version 0.3.2599.65535, dated 2021-06-05; the "
+         L"package's: version 0.3.2600.0, dated 2012-03-01. The installed version is lower"},
+        {xp, v(v2600, early), v(v2600, late), true, true,
+         kept + L"copy of the same version 0.3.2600.0, dated 2012-03-01; the package's is dated 2021-06-05"},
+        {{}, none(late, 1813), v(v2600, early), true, true, kept + L"copy dated 2021-06-05; the package's is dated 2012-03-01"},
+        {w10, v(v19041, early), none(late, 193), true, false,
+         L"Installed: version 0.3.19041.1, dated 2012-03-01; the package's: no version, dated 2021-06-05. " + older},
+        {w10, none(leapDay), none(leapDay - 36000000000ULL), true, true,
+         kept + L"copy dated 2024-02-29 23:59 UTC; the package's is dated 2024-02-29 22:59 UTC"},
+        {w10, none(early), none(early), true, true, kept + L"copy dated 2012-03-01; the package's is dated 2012-03-01"},
+        {w2000, v(v19041, early), v(v2600, late), true, false, older},
+        {w2000, v(v2599, late), v(v2600, early), true, true, kept + L"copy dated 2021-06-05; the package's is dated 2012-03-01"},
+        {w10, none(late, 32), v(v2600, early), true, false, L"cannot be read", 32}};
+    for (const auto& row : rows) {
+        FakeInstallSystem fake;
+        const std::string installed = kVersionDir + "\\uniDRV.DLL";
+        fake.windows = row.os;
+        fake.disk[Upper(installed)] = "another copy";
+        if (row.held)
+            fake.staleInstalled["uniDRV.DLL"] = "another copy";
+        fake.SetFacts(installed, row.installed);
+        fake.SetFacts("Printer Driver\\x64\\uniDRV.DLL", row.package);
+        const InstallOutcome outcome = Install(fake, DefaultChoices());
+        EXPECT_EQ(row.ok, outcome.succeeded) << &row - rows;
+        EXPECT_EQ(row.ok, !fake.printers.empty()) << &row - rows;
+        EXPECT_EQ(row.error, outcome.errorCode) << &row - rows;
+        if (row.ok)
+            EXPECT_EQ(row.says.empty() ? L"Completed!" : L"Completed!\n\n" + row.says, CompletionText(outcome.keptFiles));
+        else
+            EXPECT_NE(std::wstring::npos, ComposeInstallFailure(outcome, L"", Widen).find(row.says)) << &row - rows;
+    }
     EXPECT_EQ(std::vector<int>({-1, 1, 1}),
               (std::vector<int>{PickRegisteredEntry({}, 3), PickRegisteredEntry({2, 3}, 3), PickRegisteredEntry({2, 3}, 4)}));
-}
-
-// A PC with another printer's Unidrv core in 3\ (the fake copies only newer files): what Windows
-// kept is accepted and named with both versions or dates, in the log's words and the wizard's
-// completion; an older one in use is a failure of the read-back table above.
-TEST(Installation, WhatWindowsKeptIsNamedWithBothVersionsOrDatesAndAnOlderCoreIsReplaced)
-{
-    const uint64_t early = kMarch2012, late = kJune2021;
-    const DriverFileFacts v2600{true, 3, 0x0A280000, early};
-    // record: the file's name in the driver record, which the spooler copies by.
-    const struct { const char* file; const char* record; DriverFileFacts installed; bool inUse; std::string kept; } cases[] = {
-        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x4A610001, early}, false,
-         "uniDRV.DLL: Windows kept its newer version 0.3.19041.1; the package has 0.3.2600.0"},
-        {"uniDRV.DLL", "uniDRV.DLL", {true, 3, 0x01000000, late}, false, ""},
-        {"STDNAMES.GPD", "stdnames.GPD", {false, 0, 0, late}, true,
-         "STDNAMES.GPD: Windows kept its copy dated 2021-06-05; the package's is dated 2012-03-01"},
-        {"UNIRES.DLL", "unires.DLL", {true, 3, 0x0A280000, late}, true,
-         "UNIRES.DLL: Windows kept its copy of the same version 0.3.2600.0, dated 2021-06-05; the package's is dated "
-         "2012-03-01"}};
-    for (const auto& c : cases) {
-        FakeInstallSystem fake;
-        const std::string installed = kVersionDir + "\\" + c.file, source = std::string("Printer Driver\\x64\\") + c.file;
-        fake.SetFacts(source, c.installed.hasVersion ? v2600 : DriverFileFacts{false, 0, 0, early});
-        fake.disk[Upper(installed)] = "another copy";
-        fake.SetFacts(installed, c.installed);
-        if (c.inUse)
-            fake.staleInstalled[c.record] = "another copy";
-        const InstallOutcome outcome = Install(fake, DefaultChoices());
-        ASSERT_TRUE(outcome.succeeded) << c.kept;
-        EXPECT_EQ(c.kept, outcome.keptFiles.empty() ? "" : Narrow(KeptFileText(outcome.keptFiles[0])));
-        EXPECT_EQ(c.kept.empty() ? L"Completed!" : L"Completed!\n\n" + Widen(c.kept), CompletionText(outcome.keptFiles));
-    }
 }
 
 // What the record names must be in the driver directory: refused by name before AddDriver, as
@@ -892,88 +847,51 @@ TEST(InstallationSpoolerService, AWorkingSpoolerNeverCostsALookAtTheServiceAndAL
     EXPECT_EQ(1u, stopping.drivers.size());
 }
 
-// A printer handle dies with the spooler process that gave it: after a restart the call that
-// needs one is made again as a whole, on a handle of the spooler that runs now.
-class HandleAfterRestart : public testing::Test {
-protected:
-    HandleAfterRestart()
-    {
+// A printer handle dies with the spooler process that gave it: after a restart a call that takes
+// one is made again whole (open, call, close), and the caller's dead handle only closed. An
+// AddPrinter repeated after a restart that finds the printer already there (1802) takes it as
+// the one its first call added only where it is ours on the chosen port; else it is moved.
+TEST(InstallationSpoolerService, ACallThatTakesAPrinterHandleIsMadeAgainWholeAfterARestart)
+{
+    const std::string create = "CreatePrinter VELM58KD on LPT1:", open = "OpenExistingPrinter VELM58KD",
+                      rebind = "Rebind VELM58KD to LPT1:", binding = "GetPrinterBinding VELM58KD";
+    // foundPort: where the first AddPrinter's printer stands after the restart ("": it added none).
+    const struct { std::string failOn, foundPort; bool existed, addedBefore; std::vector<std::string> calls; } rows[] = {
+        {"Rebind", "", true, false, {create, open, rebind, open, rebind, "ClosePrinter", "ClosePrinter (dead handle)"}},
+        {"CreatePrinter", "LPT1:", false, true, {create, create, open, binding, "ClosePrinter"}},
+        {"CreatePrinter", "COM1:", true, false, {create, create, open, binding, "ClosePrinter", open, rebind, "ClosePrinter"}}};
+    for (const auto& row : rows) {
+        FakeInstallSystem fake;
+        if (row.failOn == "Rebind")
+            fake.existingPrinters = {"VELM58KD"};
+        fake.failOn = row.failOn;
         fake.failError = kErrorRpcServerUnavailable;
-        service.onStarted = [this] {
+        FakeSpoolerService service;
+        service.onStarted = [&] {
             fake.failOn.clear();
-            if (onRestart)
-                onRestart();
+            if (!row.foundPort.empty()) {  // the first call added it; its answer was lost with the spooler
+                PrinterRecord added = fake.printers[0];
+                added.portName = row.foundPort;
+                fake.existingPrinters.insert(added.printerName);
+                fake.bindings[added.printerName] = added;
+            }
             fake.RestartSpooler();
         };
-    }
-    InstallOutcome Install()
-    {
+        SpoolerServiceGuard guard(&service, [] { return true; });
         ServiceCheckedDriverSpooler spooler(fake, guard);
         InstallSystem system{spooler, fake, fake, fake};
-        return RunInstallation(DefaultChoices(), system);
-    }
-    std::vector<std::string> PrinterCalls() const
-    {
+        const InstallOutcome outcome = RunInstallation(DefaultChoices(), system);
+
+        ASSERT_TRUE(outcome.succeeded) << row.foundPort << outcome.errorCode;
+        EXPECT_EQ(row.existed, outcome.printerExisted) << row.foundPort;
+        EXPECT_EQ(row.addedBefore, guard.Check().printerAddedBeforeRestart) << row.foundPort;
         std::vector<std::string> calls;
         for (const std::string& line : fake.log)
             for (const char* call : {"CreatePrinter", "OpenExistingPrinter", "Rebind", "GetPrinterBinding", "ClosePrinter"})
                 if (line.rfind(call, 0) == 0)
-                calls.push_back(line);
-        return calls;
+                    calls.push_back(line);
+        EXPECT_EQ(row.calls, calls) << row.foundPort;
+        EXPECT_EQ("LPT1:", fake.bindings["VELM58KD"].portName);
+        EXPECT_EQ(0, fake.openHandles);
     }
-
-    FakeInstallSystem fake;
-    FakeSpoolerService service;
-    SpoolerServiceGuard guard{&service, [] { return true; }};
-    std::function<void()> onRestart;
-};
-
-TEST_F(HandleAfterRestart, ARebindIsMadeAgainOnAFreshHandleAndTheDeadOneOnlyClosed)
-{
-    fake.existingPrinters = {"VELM58KD"};
-    fake.failOn = "Rebind";
-    const InstallOutcome outcome = Install();
-
-    ASSERT_TRUE(outcome.succeeded) << outcome.errorCode;
-    EXPECT_EQ(std::vector<std::string>({"CreatePrinter VELM58KD on LPT1:", "OpenExistingPrinter VELM58KD",
-                                        "Rebind VELM58KD to LPT1:",
-                                        "OpenExistingPrinter VELM58KD", "Rebind VELM58KD to LPT1:", "ClosePrinter",
-                                        "ClosePrinter (dead handle)"}),
-              PrinterCalls());
-    EXPECT_EQ(0, fake.openHandles);
-}
-
-TEST_F(HandleAfterRestart, AnAddPrinterWhosePrinterCameBeforeTheStopIsFoundOnOurPortAndSaidSo)
-{
-    fake.failOn = "CreatePrinter";
-    onRestart = [this] {  // the first call added it; its answer was lost with the spooler
-        fake.existingPrinters.insert(fake.printers[0].printerName);
-        fake.bindings[fake.printers[0].printerName] = fake.printers[0];
-    };
-    const InstallOutcome outcome = Install();
-
-    ASSERT_TRUE(outcome.succeeded) << outcome.errorCode;
-    EXPECT_FALSE(outcome.printerExisted) << "it was not there before the installation";
-    EXPECT_TRUE(guard.Check().printerAddedBeforeRestart);
-    EXPECT_TRUE(fake.rebinds.empty());
-    EXPECT_EQ(0, fake.openHandles);
-}
-
-TEST_F(HandleAfterRestart, AnAddPrinterThatFindsAnotherPrinterOfThatNameMovesItAsARepair)
-{
-    fake.failOn = "CreatePrinter";
-    onRestart = [this] {
-        PrinterRecord elsewhere = fake.printers[0];
-        elsewhere.portName = "COM1:";
-        fake.existingPrinters.insert(elsewhere.printerName);
-        fake.bindings[elsewhere.printerName] = elsewhere;
-    };
-    const InstallOutcome outcome = Install();
-
-    ASSERT_TRUE(outcome.succeeded) << outcome.errorCode;
-    EXPECT_TRUE(outcome.printerExisted);
-    EXPECT_FALSE(guard.Check().printerAddedBeforeRestart);
-    ASSERT_EQ(1u, fake.rebinds.size());
-    EXPECT_EQ("LPT1:", fake.bindings["VELM58KD"].portName);
-    EXPECT_EQ(0, fake.openHandles);
 }

@@ -258,30 +258,25 @@ TEST(Uninstallation, LegacyDefaultPrinterModeGoesBackOnlyWhereTheInstallationCha
 }
 
 // A handle dies with the spooler that gave it: DeletePrinter after a restart is made again as
-// open, delete, close.
-TEST(UninstallationAfterRestart, DeletesThePrinterOnAFreshHandleOrFindsItGoneAlready)
+// open, delete, close; one that then finds no printer (the first call deleted it) has removed it.
+TEST(Uninstallation, ADeletePrinterLostWithARestartedSpoolerIsMadeAgainWhole)
 {
     for (const bool deletedBeforeTheStop : {false, true}) {
         FakeUninstallSystem fake;
         fake.failOn = "DeletePrinter";
         fake.failError = kErrorRpcServerUnavailable;
         FakeSpoolerService service;
-        service.onStarted = [&] {
-            fake.failOn.clear();
-            fake.printerPresent = !deletedBeforeTheStop;
-            fake.RestartSpooler();
-        };
+        service.onStarted = [&] { fake.failOn.clear(), fake.printerPresent = !deletedBeforeTheStop, fake.RestartSpooler(); };
         SpoolerServiceGuard guard(&service, [] { return true; });
         ServiceCheckedUninstallSystem removal(fake, guard);
         const UninstallOutcome outcome = RunUninstallation("VELM58KD", "VELM58KD", "Windows x64", removal);
 
-        EXPECT_TRUE(outcome.complete) << deletedBeforeTheStop;
-        EXPECT_EQ(UninstallResult::Removed, outcome.steps.at(0).result);
-        const Log expected = deletedBeforeTheStop
-                                 ? Log{"OpenPrinter VELM58KD", "DeletePrinter", "OpenPrinter VELM58KD",
-                                       "ClosePrinter (dead handle)", "ListPrinters"}
-                                 : Log{"OpenPrinter VELM58KD", "DeletePrinter", "OpenPrinter VELM58KD", "DeletePrinter",
-                                       "ClosePrinter", "ClosePrinter (dead handle)", "ListPrinters"};
+        EXPECT_TRUE(outcome.complete && outcome.steps.at(0).result == UninstallResult::Removed) << deletedBeforeTheStop;
+        const Log expected = deletedBeforeTheStop ? Log{"OpenPrinter VELM58KD", "DeletePrinter", "OpenPrinter VELM58KD",
+                                                        "ClosePrinter (dead handle)", "ListPrinters"}
+                                                  : Log{"OpenPrinter VELM58KD", "DeletePrinter", "OpenPrinter VELM58KD",
+                                                        "DeletePrinter", "ClosePrinter", "ClosePrinter (dead handle)",
+                                                        "ListPrinters"};
         EXPECT_EQ(expected, Log(fake.log.begin(), fake.log.begin() + static_cast<long>(expected.size())));
         EXPECT_EQ(0, fake.openHandles);
     }

@@ -32,22 +32,14 @@ struct HeldFile {
     }
 };
 
-// Writes `text` (if any) into an open file and makes 00:00 UTC of the day its last-write time.
+// Writes `text` into an open file and makes 00:00 UTC of the day its last-write time.
 bool WriteDated(HANDLE file, const std::string& text, WORD year, WORD month, WORD day)
 {
     DWORD written = 0;
-    SYSTEMTIME date = {year, month, 0, day, 0, 0, 0, 0};
+    SYSTEMTIME date = {year, month, 0, day};
     FILETIME time = {};
-    return (text.empty() || (WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                             FlushFileBuffers(file))) &&
+    return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && FlushFileBuffers(file) &&
            SystemTimeToFileTime(&date, &time) && SetFileTime(file, nullptr, nullptr, &time);
-}
-
-// The same date for a file that stays as it is.
-bool Redate(const std::string& path, WORD year, WORD month, WORD day)
-{
-    HeldFile file(path);
-    return WriteDated(file.handle, "", year, month, day);
 }
 
 class Faults : public testing::Test {
@@ -192,7 +184,7 @@ TEST_F(Faults, AStaleDriverFileTheSpoolerCannotReplaceIsNamedInsteadOfCompleted)
     // that prints with it: the spooler cannot overwrite it, though anyone may read it.
     HANDLE stale = CreateFileA(installed.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                CREATE_ALWAYS, 0, nullptr);
-    ASSERT_TRUE(Redate(folder + "\\" + HostDriverFolder() + "\\VELM58KD.GPD", 2012, 3, 1));
+    ASSERT_TRUE(WriteDated(HeldFile(folder + "\\" + HostDriverFolder() + "\\VELM58KD.GPD").handle, "", 2012, 3, 1));
     ASSERT_TRUE(WriteDated(stale, "*GPDSpecVersion: \"0.9\"\r\n", 2010, 1, 1));
 
     StartedProgram second;
@@ -232,7 +224,7 @@ TEST_F(Faults, ALaterGpdTheSpoolerKeepsIsNamedInTheCompletionWithBothDates)
     const std::string installed = dataFile.substr(0, dataFile.size() - 12) + "STDNAMES.GPD";
 
     const std::string later = "*Include: \"StdNames.gpd\" (a later Unidrv core's)\r\n";
-    ASSERT_TRUE(Redate(folder + "\\" + HostDriverFolder() + "\\STDNAMES.GPD", 2012, 3, 1));
+    ASSERT_TRUE(WriteDated(HeldFile(folder + "\\" + HostDriverFolder() + "\\STDNAMES.GPD").handle, "", 2012, 3, 1));
     {
         HeldFile held(installed, CREATE_ALWAYS, FILE_SHARE_READ);
         ASSERT_TRUE(WriteDated(held.handle, later, 2021, 6, 5));

@@ -14,15 +14,14 @@
 
 namespace {
 
-// Starting since it was made, its check point moving every half second, running after `durationMs`.
+// Starting since it was made, its check point moving every half second, running after 3 s.
 class SlowlyStartingService : public SpoolerService {
 public:
-    explicit SlowlyStartingService(DWORD durationMs) : m_began(GetTickCount()), m_durationMs(durationMs) {}
     uint32_t Query(SpoolerServiceState& state) override
     {
         const DWORD elapsed = GetTickCount() - m_began;
-        state = elapsed >= m_durationMs ? SpoolerServiceState{kServiceRunning}
-                                        : SpoolerServiceState{kServiceStartPending, elapsed / 500 + 1, 2000};
+        state = elapsed >= 3000 ? SpoolerServiceState{kServiceRunning}
+                                : SpoolerServiceState{kServiceStartPending, elapsed / 500 + 1, 2000};
         return 0;
     }
     uint32_t Start() override { return kErrorServiceAlreadyRunning; }
@@ -30,7 +29,7 @@ public:
     void Wait(uint32_t) override { ADD_FAILURE() << "the page waits, not the service"; }
 
 private:
-    DWORD m_began, m_durationMs;
+    DWORD m_began = GetTickCount();
 };
 
 constexpr UINT kMeetStartingService = WM_APP + 30;
@@ -47,12 +46,9 @@ protected:
     {
         if (message != kMeetStartingService)
             return CPortSelectDlg::OnMessage(message, wParam, lParam, result);
-        SlowlyStartingService service(3000);
+        SlowlyStartingService service;
         PageSpoolerService page(*this, service, kServiceLineArea);
-        SpoolerServiceGuard guard(&page, [] {
-            ADD_FAILURE() << "a service that is starting is not asked about";
-            return false;
-        });
+        SpoolerServiceGuard guard(&page, [] { ADD_FAILURE() << "a service that is starting is asked about"; return false; });
         guard.ShouldRepeat(kErrorRpcServerUnavailable);
         finding = guard.Check().finding;
         InterlockedExchange(&done, 1);
@@ -60,12 +56,6 @@ protected:
         return true;
     }
 };
-
-bool Answers(HWND window)
-{
-    DWORD_PTR unused = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &unused) != 0;
-}
 
 }  // namespace
 
@@ -80,12 +70,9 @@ TEST(PortPageWhileTheSpoolerStarts, KeepsAnsweringSaysSoAndItsInstallCannotStart
         lineShown = WaitUntil([&] { return AllStaticTextsW(hwnd).find(kSpoolerBeingStartedLine) != std::wstring::npos; });
         installDisabled = !IsWindowEnabled(install);
         PostMessageA(install, BM_CLICK, 0, 0);
-        while (page.done == 0 && answered) {
-            answered = Answers(hwnd);
-            Sleep(200);
-        }
-        boxShown = GetWindow(hwnd, GW_ENABLEDPOPUP) != nullptr;
-        if (boxShown)
+        for (DWORD_PTR unused = 0; page.done == 0 && answered; Sleep(200))
+            answered = SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &unused) != 0;
+        if ((boxShown = GetWindow(hwnd, GW_ENABLEDPOPUP) != nullptr))
             PostMessageA(GetWindow(hwnd, GW_ENABLEDPOPUP), WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(WaitUntil([&] { return page.done != 0; }));
         EXPECT_TRUE(IsWindowEnabled(install)) << "the page is as it was once the service runs";
