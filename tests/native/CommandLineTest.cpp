@@ -74,11 +74,10 @@ TEST(ParseCommandLine, NoArgumentsIsTheWizard)
 
 TEST(ParseCommandLine, CheckRunsInAWindowOrQuietWithALog)
 {
-    const CommandLineOptions window = ParseCommandLine("/check");
+    const CommandLineOptions window = ParseCommandLine("/check /log w.log"), quiet = ParseCommandLine("-CHECK /log c.log /quiet");
     EXPECT_EQ(CommandMode::Check, window.mode);
-    EXPECT_FALSE(window.quiet);
-    const CommandLineOptions quiet = ParseCommandLine("-CHECK /log c.log /quiet");
     EXPECT_EQ(CommandMode::Check, quiet.mode);
+    EXPECT_FALSE(window.quiet);
     EXPECT_TRUE(quiet.quiet);
     EXPECT_EQ("c.log", quiet.logFile);
 }

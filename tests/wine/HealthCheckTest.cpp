@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "InstallationWineSupport.h"
@@ -13,48 +15,29 @@
 namespace {
 
 const char kCheckPort[] = "C:\\check out.prn";
-const char kPrintKey[] = "System\\CurrentControlSet\\Control\\Print";
 
-// Wine's Spooler service is demand-start and stopped in a fresh prefix while its spooler works
-// inside every process; on Windows that state stops printing, and the check says so. The
-// checks of a healthy printer therefore run with the service as Windows has it: automatic and
-// running. Put back as it was afterwards.
-class SpoolerAsOnWindows {
-public:
-    SpoolerAsOnWindows() { m_ready = SpoolerTakenAway::ServiceNow(m_startType, m_state) && Set(SERVICE_AUTO_START, true); }
-    ~SpoolerAsOnWindows() { Set(m_startType, m_state == SERVICE_RUNNING); }
-    bool Ready() const { return m_ready; }
-
-private:
-    static bool Set(DWORD startType, bool running)
-    {
-        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-        if (manager == nullptr)
-            return false;
-        SC_HANDLE service =
-            OpenServiceA(manager, "Spooler", SERVICE_CHANGE_CONFIG | SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
-        bool done = service != nullptr && ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE,
-                                                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                               nullptr);
-        SERVICE_STATUS status = {};
-        const DWORD wanted = running ? SERVICE_RUNNING : SERVICE_STOPPED;
-        if (done && QueryServiceStatus(service, &status) && status.dwCurrentState != wanted) {
-            if (running)
-                StartServiceA(service, 0, nullptr);
-            else
-                ControlService(service, SERVICE_CONTROL_STOP, &status);
-            done = WaitUntil([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == wanted; });
-        }
-        if (service != nullptr)
-            CloseServiceHandle(service);
-        CloseServiceHandle(manager);
-        return done;
+// Sets the Spooler service's start type, and starts or stops it.
+bool SetSpooler(DWORD startType, bool running)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service =
+        OpenServiceA(manager, "Spooler", SERVICE_CHANGE_CONFIG | SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status = {};
+    const DWORD wanted = running ? SERVICE_RUNNING : SERVICE_STOPPED;
+    bool done = QueryServiceStatus(service, &status) &&
+                ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr);
+    if (done && status.dwCurrentState != wanted) {
+        running ? StartServiceA(service, 0, nullptr) : ControlService(service, SERVICE_CONTROL_STOP, &status);
+        done = WaitUntil([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == wanted; });
     }
-    DWORD m_startType = SERVICE_DEMAND_START, m_state = SERVICE_STOPPED;
-    bool m_ready = false;
-};
+    CloseServiceHandle(service);  // a null handle (the open failed) is refused, nothing more
+    CloseServiceHandle(manager);
+    return done;
+}
 
-// Every key and value under `path`, with its data: what a change anywhere below it would alter.
+// Every key and value under `path` with its data, and every file under `folder` with its size and
+// write time: what a change anywhere below them would alter.
 std::string RegistryTree(HKEY root, const std::string& path)
 {
     HKEY key = nullptr;
@@ -63,24 +46,19 @@ std::string RegistryTree(HKEY root, const std::string& path)
     std::string tree = path + "\n";
     char name[512];
     BYTE data[4096];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
-            break;
+    DWORD nameSize = 0, dataSize = 0, type = 0;
+    for (DWORD i = 0; nameSize = sizeof(name), dataSize = sizeof(data),
+               RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) == ERROR_SUCCESS;
+         ++i)
         tree += "  " + std::string(name) + " " + std::to_string(type) + " " +
                 std::string(reinterpret_cast<char*>(data), dataSize) + "\n";
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof(name);
-        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
+    for (DWORD i = 0; nameSize = sizeof(name),
+               RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i)
         tree += RegistryTree(root, path + "\\" + name);
-    }
     RegCloseKey(key);
     return tree;
 }
-
-// Every file under `folder` with its size and last-write time.
 std::string FolderTree(const std::string& folder)
 {
     WIN32_FIND_DATAA found;
@@ -89,17 +67,38 @@ std::string FolderTree(const std::string& folder)
         return folder + " (absent)\n";
     std::string tree;
     do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            tree += FolderTree(folder + "\\" + name);
-        else
-            tree += folder + "\\" + name + " " + std::to_string(found.nFileSizeLow) + " " +
+        const std::string path = folder + "\\" + found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            tree += path + " " + std::to_string(found.nFileSizeLow) + " " +
                     std::to_string(found.ftLastWriteTime.dwLowDateTime) + "\n";
+        else if (found.cFileName[0] != '.')
+            tree += FolderTree(path);
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return tree;
+}
+
+LONG DeleteCheckPort()
+{
+    HKEY key = nullptr;
+    LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &key);
+    if (error == ERROR_SUCCESS) {
+        error = RegDeleteValueA(key, kCheckPort);
+        RegCloseKey(key);
+    }
+    return error;
+}
+
+// Opens the model's printer with full access for `change`.
+bool ChangePrinter(const std::function<bool(HANDLE)>& change)
+{
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterW(const_cast<wchar_t*>(L"VELM58KD"), &printer, &all))
+        return false;
+    const bool done = change(printer);
+    ClosePrinter(printer);
+    return done;
 }
 
 class Check : public testing::Test {
@@ -107,135 +106,114 @@ protected:
     void SetUp() override
     {
         m_folder = MakeTempDir("check");
-        ASSERT_FALSE(m_folder.empty());
-        ASSERT_TRUE(CopyTree(SamplePackageDir(), m_folder));
-        RemovePrinterAndDriver();
-        DeletePackageFiles(DriverDirectory(HostEnvironment()));
-        ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, kCheckPort, ""));
-        ASSERT_TRUE(m_spooler.Ready());
+        ASSERT_TRUE(!m_folder.empty() && CopyTree(SamplePackageDir(), m_folder));
+        ASSERT_TRUE(SpoolerTakenAway::ServiceNow(m_startType, m_state));
+        Fresh();
     }
     void TearDown() override
     {
         RemovePrinterAndDriver();
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, kCheckPort);
-            RegCloseKey(key);
-        }
+        DeleteCheckPort();
+        SetSpooler(m_startType, m_state == SERVICE_RUNNING);
+    }
+    // Nothing of the printer's in the prefix, the file port there, and the Spooler service as Windows has
+    // it (automatic and running): Wine's is demand-start and stopped in a fresh prefix while its spooler
+    // works inside every process, and on Windows that state stops printing, which the check names.
+    void Fresh()
+    {
+        RemovePrinterAndDriver();
+        DeletePackageFiles(DriverDirectory(HostEnvironment()));
+        ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, kCheckPort, ""));
+        ASSERT_TRUE(SetSpooler(SERVICE_AUTO_START, true));
     }
     DWORD Run(const std::string& arguments)
     {
         StartedProgram program;
-        if (!StartProgram(m_folder + "\\PrinterSetup.exe", arguments, m_folder, program))
-            return 0xFFFFFFFF;
-        return program.WaitForExit(30000);
-    }
-    // Installs on the file port, then checks: ready before anything is broken.
-    void InstallReady()
-    {
-        ASSERT_EQ(0u, Run(std::string("/quiet /nodefault /port \"") + kCheckPort + "\""));
-        ASSERT_EQ(0u, RunCheck()) << Log();
+        return StartProgram(m_folder + "\\PrinterSetup.exe", arguments, m_folder, program) ? program.WaitForExit(30000)
+                                                                                          : 0xFFFFFFFF;
     }
     DWORD RunCheck()
     {
         DeleteFileA((m_folder + "\\c.log").c_str());
         return Run("/quiet /check /log c.log");
     }
-    std::string Log() const { return ReadFileText(m_folder + "\\c.log"); }
-    void ExpectFinding(const std::string& finding)
+    void InstallReady()
     {
-        const std::string log = Log();
-        EXPECT_NE(std::string::npos, log.find("Problem: " + finding)) << log;
+        ASSERT_EQ(0u, Run(std::string("/quiet /nodefault /port \"") + kCheckPort + "\""));
+        ASSERT_EQ(0u, RunCheck()) << Log();
     }
+    std::string Log() const { return ReadFileText(m_folder + "\\c.log"); }
 
-    SpoolerAsOnWindows m_spooler;
     std::string m_folder;
+    DWORD m_startType = SERVICE_DEMAND_START, m_state = SERVICE_STOPPED;
 };
 
-TEST_F(Check, NothingInstalledThenReadyAndThePrefixIsUnchangedByTheCheck)
+// Nothing installed, then ready on a fresh installation, which the check leaves as it found it; then each
+// break made on a fresh installation needs a repair, and the check names the problem.
+TEST_F(Check, NothingInstalledThenReadyUnchangedThenEachBreakNamed)
 {
     EXPECT_EQ(1605u, RunCheck()) << Log();
     EXPECT_NE(std::string::npos, Log().find("Result: not installed, exit code 1605.")) << Log();
     InstallReady();
     const std::string driverFolder = DriverDirectory(HostEnvironment());
-    const std::string before = RegistryTree(HKEY_LOCAL_MACHINE, kPrintKey) + RegistryTree(HKEY_LOCAL_MACHINE, kPortsKey) +
-                               RegistryTree(HKEY_CURRENT_USER, kWindowsKey) + FolderTree(driverFolder);
+    auto prefix = [&] {
+        return RegistryTree(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Print") +
+               RegistryTree(HKEY_LOCAL_MACHINE, kPortsKey) + RegistryTree(HKEY_CURRENT_USER, kWindowsKey) +
+               FolderTree(driverFolder);
+    };
+    const std::string before = prefix();
     ASSERT_EQ(0u, RunCheck());
-    const std::string after = RegistryTree(HKEY_LOCAL_MACHINE, kPrintKey) + RegistryTree(HKEY_LOCAL_MACHINE, kPortsKey) +
-                              RegistryTree(HKEY_CURRENT_USER, kWindowsKey) + FolderTree(driverFolder);
     EXPECT_NE(std::string::npos, before.find("\\3\\VELM58KD.GPD")) << "the driver folder was read: " << before;
-    EXPECT_EQ(before, after);
-    const std::string log = Log();
-    EXPECT_NE(std::string::npos, log.find("Print Spooler service: ok, running, starts automatically.")) << log;
-    EXPECT_NE(std::string::npos, log.find(std::string("Printer \"VELM58KD\": ok, on port \"") + kCheckPort + "\"")) << log;
-    EXPECT_NE(std::string::npos, log.find("Driver files: ok")) << log;
-    EXPECT_NE(std::string::npos, log.find("Result: ready, exit code 0.")) << log;
-}
+    EXPECT_EQ(before, prefix());
+    for (const std::string& line : {std::string("Print Spooler service: ok, running, starts automatically."),
+                                    "Printer \"VELM58KD\": ok, on port \"" + std::string(kCheckPort) + "\"",
+                                    std::string("Driver files: ok"), std::string("Result: ready, exit code 0.")})
+        EXPECT_NE(std::string::npos, Log().find(line)) << line << "\n" << Log();
 
-TEST_F(Check, AFileRemovedFromTheDriverFolderIsNamed)
-{
-    InstallReady();
-    const std::string versionFolder = DriverDirectory(HostEnvironment()) + "\\3";
-    ASSERT_TRUE(DeleteFileA((versionFolder + "\\UNIDRV.HLP").c_str()) || DeleteFileA((versionFolder + "\\uniDRV.HLP").c_str()));
-    EXPECT_EQ(1610u, RunCheck());
-    ExpectFinding("The driver file \"");
-    EXPECT_NE(std::string::npos, Log().find(".HLP\" named by the driver \"VELM58KD\" is missing from")) << Log();
-}
-
-TEST_F(Check, ThePrintersPortRemovedIsNamedWithItsFix)
-{
-    InstallReady();
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &key));
-    RegDeleteValueA(key, kCheckPort);
-    RegCloseKey(key);
-    EXPECT_EQ(1610u, RunCheck());
-    ExpectFinding(std::string("The printer's port ") + kCheckPort +
-                  " no longer exists: run the setup again and choose a port.");
-}
-
-TEST_F(Check, APrinterSetToWorkOfflineIsNamed)
-{
-    InstallReady();
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSW all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t*>(L"VELM58KD"), &printer, &all));
-    DWORD needed = 0;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    std::string buffer(needed, '\0');
-    ASSERT_TRUE(GetPrinterW(printer, 2, reinterpret_cast<BYTE*>(&buffer[0]), needed, &needed));
-    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(&buffer[0]);
-    info->Attributes |= PRINTER_ATTRIBUTE_WORK_OFFLINE;
-    ASSERT_TRUE(SetPrinterW(printer, 2, reinterpret_cast<BYTE*>(info), 0));
-    ClosePrinter(printer);
-    EXPECT_EQ(1610u, RunCheck());
-    ExpectFinding("The printer is set to work offline");
-}
-
-TEST_F(Check, ThePrinterRemovedIsNamed)
-{
-    InstallReady();
-    HANDLE printer = nullptr;
-    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    ASSERT_TRUE(OpenPrinterA(const_cast<char*>("VELM58KD"), &printer, &all));
-    ASSERT_TRUE(DeletePrinter(printer));
-    ClosePrinter(printer);
-    EXPECT_EQ(1610u, RunCheck());
-    ExpectFinding("The printer \"VELM58KD\" is not installed, although its driver is: run the setup again");
-}
-
-// As on a Windows whose Spooler service an administrator disabled: the service is set so, and
-// the program's spooler calls fail (Wine's spooler is taken away from it).
-TEST_F(Check, ADisabledSpoolerServiceIsNamed)
-{
-    InstallReady();
-    {
-        SpoolerTakenAway away("PrinterSetup.exe", SERVICE_DISABLED);
-        ASSERT_TRUE(away.Ready());
+    std::optional<SpoolerTakenAway> away;
+    const struct {
+        const char* name;
+        std::function<bool()> make;
+        std::string problem;
+    } breaks[] = {
+        {"a driver file removed", [&] { return DeleteFileA((driverFolder + "\\3\\UNIDRV.HLP").c_str()) != FALSE; },
+         "The driver file \"uniDRV.HLP\" named by the driver \"VELM58KD\" is missing from"},
+        {"the port removed", [] { return DeleteCheckPort() == ERROR_SUCCESS; },
+         std::string("The printer's port ") + kCheckPort + " no longer exists: run the setup again and choose a port."},
+        {"the printer set to work offline",
+         [] {
+             return ChangePrinter([](HANDLE printer) {
+                 DWORD needed = 0;
+                 GetPrinterW(printer, 2, nullptr, 0, &needed);
+                 std::string buffer(needed, '\0');
+                 auto* info = reinterpret_cast<PRINTER_INFO_2W*>(&buffer[0]);
+                 if (!GetPrinterW(printer, 2, reinterpret_cast<BYTE*>(info), needed, &needed))
+                     return false;
+                 info->Attributes |= PRINTER_ATTRIBUTE_WORK_OFFLINE;
+                 return SetPrinterW(printer, 2, reinterpret_cast<BYTE*>(info), 0) != FALSE;
+             });
+         },
+         "The printer is set to work offline"},
+        {"the printer removed",
+         [] { return ChangePrinter([](HANDLE printer) { return DeletePrinter(printer) != FALSE; }); },
+         "The printer \"VELM58KD\" is not installed, although its driver is: run the setup again"},
+        // As on a Windows whose Spooler service an administrator disabled: the service is set so, and the
+        // program's spooler calls fail (Wine's spooler is taken away from it).
+        {"the spooler service disabled", [&] { return away.emplace("PrinterSetup.exe", SERVICE_DISABLED).Ready(); },
+         "The Print Spooler service is disabled: nothing can print. Open Services (services.msc), set "
+         "\"Print Spooler\" to Automatic and start it."},
+    };
+    for (const auto& broken : breaks) {
+        SCOPED_TRACE(broken.name);
+        if (&broken != breaks) {
+            Fresh();
+            InstallReady();
+        }
+        ASSERT_TRUE(broken.make());
         EXPECT_EQ(1610u, RunCheck());
+        away.reset();
+        EXPECT_NE(std::string::npos, Log().find("Problem: " + broken.problem)) << Log();
     }
-    ExpectFinding("The Print Spooler service is disabled: nothing can print. Open Services (services.msc), set "
-                  "\"Print Spooler\" to Automatic and start it.");
 }
 
 }  // namespace
