@@ -338,6 +338,9 @@ Presence CheckPrinter(Check& check, Presence driver)
     if (!SameTextIgnoringCase(state.driverName, model.driverName))
         check.Problem(L"The printer " + printer + L" uses the driver " + Quoted(check.Ansi(state.driverName)) +
                       L", not " + Quoted(Ascii(model.driverName)) + L": " + kRunSetupAgain);
+    else if (driver == Presence::Absent)
+        check.Problem(L"The printer " + printer + L" is installed, but its driver is not registered for this "
+                      L"Windows, so nothing can print to it: " + kRunSetupAgain);
     std::wstring ports;
     CheckPorts(check, state, ports);
     CheckPrinterStatus(check, state);

@@ -107,6 +107,8 @@ const CheckedState kStates[] = {
      {"Problem: The printer \"VELM58KD\" uses the driver \"Generic / Text Only\", not \"VELM58KD\""}},
     {"PrinterRemoved", [](HealthCheck& c) { c.printers.present = false; }, 1610,
      {"Problem: The printer \"VELM58KD\" is not installed, although its driver is: run the setup again"}},
+    {"PrinterWithoutItsDriver", [](HealthCheck& c) { c.files.driverInstalled = false; }, 1610,
+     {"Problem: The printer \"VELM58KD\" is installed, but its driver is not registered for this Windows"}},
     {"ProtectedPrintOn", [](HealthCheck& c) { c.policies.protectedPrint = ProtectedPrint::ByPolicy; }, 1610,
      {"Problem: Windows protected print mode is on"}},
     {"SeveralTogether",
