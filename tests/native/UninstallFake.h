@@ -54,6 +54,8 @@ public:
         if (issued)
             --openHandles;
     }
+    // The spooler process ends and a new one runs: the handles of the old one are dead.
+    void RestartSpooler() { ++m_spoolerRun; }
     uint32_t ListPrinters(std::vector<SpoolerPrinter>& printers) override
     {
         printers.clear();
@@ -176,8 +178,4 @@ private:
     static constexpr int kSpoolerRuns = 4;
     int m_handles[kSpoolerRuns] = {};
     int m_spoolerRun = 0;
-
-public:
-    // The spooler process ends and a new one runs: the handles of the old one are dead.
-    void RestartSpooler() { ++m_spoolerRun; }
 };

@@ -16,26 +16,6 @@ namespace {
 
 const char kCheckPort[] = "C:\\check out.prn";
 
-// Sets the Spooler service's start type, and starts or stops it.
-bool SetSpooler(DWORD startType, bool running)
-{
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service =
-        OpenServiceA(manager, "Spooler", SERVICE_CHANGE_CONFIG | SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
-    SERVICE_STATUS status = {};
-    const DWORD wanted = running ? SERVICE_RUNNING : SERVICE_STOPPED;
-    bool done = QueryServiceStatus(service, &status) &&
-                ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
-                                     nullptr, nullptr, nullptr, nullptr);
-    if (done && status.dwCurrentState != wanted) {
-        running ? StartServiceA(service, 0, nullptr) : ControlService(service, SERVICE_CONTROL_STOP, &status);
-        done = WaitUntil([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == wanted; });
-    }
-    CloseServiceHandle(service);  // a null handle (the open failed) is refused, nothing more
-    CloseServiceHandle(manager);
-    return done;
-}
-
 // Every key and value under `path` with its data, and every file under `folder` with its size and
 // write time: what a change anywhere below them would alter.
 std::string RegistryTree(HKEY root, const std::string& path)
@@ -82,11 +62,7 @@ LONG DeleteCheckPort()
 {
     HKEY key = nullptr;
     LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &key);
-    if (error == ERROR_SUCCESS) {
-        error = RegDeleteValueA(key, kCheckPort);
-        RegCloseKey(key);
-    }
-    return error;
+    return error != ERROR_SUCCESS ? error : (error = RegDeleteValueA(key, kCheckPort), RegCloseKey(key), error);
 }
 
 // Opens the model's printer with full access for `change`.
@@ -114,7 +90,7 @@ protected:
     {
         RemovePrinterAndDriver();
         DeleteCheckPort();
-        SetSpooler(m_startType, m_state == SERVICE_RUNNING);
+        SetSpoolerService(m_startType, m_state);
     }
     // Nothing of the printer's in the prefix, the file port there, and the Spooler service as Windows has
     // it (automatic and running): Wine's is demand-start and stopped in a fresh prefix while its spooler
@@ -124,7 +100,7 @@ protected:
         RemovePrinterAndDriver();
         DeletePackageFiles(DriverDirectory(HostEnvironment()));
         ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, kPortsKey, kCheckPort, ""));
-        ASSERT_TRUE(SetSpooler(SERVICE_AUTO_START, true));
+        ASSERT_TRUE(SetSpoolerService(SERVICE_AUTO_START, SERVICE_RUNNING));
     }
     DWORD Run(const std::string& arguments)
     {

@@ -469,30 +469,26 @@ void SetWineVersionFor(const std::string& exeName, const std::string& version)
     RegCloseKey(key);
 }
 
-namespace {
-
-// Sets the Spooler service's start type (SERVICE_NO_CHANGE: none) and stops it when it runs.
-bool SetSpoolerService(DWORD startType, bool stop)
+bool SetSpoolerService(DWORD startType, DWORD state)
 {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
     if (manager == nullptr)
         return false;
-    SC_HANDLE service = OpenServiceA(manager, "Spooler", SERVICE_CHANGE_CONFIG | SERVICE_STOP | SERVICE_QUERY_STATUS);
+    SC_HANDLE service =
+        OpenServiceA(manager, "Spooler", SERVICE_CHANGE_CONFIG | SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
     bool done = service != nullptr &&
                 ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
                                      nullptr, nullptr, nullptr, nullptr);
     SERVICE_STATUS status = {};
-    if (done && stop && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
-        ControlService(service, SERVICE_CONTROL_STOP, &status);
-        done = WaitUntil([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_STOPPED; });
+    if (done && state != 0 && (done = QueryServiceStatus(service, &status)) && status.dwCurrentState != state) {
+        state == SERVICE_RUNNING ? StartServiceA(service, 0, nullptr) : ControlService(service, SERVICE_CONTROL_STOP, &status);
+        done = WaitUntil([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == state; });
     }
     if (service != nullptr)
         CloseServiceHandle(service);
     CloseServiceHandle(manager);
     return done;
 }
-
-}  // namespace
 
 bool SpoolerTakenAway::ServiceNow(DWORD& startType, DWORD& state)
 {
@@ -530,7 +526,7 @@ SpoolerTakenAway::SpoolerTakenAway(const std::string& exeName, DWORD startType)
     // An empty load order: the DLL is not loaded at all.
     m_ready = RegSetValueExA(key, "localspl", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1) == ERROR_SUCCESS;
     RegCloseKey(key);
-    m_ready = m_ready && SetSpoolerService(startType, true);
+    m_ready = m_ready && SetSpoolerService(startType, SERVICE_STOPPED);
 }
 
 SpoolerTakenAway::~SpoolerTakenAway()
@@ -540,7 +536,7 @@ SpoolerTakenAway::~SpoolerTakenAway()
         RegDeleteValueA(key, "localspl");
         RegCloseKey(key);
     }
-    SetSpoolerService(m_startType, false);
+    SetSpoolerService(m_startType);
 }
 
 DebugOutputCapture* DebugOutputCapture::s_active = nullptr;

@@ -114,6 +114,10 @@ WizardWalk WalkToPortPage(const StartedProgram& program);
 // of that version would: "winxp64", "vista", "win7", "win10", ... (an empty name removes it).
 void SetWineVersionFor(const std::string& exeName, const std::string& version);
 
+// Sets the Spooler service's start type (SERVICE_NO_CHANGE: none) and brings it to `state`
+// (SERVICE_STOPPED, SERVICE_RUNNING; 0: as it is).
+bool SetSpoolerService(DWORD startType, DWORD state = 0);
+
 // While it lives: the program named `exeName` runs without Wine's spooler (its in-process
 // localspl is disabled for it, so every spooler call fails as on a Windows whose Spooler service
 // is not running), and the Spooler service is stopped with the start type `startType`
