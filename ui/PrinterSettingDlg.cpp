@@ -241,7 +241,7 @@ void CPrinterSettingDlg::OnNext()
         return;
     // "Completed!", and the driver files Windows kept rather than the package's, each with both dates.
     if (step == NextStep::CompleteWithMessage)
-        ShowMessage(CompletionText(keptFiles));
+        ShowMessage(m_hWnd, CompletionText(keptFiles));
     CDialog::OnOK();
 }
 
