@@ -242,7 +242,7 @@ public:
         if (issued)
             --openHandles;
     }
-    // The spooler process ends and a new one runs: the handles of the old one are dead.
+    // S6: the spooler process ends and a new one runs: the handles of the old one are dead.
     void RestartSpooler() { ++m_spoolerRun; }
 
     // PackageFiles

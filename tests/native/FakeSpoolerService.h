@@ -9,7 +9,8 @@
 
 #include "system/SpoolerService.h"
 
-// The SCM and its clock: every wait moves the clock on, never the test's time.
+// The SCM and its clock, by the rules of docs/windows-rules.md, "The Print Spooler service": every
+// wait moves the clock on, never the test's time.
 class FakeSpoolerService : public SpoolerService {
 public:
     uint32_t queryError = 0;  // the SCM cannot be asked
@@ -40,7 +41,7 @@ public:
         if (startError != 0)
             return startError;
         if (alreadyRunningAnswers-- > 0 || state.current != kServiceStopped)
-            return kErrorServiceAlreadyRunning;
+            return kErrorServiceAlreadyRunning;  // S1: 1056 for any service not stopped
         Become(afterStart);
         return 0;
     }
@@ -52,7 +53,7 @@ public:
         if (!then.empty()) {
             Become(then.front());
             then.erase(then.begin());
-        } else if (keepsMoving > 0) {
+        } else if (keepsMoving > 0) {  // S3, S4: progress is a check point that moves
             --keepsMoving;
             ++state.checkPoint;
         } else if (state.current == kServiceStartPending || state.current == kServiceStopPending) {
